@@ -1,0 +1,51 @@
+#include "engine/bit_carrier.h"
+
+#include <cmath>
+
+#include "engine/engine_errors.h"
+
+namespace vm {
+
+namespace {
+std::int32_t scaled(float r, std::int32_t bound) {
+    return static_cast<std::int32_t>(std::floor(static_cast<double>(r) * bound));
+}
+}  // namespace
+
+Slot drawFreshSlot(SlotDraw& draw) {
+    for (std::uint32_t attempt = 0; attempt < kMaxSlotAttempts; ++attempt) {
+        const std::int32_t x = scaled(draw.generator.next(), draw.area.ImageWidth);
+        const std::int32_t y = scaled(draw.generator.next(), draw.area.ImageHeight);
+        const int channel = static_cast<int>(std::floor(static_cast<double>(draw.generator.next()) * 100)) % 3;
+        if (draw.usedSlots.add(channel, x, y)) return {channel, x, y};
+    }
+    throw SlotsExhausted();
+}
+
+void EmbedByte(SlotDraw& draw, Canvas& picture1, std::uint8_t value) {
+    unsigned mask = 1;
+    for (int i = 0; i < 8; ++i) {
+        const Slot slot = drawFreshSlot(draw);
+        const auto colour = static_cast<std::uint32_t>(picture1.Point(slot.x, slot.y));
+        std::uint32_t rgb[3] = {colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF};
+        const std::uint32_t bit = (value & mask) != 0 ? 1 : 0;
+        rgb[slot.channel] = (rgb[slot.channel] & 254) | bit;
+        picture1.PSet(slot.x, slot.y, makeColour(rgb[0], rgb[1], rgb[2]));
+        mask *= 2;
+    }
+}
+
+std::int16_t ExtractByte(SlotDraw& draw, const Canvas& picture2) {
+    unsigned mask = 1;
+    unsigned result = 0;
+    for (int i = 0; i < 8; ++i) {
+        const Slot slot = drawFreshSlot(draw);
+        const auto colour = static_cast<std::uint32_t>(picture2.Point(slot.x, slot.y));
+        const std::uint32_t channelByte = (colour >> (8 * slot.channel)) & 0xFF;
+        if ((channelByte & 1) != 0) result |= mask;
+        mask *= 2;
+    }
+    return static_cast<std::int16_t>(result);
+}
+
+}  // namespace vm

@@ -1,0 +1,41 @@
+#pragma once
+// Slot selection and the bit carrier: each bit of a byte goes into the least
+// significant bit of one colour channel of one point, at a slot drawn from the
+// generator. Hide and read draw in exactly the same pattern.
+
+#include <cstdint>
+
+#include "imaging/canvas.h"
+#include "imaging/working_area.h"
+#include "platform/random_source.h"
+#include "platform/used_slots.h"
+
+namespace vm {
+
+struct Slot {
+    int channel;  // 0 red, 1 green, 2 blue
+    std::int32_t x;
+    std::int32_t y;
+};
+
+// What the bytes of one hide or reveal share: the generator's position and the
+// slots used so far.
+struct SlotDraw {
+    RandomSource& generator;
+    UsedSlots& usedSlots;
+    const WorkingArea& area;
+};
+
+// A search that finds no fresh slot within this many attempts never will: the
+// generator has 2^24 states and an attempt takes three draws, so by then every
+// starting state has been tried.
+inline constexpr std::uint32_t kMaxSlotAttempts = 1u << 24;
+
+// Three draws per attempt (x, then y, then channel); a slot already used is drawn
+// again. Throws SlotsExhausted when the bound above is reached.
+Slot drawFreshSlot(SlotDraw& draw);
+
+void EmbedByte(SlotDraw& draw, Canvas& picture1, std::uint8_t value);
+std::int16_t ExtractByte(SlotDraw& draw, const Canvas& picture2);
+
+}  // namespace vm

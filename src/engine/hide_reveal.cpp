@@ -1,0 +1,136 @@
+#include "engine/hide_reveal.h"
+
+#include <cstdio>
+
+#include "engine/bit_carrier.h"
+#include "engine/engine_errors.h"
+#include "engine/password_seed.h"
+#include "engine/payload.h"
+#include "platform/checked.h"
+#include "platform/code_page.h"
+#include "platform/used_slots.h"
+#include "platform/utf8.h"
+
+namespace vm {
+
+namespace {
+std::string describe(char32_t ch, std::size_t index) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
+    const bool printable = ch >= 0x20 && ch != 0x7F && !(ch >= 0x80 && ch < 0xA0);
+    return (printable ? "\"" + toUtf8(std::u32string(1, ch)) + "\" (" + code + ")" : std::string(code)) +
+           " at position " + std::to_string(index + 1);
+}
+
+std::string withThousands(std::int64_t n) {
+    std::string digits = std::to_string(n);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(static_cast<std::size_t>(i), ",");
+    return digits;
+}
+
+// Empties the set entry by entry, as the collection it stands for is emptied; it is
+// released when the operation's scope ends.
+void release(UsedSlots& usedSlots) {
+    while (usedSlots.count() > 0) usedSlots.removeFirst();
+}
+}  // namespace
+
+void resetGenerator(RandomSource& generator, std::int32_t seed) {
+    generator.next(-1.0f);
+    generator.randomize(static_cast<double>(seed));
+}
+
+SeedResult seedFor(std::u32string_view password) {
+    try {
+        return {Refusal::None, {}, PasswordSeed(password)};
+    } catch (const UnsupportedCharacter& e) {
+        return {Refusal::PasswordCharacter,
+                "The password contains the character " + describe(e.character, e.position) +
+                    ", which Veilmark cannot use. Passwords and messages may use the letters, "
+                    "digits and signs of Western European languages.",
+                0};
+    } catch (const OverflowError&) {
+        return {Refusal::PasswordTooLong,
+                "The password is too long: Veilmark takes at most " +
+                    withThousands(kMaxPasswordLength) + " characters.",
+                0};
+    }
+}
+
+HidePlan prepareHide(std::u32string_view password, std::u32string_view message,
+                     const WorkingArea& area) {
+    HidePlan plan;
+    const SeedResult seed = seedFor(password);
+    if (seed.refusal != Refusal::None) {
+        plan.refusal = seed.refusal;
+        plan.explanation = seed.explanation;
+        return plan;
+    }
+    plan.seed = seed.seed;
+    if (auto bad = firstUnsupported(message)) {
+        plan.refusal = Refusal::MessageCharacter;
+        plan.explanation = "The message contains the character " + describe(message[*bad], *bad) +
+                           ", which cannot be hidden. Messages may use the letters, digits and "
+                           "signs of Western European languages.";
+        return plan;
+    }
+    if (message.size() > kMaxMessageLength) {
+        plan.refusal = Refusal::MessageTooLong;
+        plan.explanation = "The message is too long: at most " + std::to_string(kMaxMessageLength) +
+                           " characters can be hidden, and it has " +
+                           withThousands(static_cast<std::int64_t>(message.size())) + ".";
+        return plan;
+    }
+    plan.payload = framePayload(message);
+    const std::int64_t needed = slotsForPayload(plan.payload.size());
+    if (needed > area.slots()) {
+        plan.refusal = Refusal::AreaTooSmall;
+        plan.explanation = "The picture is too small for this message: it needs " +
+                           withThousands(needed) + " colour values, and " +
+                           std::to_string(area.ImageWidth) + " x " +
+                           std::to_string(area.ImageHeight) + " points offer " +
+                           withThousands(area.slots()) + ".";
+        plan.payload.clear();
+    }
+    return plan;
+}
+
+void hidePayload(const HidePlan& plan, Canvas& picture1, const WorkingArea& area,
+                 RandomSource& generator) {
+    resetGenerator(generator, plan.seed);
+    UsedSlots usedSlots;
+    SlotDraw draw{generator, usedSlots, area};
+    // Work on a copy (it shares the picture) so that a failure leaves the canvas untouched.
+    Canvas work = picture1;
+    for (char byte : plan.payload) EmbedByte(draw, work, static_cast<std::uint8_t>(byte));
+    picture1 = std::move(work);
+    release(usedSlots);
+}
+
+Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
+                       RandomSource& generator) {
+    resetGenerator(generator, seed);
+    UsedSlots usedSlots;
+    SlotDraw draw{generator, usedSlots, area};
+    Revealed result;
+    try {
+        if (slotsForPayload(1) > area.slots()) {
+            release(usedSlots);
+            return result;
+        }
+        const std::int16_t n = ExtractByte(draw, picture2);
+        if (slotsForPayload(1 + static_cast<std::size_t>(n)) <= area.slots()) {
+            std::u32string text;
+            for (std::int16_t i = 1; i <= n; ++i)
+                text.push_back(charFromAnsi(static_cast<std::uint8_t>(ExtractByte(draw, picture2))));
+            result.found = unframePayloadText(text, result.message);
+        }
+    } catch (const SlotsExhausted&) {
+        result = {};
+    }
+    release(usedSlots);
+    return result;
+}
+
+}  // namespace vm

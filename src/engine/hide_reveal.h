@@ -1,0 +1,62 @@
+#pragma once
+// The two operations the tool exists for. Everything that can refuse a hide is
+// decided by prepareHide before any canvas, generator or file is touched.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "imaging/canvas.h"
+#include "imaging/working_area.h"
+#include "platform/random_source.h"
+
+namespace vm {
+
+enum class Refusal {
+    None,
+    PasswordTooLong,
+    PasswordCharacter,
+    MessageCharacter,
+    MessageTooLong,
+    AreaTooSmall,
+};
+
+struct HidePlan {
+    Refusal refusal = Refusal::None;
+    std::string explanation;  // a sentence for the user when refused
+    std::int32_t seed = 0;
+    std::string payload;      // length byte first
+};
+
+// Checks the password, the message and the working area, and frames the payload.
+HidePlan prepareHide(std::u32string_view password, std::u32string_view message,
+                     const WorkingArea& area);
+
+// Restarts the generator from the seed and hides the payload in the canvas. On a
+// working area that runs out of fresh slots it throws SlotsExhausted and leaves
+// the canvas as it was.
+void hidePayload(const HidePlan& plan, Canvas& picture1, const WorkingArea& area,
+                 RandomSource& generator);
+
+struct Revealed {
+    bool found = false;     // the marker was read back
+    std::u32string message;  // what followed the marker
+};
+
+// Restarts the generator from the seed and reads a payload. Finds nothing (rather
+// than looping or failing) where the working area cannot hold what it reads.
+Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
+                       RandomSource& generator);
+
+// The seed for a password, or a refusal with its explanation.
+struct SeedResult {
+    Refusal refusal = Refusal::None;
+    std::string explanation;
+    std::int32_t seed = 0;
+};
+SeedResult seedFor(std::u32string_view password);
+
+// Both operations reset the generator this way before their first draw.
+void resetGenerator(RandomSource& generator, std::int32_t seed);
+
+}  // namespace vm

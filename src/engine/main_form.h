@@ -1,0 +1,55 @@
+#pragma once
+// The main window's state and handlers, without the window: the two canvases and
+// previews, the four text boxes, the working area and the generator. The window
+// (or a test) owns one, copies the boxes' text in before a handler runs and
+// shows what changed afterwards. Messages and dialogs go through the platform
+// interfaces given at construction.
+
+#include <string>
+
+#include "imaging/canvas.h"
+#include "imaging/working_area.h"
+#include "platform/file_dialogs.h"
+#include "platform/message_box.h"
+#include "platform/random_source.h"
+
+namespace vm {
+
+inline constexpr const char* kLoadFirst = "Load an image first!";
+inline constexpr std::size_t kMessageBoxLimit = 160;  // characters the user can type
+
+class MainForm {
+public:
+    MainForm(MessageBoxes& boxes, FileDialogs& dialogs) : m_boxes(boxes), m_dialogs(dialogs) {}
+
+    void Command1_Click();  // Open Image, Encrypt tab
+    void Command2_Click();  // Encrypt: the hide
+    void Command3_Click();  // Decrypt: the reveal
+    void Command4_Click();  // Open Image, Decrypt tab
+    void cmdSave_Click();   // the stand-alone save
+    void mnuClear_Click();
+
+    // A picture dropped on a tab opens as Open Image would.
+    bool dropOnEncrypt(const std::string& path);
+    bool dropOnDecrypt(const std::string& path);
+
+    // Text boxes; a line break is CR LF, two characters.
+    std::u32string Text1, Text2, Text3, Text4;
+    Canvas Picture1, Picture2;
+    PictureRef Image1, Image2;  // what the previews show
+    WorkingArea area;
+    RandomSource Generator;
+
+private:
+    std::string checkSavedFile(const std::string& path, std::int32_t seed) const;
+    void refuse(const std::string& why);
+
+    MessageBoxes& m_boxes;
+    FileDialogs& m_dialogs;
+};
+
+// CR LF <-> the single line break a text widget shows.
+std::u32string toCrLf(std::u32string_view text);
+std::u32string fromCrLf(std::u32string_view text);
+
+}  // namespace vm

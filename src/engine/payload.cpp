@@ -1,0 +1,26 @@
+#include "engine/payload.h"
+
+#include "engine/engine_errors.h"
+#include "platform/checked.h"
+#include "platform/code_page.h"
+
+namespace vm {
+
+std::string framePayload(std::u32string_view message) {
+    std::u32string text(MessageMarker);
+    text += message;
+    if (auto bad = firstUnsupported(message)) throw UnsupportedCharacter(message[*bad], *bad);
+    std::string bytes;
+    bytes.reserve(text.size() + 1);
+    bytes.push_back(static_cast<char>(toByte(static_cast<std::int64_t>(text.size()))));
+    for (char32_t ch : text) bytes.push_back(static_cast<char>(*ansiCode(ch)));
+    return bytes;
+}
+
+bool unframePayloadText(std::u32string_view text, std::u32string& message) {
+    if (text.substr(0, MessageMarker.size()) != MessageMarker) return false;
+    message.assign(text.substr(MessageMarker.size()));
+    return true;
+}
+
+}  // namespace vm

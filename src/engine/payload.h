@@ -1,0 +1,27 @@
+#pragma once
+// The bytes that carry a message: a length byte L, then the marker "VMK" and the
+// message, one byte per character in the code page. No terminator, no checksum.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vm {
+
+inline constexpr std::u32string_view MessageMarker = U"VMK";
+inline constexpr std::size_t kMaxPayloadText = 255;  // what the length byte can count
+inline constexpr std::size_t kMaxMessageLength = kMaxPayloadText - MessageMarker.size();
+
+// Slots a payload of this many bytes (length byte included) takes.
+constexpr std::int64_t slotsForPayload(std::size_t bytes) { return 8 * static_cast<std::int64_t>(bytes); }
+
+// L followed by the payload text's bytes. Throws UnsupportedCharacter for a
+// character outside the code page, OverflowError when L would exceed 255.
+std::string framePayload(std::u32string_view message);
+
+// The message of a payload text read back, or nothing when the marker is not
+// its first three characters (compared exactly, case included).
+bool unframePayloadText(std::u32string_view text, std::u32string& message);
+
+}  // namespace vm

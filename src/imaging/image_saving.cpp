@@ -1,0 +1,30 @@
+#include "imaging/image_saving.h"
+
+#include "imaging/open_image.h"
+#include "imaging/picture_file.h"
+
+namespace vm {
+
+std::string ChooseSaveFile(FileDialogs& dialogs) {
+    return dialogs.ShowSave({kSaveTitle, kSaveFilter, kDefaultExt});
+}
+
+void CommitCanvas(Canvas& canvas) { canvas.setPicture(canvas.Image()); }
+
+bool SaveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& boxes,
+                const SavedFileCheck& check) {
+    if (!canvas.Picture()) {
+        boxes.MsgBox("There is no picture to save.", vbCritical, std::string(kErrorTitle));
+        return false;
+    }
+    std::string error = SavePicture(*canvas.Picture(), path);
+    if (error.empty() && check) error = check(path);
+    if (!error.empty()) {
+        boxes.MsgBox(error, vbCritical, std::string(kErrorTitle));
+        return false;
+    }
+    boxes.MsgBox(kSavedPrompt + path, vbOKOnly, std::string(kSavedTitle));
+    return true;
+}
+
+}  // namespace vm

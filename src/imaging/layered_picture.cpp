@@ -1,0 +1,51 @@
+#include "imaging/layered_picture.h"
+
+#include <algorithm>
+
+namespace vm {
+
+namespace {
+bool before(const ChangedPoint& a, const ChangedPoint& b) {
+    return a.y != b.y ? a.y < b.y : a.x < b.x;
+}
+}  // namespace
+
+LayeredPicture::LayeredPicture(PictureRef base, std::vector<ChangedPoint> changes)
+    : Picture(base->width(), base->height()), m_base(std::move(base)) {
+    if (const auto* layered = dynamic_cast<const LayeredPicture*>(m_base.get())) {
+        std::vector<ChangedPoint> merged = layered->m_changes;
+        merged.insert(merged.end(), changes.begin(), changes.end());
+        changes = std::move(merged);
+        m_base = layered->m_base;
+    }
+    // Stable sort keeps the order of writes to one point, so the last write wins.
+    std::stable_sort(changes.begin(), changes.end(), before);
+    for (const ChangedPoint& c : changes) {
+        if (!m_changes.empty() && m_changes.back().y == c.y && m_changes.back().x == c.x)
+            m_changes.back() = c;
+        else
+            m_changes.push_back(c);
+    }
+}
+
+Colour LayeredPicture::colourAt(std::int32_t x, std::int32_t y) const {
+    const ChangedPoint key{y, x, 0};
+    auto it = std::lower_bound(m_changes.begin(), m_changes.end(), key, before);
+    if (it != m_changes.end() && it->y == y && it->x == x) return it->colour;
+    return m_base->colourAt(x, y);
+}
+
+bool LayeredPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
+    if (!m_base->readRowBgr(y, out)) return false;
+    auto it = std::lower_bound(m_changes.begin(), m_changes.end(), ChangedPoint{y, 0, 0}, before);
+    for (; it != m_changes.end() && it->y == y; ++it) {
+        std::uint8_t* p = out + static_cast<std::size_t>(it->x) * 3;
+        const auto c = static_cast<std::uint32_t>(it->colour);
+        p[0] = static_cast<std::uint8_t>(c >> 16);
+        p[1] = static_cast<std::uint8_t>(c >> 8);
+        p[2] = static_cast<std::uint8_t>(c);
+    }
+    return true;
+}
+
+}  // namespace vm

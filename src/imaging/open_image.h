@@ -1,0 +1,33 @@
+#pragma once
+// Opening a picture into a canvas and its preview; the picture opened last, on
+// either tab, sets the working area and the picture-opened flag.
+
+#include <string>
+
+#include "imaging/canvas.h"
+#include "imaging/working_area.h"
+#include "platform/file_dialogs.h"
+#include "platform/message_box.h"
+
+namespace vm {
+
+inline constexpr const char* kOpenTitle = "Veilmark - Open Image";
+inline constexpr const char* kOpenFilter =
+    "Bitmap (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPG (*.jpg)|*.jpg|All Files (*.*)|*.*";
+inline constexpr const char* kErrorTitle = "Veilmark - Error";
+
+// Asks for a file and opens it. A cancelled dialog or a file that cannot be opened
+// (the user is told why) leaves canvas, preview, area and flag as they were.
+void OpenImage(Canvas& canvas, PictureRef& preview, WorkingArea& area, FileDialogs& dialogs,
+               MessageBoxes& boxes);
+
+// Opens a file chosen some other way (dropped on a tab, say), exactly as OpenImage
+// does after its dialog. Returns whether the picture was opened.
+bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview,
+                   WorkingArea& area, MessageBoxes& boxes);
+
+// The working area for a canvas that has just been given its picture: the smaller of
+// the picture's HIMETRIC size and the canvas's drawing area, which is its size in points.
+void setWorkingArea(const Canvas& canvas, WorkingArea& area);
+
+}  // namespace vm

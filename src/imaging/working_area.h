@@ -1,0 +1,21 @@
+#pragma once
+// The program-wide bounds of the slots and the picture-opened flag, one set for
+// both canvases: the picture opened last, on either tab, decides them.
+
+#include <cstdint>
+
+namespace vm {
+
+struct WorkingArea {
+    std::int32_t ImageWidth = 0;
+    std::int32_t ImageHeight = 0;
+    bool ImageLoaded = false;
+
+    // Slots the area offers: three channels of every point.
+    std::int64_t slots() const {
+        if (ImageWidth <= 0 || ImageHeight <= 0) return 0;
+        return 3 * static_cast<std::int64_t>(ImageWidth) * ImageHeight;
+    }
+};
+
+}  // namespace vm

@@ -1,0 +1,25 @@
+#pragma once
+// Every message to the user goes through this interface: the windows show a
+// dialog, the command line prints a line, tests capture the text.
+
+#include <optional>
+#include <string>
+
+namespace vm {
+
+inline constexpr const char* kAppTitle = "Steganography";
+
+enum MsgBoxCode : int {
+    vbOKOnly = 0,    // one OK button, no icon
+    vbCritical = 16  // one OK button, the critical stop icon
+};
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Modal; returns when the user closes it. Without a title the box bears kAppTitle.
+    virtual void MsgBox(const std::string& prompt, int code,
+                        const std::optional<std::string>& title = std::nullopt) = 0;
+};
+
+}  // namespace vm

@@ -1,0 +1,28 @@
+#include "platform/random_source.h"
+
+#include <bit>
+
+namespace vm {
+
+float RandomSource::next() {
+    m_state = (m_state * 0xFD43FDu + 0xC39EC3u) & kMask;
+    return value();
+}
+
+float RandomSource::next(float argument) {
+    if (argument < 0.0f) {
+        const auto bits = std::bit_cast<std::uint32_t>(argument);
+        m_state = (bits + (bits >> 24)) & kMask;
+    } else if (argument == 0.0f) {
+        return value();
+    }
+    return next();
+}
+
+void RandomSource::randomize(double seed) {
+    const auto hi = static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(seed) >> 32);
+    m_state = (((hi & 0xFFFFu) << 8) ^ ((hi >> 8) & 0xFFFF00u)) | (m_state & 0xFF0000FFu);
+    m_state &= kMask;
+}
+
+}  // namespace vm

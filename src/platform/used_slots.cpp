@@ -1,0 +1,99 @@
+#include "platform/used_slots.h"
+
+namespace vm {
+
+std::string SlotKey(int channel, std::int32_t x, std::int32_t y) {
+    return "[" + std::to_string(channel) + "," + std::to_string(x) + "," + std::to_string(y) +
+           "]";
+}
+
+namespace {
+std::size_t hashOf(std::uint64_t key) {
+    key ^= key >> 33;
+    key *= 0xff51afd7ed558ccdULL;
+    key ^= key >> 33;
+    return static_cast<std::size_t>(key);
+}
+}  // namespace
+
+UsedSlots::UsedSlots() : m_table(4096, kEmpty) { m_order.reserve(2048); }
+
+std::uint64_t UsedSlots::pack(int channel, std::int32_t x, std::int32_t y) {
+    // Channel 0..2 and non-negative 31-bit coordinates: distinct slots give
+    // distinct keys, and no key equals kEmpty.
+    return (static_cast<std::uint64_t>(channel) << 62) |
+           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 31) |
+           static_cast<std::uint64_t>(static_cast<std::uint32_t>(y));
+}
+
+std::size_t UsedSlots::findSlot(std::uint64_t key) const {
+    const std::size_t mask = m_table.size() - 1;
+    std::size_t i = hashOf(key) & mask;
+    while (m_table[i] != kEmpty && m_table[i] != key) i = (i + 1) & mask;
+    return i;
+}
+
+bool UsedSlots::contains(int channel, std::int32_t x, std::int32_t y) const {
+    return m_table[findSlot(pack(channel, x, y))] != kEmpty;
+}
+
+bool UsedSlots::add(int channel, std::int32_t x, std::int32_t y) {
+    const std::uint64_t key = pack(channel, x, y);
+    std::size_t i = findSlot(key);
+    if (m_table[i] == key) return false;
+    if ((m_live + 1) * 2 > m_table.size()) {
+        grow();
+        i = findSlot(key);
+    }
+    m_table[i] = key;
+    ++m_live;
+    m_order.push_back(key);
+    return true;
+}
+
+void UsedSlots::grow() {
+    std::vector<std::uint64_t> old(m_table.size() * 2, kEmpty);
+    old.swap(m_table);
+    for (std::uint64_t key : old)
+        if (key != kEmpty) m_table[findSlot(key)] = key;
+}
+
+void UsedSlots::eraseKey(std::uint64_t key) {
+    // Backward-shift deletion keeps linear probing chains intact without tombstones.
+    const std::size_t mask = m_table.size() - 1;
+    std::size_t hole = findSlot(key);
+    if (m_table[hole] != key) return;
+    std::size_t next = (hole + 1) & mask;
+    while (m_table[next] != kEmpty) {
+        const std::size_t home = hashOf(m_table[next]) & mask;
+        // Move the entry into the hole unless its home lies cyclically in (hole, next].
+        const bool stays = hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+        if (!stays) {
+            m_table[hole] = m_table[next];
+            hole = next;
+        }
+        next = (next + 1) & mask;
+    }
+    m_table[hole] = kEmpty;
+    --m_live;
+}
+
+void UsedSlots::removeFirst() {
+    if (count() == 0) return;
+    eraseKey(m_order[m_head]);
+    ++m_head;
+    if (m_head == m_order.size()) {
+        m_order.clear();
+        m_head = 0;
+    }
+}
+
+std::string UsedSlots::keyAt(std::size_t i) const {
+    const std::uint64_t key = m_order.at(m_head + i);
+    const auto channel = static_cast<int>(key >> 62);
+    const auto x = static_cast<std::int32_t>((key >> 31) & 0x7FFFFFFF);
+    const auto y = static_cast<std::int32_t>(key & 0x7FFFFFFF);
+    return SlotKey(channel, x, y);
+}
+
+}  // namespace vm

@@ -1,0 +1,27 @@
+#include "support/scripted_platform.h"
+
+namespace vm::test {
+
+void ScriptedPlatform::MsgBox(const std::string& prompt, int code,
+                              const std::optional<std::string>& title) {
+    boxes.push_back({prompt, code, title});
+}
+
+std::string ScriptedPlatform::ShowOpen(const FileDialogRequest& request) {
+    dialogs.push_back({false, request});
+    if (answers.empty()) return {};
+    std::string path = answers.front();
+    answers.pop_front();
+    return path;
+}
+
+std::string ScriptedPlatform::ShowSave(const FileDialogRequest& request) {
+    dialogs.push_back({true, request});
+    if (answers.empty()) return {};
+    // A real save dialog adds the default extension to a name typed without one.
+    std::string path = withDefaultExtension(answers.front(), request.DefaultExt);
+    answers.pop_front();
+    return path;
+}
+
+}  // namespace vm::test

@@ -1,0 +1,41 @@
+#pragma once
+// A scripted stand-in for the user: dialogs answer from a queue, message boxes
+// are recorded with their prompt, code and title.
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_dialogs.h"
+#include "platform/message_box.h"
+
+namespace vm::test {
+
+struct ShownBox {
+    std::string prompt;
+    int code;
+    std::optional<std::string> title;
+};
+
+struct ShownDialog {
+    bool save;
+    FileDialogRequest request;
+};
+
+class ScriptedPlatform : public MessageBoxes, public FileDialogs {
+public:
+    void MsgBox(const std::string& prompt, int code,
+                const std::optional<std::string>& title) override;
+    std::string ShowOpen(const FileDialogRequest& request) override;
+    std::string ShowSave(const FileDialogRequest& request) override;
+
+    // The next dialog returns this path; "" is a cancel. An empty queue cancels.
+    void answer(std::string path) { answers.push_back(std::move(path)); }
+
+    std::deque<std::string> answers;
+    std::vector<ShownBox> boxes;
+    std::vector<ShownDialog> dialogs;
+};
+
+}  // namespace vm::test

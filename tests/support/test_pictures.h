@@ -1,0 +1,36 @@
+#pragma once
+// Pictures and folders for tests.
+
+#include <QImage>
+
+#include <filesystem>
+#include <string>
+
+#include "imaging/picture.h"
+
+namespace vm::test {
+
+// A picture whose every point has a distinct, reproducible colour.
+QImage patternImage(int width, int height, int salt = 0);
+PictureRef patternPicture(int width, int height, int salt = 0);
+// A picture of one colour everywhere.
+PictureRef plainPicture(int width, int height, Colour colour);
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string file(const std::string& name) const { return (m_path / name).string(); }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+}  // namespace vm::test

@@ -16,7 +16,8 @@ Slot drawFreshSlot(SlotDraw& draw) {
     for (std::uint32_t attempt = 0; attempt < kMaxSlotAttempts; ++attempt) {
         const std::int32_t x = scaled(draw.generator.next(), draw.area.ImageWidth);
         const std::int32_t y = scaled(draw.generator.next(), draw.area.ImageHeight);
-        const int channel = static_cast<int>(std::floor(static_cast<double>(draw.generator.next()) * 100)) % 3;
+        const int channel =
+            static_cast<int>(std::floor(static_cast<double>(draw.generator.next()) * 100)) % 3;
         if (draw.usedSlots.add(channel, x, y)) return {channel, x, y};
     }
     throw SlotsExhausted();

@@ -9,7 +9,7 @@ namespace vm {
 
 // A character the code page has no byte for.
 class UnsupportedCharacter : public std::runtime_error {
-public:
+  public:
     UnsupportedCharacter(char32_t ch, std::size_t index)
         : std::runtime_error("unsupported character"), character(ch), position(index) {}
     char32_t character;
@@ -18,7 +18,7 @@ public:
 
 // No fresh slot is left for the next bit: the working area is too small.
 class SlotsExhausted : public std::runtime_error {
-public:
+  public:
     SlotsExhausted() : std::runtime_error("no fresh slot left in the working area") {}
 };
 

@@ -18,7 +18,8 @@ std::string describe(char32_t ch, std::size_t index) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
     const bool printable = ch >= 0x20 && ch != 0x7F && !(ch >= 0x80 && ch < 0xA0);
-    return (printable ? "\"" + toUtf8(std::u32string(1, ch)) + "\" (" + code + ")" : std::string(code)) +
+    return (printable ? "\"" + toUtf8(std::u32string(1, ch)) + "\" (" + code + ")"
+                      : std::string(code)) +
            " at position " + std::to_string(index + 1);
 }
 
@@ -86,11 +87,10 @@ HidePlan prepareHide(std::u32string_view password, std::u32string_view message,
     const std::int64_t needed = slotsForPayload(plan.payload.size());
     if (needed > area.slots()) {
         plan.refusal = Refusal::AreaTooSmall;
-        plan.explanation = "The picture is too small for this message: it needs " +
-                           withThousands(needed) + " colour values, and " +
-                           std::to_string(area.ImageWidth) + " x " +
-                           std::to_string(area.ImageHeight) + " points offer " +
-                           withThousands(area.slots()) + ".";
+        plan.explanation =
+            "The picture is too small for this message: it needs " + withThousands(needed) +
+            " colour values, and " + std::to_string(area.ImageWidth) + " x " +
+            std::to_string(area.ImageHeight) + " points offer " + withThousands(area.slots()) + ".";
         plan.payload.clear();
     }
     return plan;
@@ -123,7 +123,8 @@ Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingA
         if (slotsForPayload(1 + static_cast<std::size_t>(n)) <= area.slots()) {
             std::u32string text;
             for (std::int16_t i = 1; i <= n; ++i)
-                text.push_back(charFromAnsi(static_cast<std::uint8_t>(ExtractByte(draw, picture2))));
+                text.push_back(
+                    charFromAnsi(static_cast<std::uint8_t>(ExtractByte(draw, picture2))));
             result.found = unframePayloadText(text, result.message);
         }
     } catch (const SlotsExhausted&) {

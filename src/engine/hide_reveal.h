@@ -25,7 +25,7 @@ struct HidePlan {
     Refusal refusal = Refusal::None;
     std::string explanation;  // a sentence for the user when refused
     std::int32_t seed = 0;
-    std::string payload;      // length byte first
+    std::string payload;  // length byte first
 };
 
 // Checks the password, the message and the working area, and frames the payload.
@@ -39,7 +39,7 @@ void hidePayload(const HidePlan& plan, Canvas& picture1, const WorkingArea& area
                  RandomSource& generator);
 
 struct Revealed {
-    bool found = false;     // the marker was read back
+    bool found = false;      // the marker was read back
     std::u32string message;  // what followed the marker
 };
 

@@ -1,7 +1,7 @@
 #include "engine/main_form.h"
 
-#include "engine/hide_reveal.h"
 #include "engine/engine_errors.h"
+#include "engine/hide_reveal.h"
 #include "imaging/image_saving.h"
 #include "imaging/open_image.h"
 #include "imaging/picture_file.h"
@@ -9,10 +9,16 @@
 
 namespace vm {
 
-void MainForm::refuse(const std::string& why) { m_boxes.MsgBox(why, vbCritical, std::string(kErrorTitle)); }
+void MainForm::refuse(const std::string& why) {
+    m_boxes.MsgBox(why, vbCritical, std::string(kErrorTitle));
+}
 
-void MainForm::Command1_Click() { OpenImage(Picture1, Image1, area, m_dialogs, m_boxes); }
-void MainForm::Command4_Click() { OpenImage(Picture2, Image2, area, m_dialogs, m_boxes); }
+void MainForm::Command1_Click() {
+    OpenImage(Picture1, Image1, area, m_dialogs, m_boxes);
+}
+void MainForm::Command4_Click() {
+    OpenImage(Picture2, Image2, area, m_dialogs, m_boxes);
+}
 
 bool MainForm::dropOnEncrypt(const std::string& path) {
     return openImageFile(path, Picture1, Image1, area, m_boxes);
@@ -41,8 +47,9 @@ void MainForm::Command2_Click() {
     }
     // Refuse what cannot work before asking for a file name, so nothing changes.
     if (!Picture1.Picture()) {
-        refuse("There is no picture on the Encrypt tab to hide the message in. Open one with "
-               "Open Image on this tab.");
+        refuse(
+            "There is no picture on the Encrypt tab to hide the message in. Open one with "
+            "Open Image on this tab.");
         return;
     }
     if (area.ImageWidth > Picture1.width() || area.ImageHeight > Picture1.height()) {
@@ -62,13 +69,15 @@ void MainForm::Command2_Click() {
     try {
         hidePayload(plan, Picture1, area, Generator);
     } catch (const SlotsExhausted&) {
-        refuse("The picture is too small for this message: not enough free colour values were "
-               "found in it.");
+        refuse(
+            "The picture is too small for this message: not enough free colour values were "
+            "found in it.");
         return;
     }
     CommitCanvas(Picture1);
-    SaveCanvas(Picture1, path, m_boxes,
-               [this, &plan](const std::string& saved) { return checkSavedFile(saved, plan.seed); });
+    SaveCanvas(Picture1, path, m_boxes, [this, &plan](const std::string& saved) {
+        return checkSavedFile(saved, plan.seed);
+    });
 }
 
 void MainForm::Command3_Click() {

@@ -19,7 +19,7 @@ inline constexpr const char* kLoadFirst = "Load an image first!";
 inline constexpr std::size_t kMessageBoxLimit = 160;  // characters the user can type
 
 class MainForm {
-public:
+  public:
     MainForm(MessageBoxes& boxes, FileDialogs& dialogs) : m_boxes(boxes), m_dialogs(dialogs) {}
 
     void Command1_Click();  // Open Image, Encrypt tab
@@ -40,7 +40,7 @@ public:
     WorkingArea area;
     RandomSource Generator;
 
-private:
+  private:
     std::string checkSavedFile(const std::string& path, std::int32_t seed) const;
     void refuse(const std::string& why);
 

@@ -14,7 +14,9 @@ inline constexpr std::size_t kMaxPayloadText = 255;  // what the length byte can
 inline constexpr std::size_t kMaxMessageLength = kMaxPayloadText - MessageMarker.size();
 
 // Slots a payload of this many bytes (length byte included) takes.
-constexpr std::int64_t slotsForPayload(std::size_t bytes) { return 8 * static_cast<std::int64_t>(bytes); }
+constexpr std::int64_t slotsForPayload(std::size_t bytes) {
+    return 8 * static_cast<std::int64_t>(bytes);
+}
 
 // L followed by the payload text's bytes. Throws UnsupportedCharacter for a
 // character outside the code page, OverflowError when L would exceed 255.

@@ -1,9 +1,9 @@
 #include "imaging/bitmap_file_picture.h"
 
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstring>
 
 namespace vm {
 
@@ -11,7 +11,9 @@ namespace {
 std::uint32_t le32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint16_t le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t le16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 bool readAt(int fd, void* buf, std::size_t size, std::uint64_t offset) {
     auto* p = static_cast<char*>(buf);
@@ -69,7 +71,9 @@ BitmapFilePicture::BitmapFilePicture(int fd, std::int32_t width, std::int32_t he
                                      std::uint64_t offset, std::uint64_t stride, bool bottomUp)
     : Picture(width, height), m_fd(fd), m_offset(offset), m_stride(stride), m_bottomUp(bottomUp) {}
 
-BitmapFilePicture::~BitmapFilePicture() { ::close(m_fd); }
+BitmapFilePicture::~BitmapFilePicture() {
+    ::close(m_fd);
+}
 
 std::uint64_t BitmapFilePicture::rowOffset(std::int32_t y) const {
     const auto row = static_cast<std::uint64_t>(m_bottomUp ? height() - 1 - y : y);

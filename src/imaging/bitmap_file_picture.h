@@ -11,7 +11,7 @@
 namespace vm {
 
 class BitmapFilePicture : public Picture {
-public:
+  public:
     // Nothing when the file is not a plain 24-bit bitmap that we can read this way.
     static std::shared_ptr<BitmapFilePicture> open(const std::string& path);
     ~BitmapFilePicture() override;
@@ -19,7 +19,7 @@ public:
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
     bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
 
-private:
+  private:
     BitmapFilePicture(int fd, std::int32_t width, std::int32_t height, std::uint64_t offset,
                       std::uint64_t stride, bool bottomUp);
     std::uint64_t rowOffset(std::int32_t y) const;

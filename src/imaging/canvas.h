@@ -10,7 +10,7 @@
 namespace vm {
 
 class Canvas {
-public:
+  public:
     // The colour at (x, y), exactly the 24 bits last written; -1 outside the drawing area.
     Colour Point(std::int32_t x, std::int32_t y) const;
     // Sets (x, y) to the colour's low 24 bits; ignored outside the drawing area.
@@ -29,7 +29,7 @@ public:
     std::int32_t height() const { return m_picture ? m_picture->height() : 0; }
     std::size_t changedPoints() const { return m_changes.size(); }
 
-private:
+  private:
     bool inside(std::int32_t x, std::int32_t y) const {
         return x >= 0 && y >= 0 && x < width() && y < height();
     }

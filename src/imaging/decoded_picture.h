@@ -9,7 +9,7 @@
 namespace vm {
 
 class DecodedPicture : public Picture {
-public:
+  public:
     // image must be in QImage::Format_RGB32.
     explicit DecodedPicture(QImage image);
 
@@ -17,7 +17,7 @@ public:
     bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
     const QImage& image() const { return m_image; }
 
-private:
+  private:
     QImage m_image;
 };
 

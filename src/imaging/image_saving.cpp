@@ -9,7 +9,9 @@ std::string ChooseSaveFile(FileDialogs& dialogs) {
     return dialogs.ShowSave({kSaveTitle, kSaveFilter, kDefaultExt});
 }
 
-void CommitCanvas(Canvas& canvas) { canvas.setPicture(canvas.Image()); }
+void CommitCanvas(Canvas& canvas) {
+    canvas.setPicture(canvas.Image());
+}
 
 bool SaveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& boxes,
                 const SavedFileCheck& check) {

@@ -16,7 +16,7 @@ struct ChangedPoint {
 };
 
 class LayeredPicture : public Picture {
-public:
+  public:
     // changes: any order; a later entry for the same point wins. If base is itself
     // layered, the layers are merged so that chains never grow.
     LayeredPicture(PictureRef base, std::vector<ChangedPoint> changes);
@@ -27,7 +27,7 @@ public:
     const PictureRef& base() const { return m_base; }
     std::size_t changedPoints() const { return m_changes.size(); }
 
-private:
+  private:
     PictureRef m_base;
     std::vector<ChangedPoint> m_changes;  // sorted by (y, x), one entry per point
 };

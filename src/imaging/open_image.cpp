@@ -17,8 +17,8 @@ void setWorkingArea(const Canvas& canvas, WorkingArea& area) {
     area.ImageHeight = height;
 }
 
-bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview,
-                   WorkingArea& area, MessageBoxes& boxes) {
+bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview, WorkingArea& area,
+                   MessageBoxes& boxes) {
     PictureLoad load = LoadPicture(path);
     if (!load) {
         boxes.MsgBox(load.error, vbCritical, std::string(kErrorTitle));

@@ -23,8 +23,8 @@ void OpenImage(Canvas& canvas, PictureRef& preview, WorkingArea& area, FileDialo
 
 // Opens a file chosen some other way (dropped on a tab, say), exactly as OpenImage
 // does after its dialog. Returns whether the picture was opened.
-bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview,
-                   WorkingArea& area, MessageBoxes& boxes);
+bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview, WorkingArea& area,
+                   MessageBoxes& boxes);
 
 // The working area for a canvas that has just been given its picture: the smaller of
 // the picture's HIMETRIC size and the canvas's drawing area, which is its size in points.

@@ -11,7 +11,11 @@ std::int32_t toHimetric(std::int32_t points) {
 }
 }  // namespace
 
-std::int32_t Picture::himetricWidth() const { return toHimetric(m_width); }
-std::int32_t Picture::himetricHeight() const { return toHimetric(m_height); }
+std::int32_t Picture::himetricWidth() const {
+    return toHimetric(m_width);
+}
+std::int32_t Picture::himetricHeight() const {
+    return toHimetric(m_height);
+}
 
 }  // namespace vm

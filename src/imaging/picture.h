@@ -16,7 +16,7 @@ constexpr Colour makeColour(unsigned r, unsigned g, unsigned b) {
 }
 
 class Picture {
-public:
+  public:
     Picture(std::int32_t width, std::int32_t height) : m_width(width), m_height(height) {}
     virtual ~Picture() = default;
 
@@ -32,7 +32,7 @@ public:
     // row could not be read (a file that changed under us).
     virtual bool readRowBgr(std::int32_t y, std::uint8_t* out) const = 0;
 
-private:
+  private:
     std::int32_t m_width;
     std::int32_t m_height;
 };

@@ -1,11 +1,12 @@
 #include "imaging/picture_file.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <unistd.h>
 #include <algorithm>
 #include <new>
-#include <unistd.h>
 #include <vector>
 
 #include "imaging/bitmap_file_picture.h"
@@ -27,15 +28,41 @@ void putLe32(std::uint8_t* p, std::uint32_t v) {
     putLe16(p, v & 0xFFFF);
     putLe16(p + 2, v >> 16);
 }
+// The size a bitmap, GIF or PNG header claims, read before any decoder allocates
+// for it; (0, 0) when the header says nothing we can use.
+std::pair<std::uint64_t, std::uint64_t> claimedSize(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {0, 0};
+    const QByteArray h = file.read(32);
+    auto u8 = [&](int i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(h[i])); };
+    auto le = [&](int i, int n) {
+        std::uint64_t v = 0;
+        for (int k = n - 1; k >= 0; --k) v = (v << 8) | u8(i + k);
+        return v;
+    };
+    auto be32 = [&](int i) {
+        return (u8(i) << 24) | (u8(i + 1) << 16) | (u8(i + 2) << 8) | u8(i + 3);
+    };
+    if (h.size() >= 26 && h.startsWith("BM")) {
+        const auto w = static_cast<std::int32_t>(le(18, 4)),
+                   hgt = static_cast<std::int32_t>(le(22, 4));
+        return {static_cast<std::uint64_t>(w < 0 ? -static_cast<std::int64_t>(w) : w),
+                static_cast<std::uint64_t>(hgt < 0 ? -static_cast<std::int64_t>(hgt) : hgt)};
+    }
+    if (h.size() >= 10 && (h.startsWith("GIF87a") || h.startsWith("GIF89a")))
+        return {le(6, 2), le(8, 2)};
+    if (h.size() >= 24 && h.startsWith("\x89PNG\r\n\x1a\n")) return {be32(16), be32(20)};
+    return {0, 0};
+}
 }  // namespace
 
 std::uint64_t decodeMemoryLimit() {
     // Half of the machine's memory, so that an opened picture never starves the system.
     const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
-    const std::uint64_t physical = pages > 0 && pageSize > 0
-                                       ? static_cast<std::uint64_t>(pages) *
-                                             static_cast<std::uint64_t>(pageSize)
-                                       : (std::uint64_t{4} << 30);
+    const std::uint64_t physical =
+        pages > 0 && pageSize > 0
+            ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize)
+            : (std::uint64_t{4} << 30);
     return std::max<std::uint64_t>(physical / 2, std::uint64_t{512} << 20);
 }
 
@@ -44,41 +71,47 @@ PictureLoad LoadPicture(const std::string& path) {
     const QFileInfo info(qpath);
     if (!info.exists()) return {nullptr, "The file " + path + " does not exist."};
     if (info.isDir()) return {nullptr, path + " is a folder, not a picture."};
-    if (!info.isReadable()) return {nullptr, "The file " + path + " cannot be read: permission denied."};
+    if (!info.isReadable())
+        return {nullptr, "The file " + path + " cannot be read: permission denied."};
     if (info.size() == 0) return {nullptr, "The file " + path + " is empty."};
 
     const std::uint64_t limit = decodeMemoryLimit();
-    QImageReader::setAllocationLimit(static_cast<int>(std::min<std::uint64_t>(limit >> 20, 1u << 30)));
+    QImageReader::setAllocationLimit(
+        static_cast<int>(std::min<std::uint64_t>(limit >> 20, 1u << 30)));
     QImageReader reader(qpath);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);
+    auto tooLarge = [&](std::uint64_t w, std::uint64_t h) {
+        return PictureLoad{
+            nullptr, "The picture in " + path + " is too large to open (" +
+                         sizeText(static_cast<std::int64_t>(w), static_cast<std::int64_t>(h)) +
+                         ")."};
+    };
+    const auto [headerWidth, headerHeight] = claimedSize(qpath);
+    if (headerWidth * headerHeight * 4 > limit) return tooLarge(headerWidth, headerHeight);
     if (!reader.canRead())
-        return {nullptr, "The file " + path +
-                             " is not a picture Veilmark can read (bitmap, GIF, JPEG, PNG and the like)."};
+        return {nullptr,
+                "The file " + path +
+                    " is not a picture Veilmark can read (bitmap, GIF, JPEG, PNG and the like)."};
     const QSize claimed = reader.size();
-    if (claimed.isValid()) {
-        const auto bytes = static_cast<std::uint64_t>(claimed.width()) *
-                           static_cast<std::uint64_t>(claimed.height()) * 4;
-        if (bytes > limit)
-            return {nullptr, "The picture in " + path + " is too large to open (" +
-                                 sizeText(claimed.width(), claimed.height()) + ")."};
-    }
+    if (claimed.isValid() && static_cast<std::uint64_t>(claimed.width()) *
+                                     static_cast<std::uint64_t>(claimed.height()) * 4 >
+                                 limit)
+        return tooLarge(static_cast<std::uint64_t>(claimed.width()),
+                        static_cast<std::uint64_t>(claimed.height()));
+    const std::string noMemory = "There is not enough memory to open the picture in " + path + ".";
     QImage image;
     try {
         image = reader.read();
-        if (!image.isNull() && image.format() != QImage::Format_RGB32)
+        if (image.isNull())
+            return {nullptr,
+                    "The picture in " + path + " is damaged or incomplete and cannot be opened."};
+        if (image.format() != QImage::Format_RGB32) {
             image = image.convertToFormat(QImage::Format_RGB32);
+            if (image.isNull()) return {nullptr, noMemory};
+        }
     } catch (const std::bad_alloc&) {
-        return {nullptr, "There is not enough memory to open the picture in " + path + "."};
-    }
-    if (image.isNull()) {
-        const bool tooLarge = reader.error() == QImageReader::InvalidDataError &&
-                              reader.errorString().contains(QStringLiteral("limit"));
-        if (tooLarge || (claimed.isValid() && claimed.width() > 0 && claimed.height() > 0 &&
-                         reader.error() == QImageReader::UnknownError))
-            return {nullptr, "The picture in " + path + " is too large or damaged to open" +
-                                 (claimed.isValid() ? " (" + sizeText(claimed.width(), claimed.height()) + ")" : std::string()) + "."};
-        return {nullptr, "The picture in " + path + " is damaged or incomplete and cannot be opened."};
+        return {nullptr, noMemory};
     }
     return {std::make_shared<DecodedPicture>(std::move(image)), {}};
 }
@@ -130,7 +163,8 @@ std::string SavePicture(const Picture& picture, const std::string& path) {
             return "Could not read the picture back while saving " + path +
                    ": its file changed or was removed.";
         if (++filled == rowsPerBlock || row + 1 == height) {
-            if (!file.write(block.data(), static_cast<std::size_t>(filled * stride))) return file.error();
+            if (!file.write(block.data(), static_cast<std::size_t>(filled * stride)))
+                return file.error();
             filled = 0;
         }
     }

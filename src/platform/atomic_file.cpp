@@ -1,10 +1,10 @@
 #include "platform/atomic_file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace vm {
 
@@ -20,25 +20,38 @@ std::string folderOf(const std::string& path) {
 
 std::string reason(int err) {
     switch (err) {
-        case ENOENT: return "the folder does not exist";
+        case ENOENT:
+            return "the folder does not exist";
         case EACCES:
-        case EPERM: return "permission denied";
-        case ENOSPC: return "the disk is full";
-        case EDQUOT: return "the disk quota is exhausted";
-        case EROFS: return "the file system is read-only";
-        case EISDIR: return "a folder has that name";
-        case ENOTDIR: return "part of the path is not a folder";
-        case ENAMETOOLONG: return "the name is too long";
-        default: return std::strerror(err);
+        case EPERM:
+            return "permission denied";
+        case ENOSPC:
+            return "the disk is full";
+        case EDQUOT:
+            return "the disk quota is exhausted";
+        case EROFS:
+            return "the file system is read-only";
+        case EISDIR:
+            return "a folder has that name";
+        case ENOTDIR:
+            return "part of the path is not a folder";
+        case ENAMETOOLONG:
+            return "the name is too long";
+        default:
+            return std::strerror(err);
     }
 }
 }  // namespace
 
-void AtomicFile::injectWriteFault(std::optional<int> errnoValue) { g_writeFault = errnoValue; }
+void AtomicFile::injectWriteFault(std::optional<int> errnoValue) {
+    g_writeFault = errnoValue;
+}
 
 AtomicFile::AtomicFile(std::string target) : m_target(std::move(target)) {}
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile() {
+    discard();
+}
 
 bool AtomicFile::fail(const std::string& what, int err) {
     m_failed = true;

@@ -11,7 +11,7 @@
 namespace vm {
 
 class AtomicFile {
-public:
+  public:
     explicit AtomicFile(std::string target);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
@@ -26,7 +26,7 @@ public:
     // Test seam: makes the next writes fail with this errno (nothing: back to normal).
     static void injectWriteFault(std::optional<int> errnoValue);
 
-private:
+  private:
     bool fail(const std::string& what, int err);
     void discard();
 

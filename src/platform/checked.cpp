@@ -14,9 +14,15 @@ T narrow(std::int64_t value, const char* type) {
 }
 }  // namespace
 
-std::uint8_t toByte(std::int64_t value) { return narrow<std::uint8_t>(value, "a byte"); }
-std::int16_t toInt16(std::int64_t value) { return narrow<std::int16_t>(value, "16 bits"); }
-std::int32_t toInt32(std::int64_t value) { return narrow<std::int32_t>(value, "32 bits"); }
+std::uint8_t toByte(std::int64_t value) {
+    return narrow<std::uint8_t>(value, "a byte");
+}
+std::int16_t toInt16(std::int64_t value) {
+    return narrow<std::int16_t>(value, "16 bits");
+}
+std::int32_t toInt32(std::int64_t value) {
+    return narrow<std::int32_t>(value, "32 bits");
+}
 
 std::int32_t roundToInt32(double value) {
     if (!std::isfinite(value) || value < -2147483648.5 || value > 2147483647.5)

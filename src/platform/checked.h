@@ -9,7 +9,7 @@
 namespace vm {
 
 class OverflowError : public std::runtime_error {
-public:
+  public:
     explicit OverflowError(const std::string& what) : std::runtime_error(what) {}
 };
 

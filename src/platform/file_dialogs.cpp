@@ -13,7 +13,8 @@ std::vector<std::pair<std::string, std::string>> filterPairs(std::string_view fi
         start = bar + 1;
     }
     std::vector<std::pair<std::string, std::string>> pairs;
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) pairs.emplace_back(parts[i], parts[i + 1]);
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2)
+        pairs.emplace_back(parts[i], parts[i + 1]);
     return pairs;
 }
 

@@ -22,7 +22,7 @@ std::vector<std::pair<std::string, std::string>> filterPairs(std::string_view fi
 std::string withDefaultExtension(const std::string& path, const std::string& defaultExt);
 
 class FileDialogs {
-public:
+  public:
     virtual ~FileDialogs() = default;
     virtual std::string ShowOpen(const FileDialogRequest& request) = 0;
     virtual std::string ShowSave(const FileDialogRequest& request) = 0;

@@ -15,7 +15,7 @@ enum MsgBoxCode : int {
 };
 
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     // Modal; returns when the user closes it. Without a title the box bears kAppTitle.
     virtual void MsgBox(const std::string& prompt, int code,

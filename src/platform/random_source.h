@@ -8,7 +8,7 @@
 namespace vm {
 
 class RandomSource {
-public:
+  public:
     static constexpr std::uint32_t kInitialState = 0x50000;
 
     // Next value of the stream, 0 <= r < 1.
@@ -22,7 +22,7 @@ public:
     std::uint32_t state() const { return m_state; }
     void setState(std::uint32_t state) { m_state = state & kMask; }
 
-private:
+  private:
     static constexpr std::uint32_t kMask = 0xFFFFFF;
     float value() const { return static_cast<float>(m_state) / 16777216.0f; }
 

@@ -3,8 +3,7 @@
 namespace vm {
 
 std::string SlotKey(int channel, std::int32_t x, std::int32_t y) {
-    return "[" + std::to_string(channel) + "," + std::to_string(x) + "," + std::to_string(y) +
-           "]";
+    return "[" + std::to_string(channel) + "," + std::to_string(x) + "," + std::to_string(y) + "]";
 }
 
 namespace {
@@ -16,7 +15,9 @@ std::size_t hashOf(std::uint64_t key) {
 }
 }  // namespace
 
-UsedSlots::UsedSlots() : m_table(4096, kEmpty) { m_order.reserve(2048); }
+UsedSlots::UsedSlots() : m_table(4096, kEmpty) {
+    m_order.reserve(2048);
+}
 
 std::uint64_t UsedSlots::pack(int channel, std::int32_t x, std::int32_t y) {
     // Channel 0..2 and non-negative 31-bit coordinates: distinct slots give
@@ -67,7 +68,8 @@ void UsedSlots::eraseKey(std::uint64_t key) {
     while (m_table[next] != kEmpty) {
         const std::size_t home = hashOf(m_table[next]) & mask;
         // Move the entry into the hole unless its home lies cyclically in (hole, next].
-        const bool stays = hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+        const bool stays =
+            hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
         if (!stays) {
             m_table[hole] = m_table[next];
             hole = next;

@@ -16,7 +16,7 @@ namespace vm {
 std::string SlotKey(int channel, std::int32_t x, std::int32_t y);
 
 class UsedSlots {
-public:
+  public:
     UsedSlots();
 
     // Records the slot; returns false (and changes nothing) when it was already there.
@@ -28,7 +28,7 @@ public:
     // Key text of the i-th entry still present, oldest first.
     std::string keyAt(std::size_t i) const;
 
-private:
+  private:
     static std::uint64_t pack(int channel, std::int32_t x, std::int32_t y);
     std::size_t findSlot(std::uint64_t key) const;
     void grow();

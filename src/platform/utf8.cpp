@@ -10,11 +10,23 @@ std::optional<std::u32string> fromUtf8(std::string_view bytes) {
         const auto b0 = static_cast<unsigned char>(bytes[i]);
         std::size_t len = 0;
         char32_t cp = 0, min = 0;
-        if (b0 < 0x80) { len = 1; cp = b0; }
-        else if ((b0 & 0xE0) == 0xC0) { len = 2; cp = b0 & 0x1Fu; min = 0x80; }
-        else if ((b0 & 0xF0) == 0xE0) { len = 3; cp = b0 & 0x0Fu; min = 0x800; }
-        else if ((b0 & 0xF8) == 0xF0) { len = 4; cp = b0 & 0x07u; min = 0x10000; }
-        else return std::nullopt;
+        if (b0 < 0x80) {
+            len = 1;
+            cp = b0;
+        } else if ((b0 & 0xE0) == 0xC0) {
+            len = 2;
+            cp = b0 & 0x1Fu;
+            min = 0x80;
+        } else if ((b0 & 0xF0) == 0xE0) {
+            len = 3;
+            cp = b0 & 0x0Fu;
+            min = 0x800;
+        } else if ((b0 & 0xF8) == 0xF0) {
+            len = 4;
+            cp = b0 & 0x07u;
+            min = 0x10000;
+        } else
+            return std::nullopt;
         if (i + len > bytes.size()) return std::nullopt;
         for (std::size_t k = 1; k < len; ++k) {
             const auto b = static_cast<unsigned char>(bytes[i + k]);

@@ -6,7 +6,7 @@ namespace vm {
 enum class WindowId { Main, About, Help };
 
 class WindowHost {
-public:
+  public:
     virtual ~WindowHost() = default;
     // Modeless, no owner: created on first use, brought to the front when shown already.
     virtual void Show(WindowId window) = 0;

@@ -24,7 +24,7 @@ struct ShownDialog {
 };
 
 class ScriptedPlatform : public MessageBoxes, public FileDialogs {
-public:
+  public:
     void MsgBox(const std::string& prompt, int code,
                 const std::optional<std::string>& title) override;
     std::string ShowOpen(const FileDialogRequest& request) override;

@@ -1,0 +1,137 @@
+// Opening and saving as the user meets them: the dialogs' exact texts, cancel
+// paths that change nothing, and failures that say why and keep what was there.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "imaging/image_saving.h"
+#include "imaging/open_image.h"
+#include "imaging/picture_file.h"
+#include "support/scripted_platform.h"
+#include "support/test_pictures.h"
+
+namespace vm {
+namespace {
+
+using test::patternPicture;
+using test::readFile;
+using test::ScriptedPlatform;
+using test::TempDir;
+using test::writeFile;
+
+class OpenSave : public ::testing::Test {
+  protected:
+    std::string savedPicture(int w, int h, const std::string& name, int salt = 0) {
+        const std::string path = dir.file(name);
+        EXPECT_EQ(SavePicture(*patternPicture(w, h, salt), path), "");
+        return path;
+    }
+    TempDir dir;
+    ScriptedPlatform ui;
+    Canvas canvas;
+    PictureRef preview;
+    WorkingArea area;
+};
+
+TEST_F(OpenSave, OpenAsksWithTheFourFiltersAndSetsAreaFlagAndPreview) {
+    ui.answer(savedPicture(400, 300, "cover.jpg"));
+    OpenImage(canvas, preview, area, ui, ui);
+    ASSERT_EQ(ui.dialogs.size(), 1u);
+    EXPECT_FALSE(ui.dialogs[0].save);
+    EXPECT_EQ(ui.dialogs[0].request.DialogTitle, "Veilmark - Open Image");
+    EXPECT_EQ(ui.dialogs[0].request.Filter,
+              "Bitmap (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPG (*.jpg)|*.jpg|All Files (*.*)|*.*");
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(area.ImageWidth, 400);
+    EXPECT_EQ(area.ImageHeight, 300);
+    EXPECT_TRUE(area.ImageLoaded);
+    EXPECT_EQ(preview, canvas.Picture());  // one picture object, shared
+}
+
+TEST_F(OpenSave, OnePointPictureGivesAOnePointArea) {
+    // Its HIMETRIC size (26) is larger, so the drawing area wins.
+    ui.answer(savedPicture(1, 1, "dot.bmp"));
+    OpenImage(canvas, preview, area, ui, ui);
+    EXPECT_EQ(canvas.Picture()->himetricWidth(), 26);
+    EXPECT_EQ(area.ImageWidth, 1);
+    EXPECT_EQ(area.ImageHeight, 1);
+}
+
+TEST_F(OpenSave, CancelOrABadFileChangesNothing) {
+    ui.answer(savedPicture(40, 30, "first.bmp"));
+    OpenImage(canvas, preview, area, ui, ui);
+    const PictureRef first = canvas.Picture();
+    canvas.PSet(1, 1, 0);
+
+    ui.answer("");  // cancel
+    OpenImage(canvas, preview, area, ui, ui);
+    writeFile(dir.file("bad.gif"), "GIF89a but nothing else");
+    ui.answer(dir.file("bad.gif"));
+    OpenImage(canvas, preview, area, ui, ui);
+
+    EXPECT_EQ(canvas.Picture(), first);
+    EXPECT_EQ(preview, first);
+    EXPECT_EQ(canvas.changedPoints(), 1u);
+    EXPECT_EQ(area.ImageWidth, 40);
+    EXPECT_TRUE(area.ImageLoaded);
+    ASSERT_EQ(ui.boxes.size(), 1u);  // only the bad file is reported
+    EXPECT_EQ(ui.boxes[0].code, vbCritical);
+    EXPECT_EQ(ui.boxes[0].title, "Veilmark - Error");
+    EXPECT_NE(ui.boxes[0].prompt.find("bad.gif"), std::string::npos);
+}
+
+TEST_F(OpenSave, ABadFileBeforeAnyPictureLeavesTheFlagDown) {
+    ui.answer(dir.file("nowhere.bmp"));
+    OpenImage(canvas, preview, area, ui, ui);
+    EXPECT_FALSE(area.ImageLoaded);
+    EXPECT_EQ(canvas.Picture(), nullptr);
+    EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(OpenSave, SaveDialogAndConfirmation) {
+    ui.answer(dir.file("out"));  // typed without an extension
+    const std::string path = ChooseSaveFile(ui);
+    EXPECT_EQ(path, dir.file("out.bmp"));
+    ASSERT_EQ(ui.dialogs.size(), 1u);
+    EXPECT_TRUE(ui.dialogs[0].save);
+    EXPECT_EQ(ui.dialogs[0].request.DialogTitle, "Save image");
+    EXPECT_EQ(ui.dialogs[0].request.Filter,
+              "Windows Bitmap (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPG (*.jpg)|*.jpg");
+    EXPECT_EQ(ui.dialogs[0].request.DefaultExt, ".bmp");
+
+    canvas.setPicture(patternPicture(9, 7));
+    canvas.PSet(4, 4, 0x010203);
+    CommitCanvas(canvas);
+    EXPECT_TRUE(SaveCanvas(canvas, path, ui));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].prompt, "Image saved to " + path);
+    EXPECT_EQ(ui.boxes[0].code, vbOKOnly);
+    EXPECT_EQ(ui.boxes[0].title, "Veilmark");
+    EXPECT_EQ(LoadPicture(path).picture->colourAt(4, 4), 0x010203);
+}
+
+TEST_F(OpenSave, AFailedSaveSaysWhyConfirmsNothingAndKeepsTheOldFile) {
+    canvas.setPicture(patternPicture(9, 7));
+    const std::string target = savedPicture(3, 3, "keep.bmp", 5);
+    const std::string before = readFile(target);
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(SaveCanvas(canvas, target, ui));
+    EXPECT_FALSE(SaveCanvas(canvas, dir.file("no/such/folder.bmp"), ui));
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    for (const auto& box : ui.boxes) {
+        EXPECT_EQ(box.code, vbCritical);
+        EXPECT_EQ(box.prompt.find("Image saved"), std::string::npos);
+    }
+    EXPECT_EQ(readFile(target), before);
+}
+
+TEST_F(OpenSave, ACheckThatFindsTheFileWrongIsReportedInsteadOfTheConfirmation) {
+    canvas.setPicture(patternPicture(4, 4));
+    EXPECT_FALSE(SaveCanvas(canvas, dir.file("x.bmp"), ui,
+                            [](const std::string&) { return std::string("it came back wrong"); }));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].prompt, "it came back wrong");
+}
+
+}  // namespace
+}  // namespace vm

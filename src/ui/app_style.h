@@ -1,0 +1,29 @@
+#pragma once
+// What every window of the program shares: its font, the twips its layout is
+// drawn in, and its icon.
+
+#include <QFont>
+#include <QIcon>
+#include <QImage>
+#include <QRect>
+
+namespace vm::ui {
+
+// Layouts are kept in twips, 15 to a pixel at 96 dpi; Qt scales device-independent
+// pixels for denser screens by itself.
+constexpr int twips(int value) {
+    return (value + 7) / 15;
+}
+constexpr QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
+// Arial 9 points, or its metric twin Liberation Sans where Arial is not installed.
+QFont appFont(int pointSize = 9);
+
+// The application icon drawn at one size (16 or 32 pixels look best).
+QImage drawAppIcon(int size);
+// Both sizes as one icon, for frmMain and the Help window.
+QIcon appIcon();
+
+}  // namespace vm::ui

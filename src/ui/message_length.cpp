@@ -1,0 +1,65 @@
+#include "ui/message_length.h"
+
+namespace vm::ui {
+
+bool isLineBreak(QChar ch) {
+    return ch == u'\n' || ch == u'\r' || ch == QChar::ParagraphSeparator ||
+           ch == QChar::LineSeparator;
+}
+
+namespace {
+
+// The places character i of text takes, and how many UTF-16 units it spans.
+struct Step {
+    qsizetype places;
+    qsizetype units;
+};
+
+Step stepAt(QStringView text, qsizetype i) {
+    const QChar ch = text[i];
+    if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') return {2, 2};
+    if (isLineBreak(ch)) return {2, 1};
+    if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) return {1, 2};
+    return {1, 1};
+}
+
+}  // namespace
+
+qsizetype boxLength(QStringView text) {
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const Step step = stepAt(text, i);
+        length += step.places;
+        i += step.units;
+    }
+    return length;
+}
+
+QString normaliseLineBreaks(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
+        out.append(isLineBreak(ch) ? QChar(u'\n') : ch);
+    }
+    return out;
+}
+
+QString fitInsertion(QStringView insertion, qsizetype room) {
+    qsizetype used = 0;
+    qsizetype end = 0;
+    while (end < insertion.size()) {
+        const Step step = stepAt(insertion, end);
+        if (used + step.places > room) break;
+        used += step.places;
+        end += step.units;
+    }
+    return insertion.first(end).toString();
+}
+
+QString lengthCaption(qsizetype length, qsizetype limit) {
+    return QStringLiteral("%1/%2").arg(length).arg(limit);
+}
+
+}  // namespace vm::ui

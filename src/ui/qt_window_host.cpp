@@ -1,0 +1,76 @@
+#include "ui/qt_window_host.h"
+
+#include <QCoreApplication>
+
+#include "ui/form1.h"
+#include "ui/form2.h"
+
+namespace vm::ui {
+
+QtWindowHost::QtWindowHost(Quit quit) : m_quit(std::move(quit)) {
+    if (!m_quit) m_quit = [] { QCoreApplication::exit(0); };
+}
+
+QtWindowHost::~QtWindowHost() {
+    delete m_about.data();
+    delete m_help.data();
+}
+
+QPointer<QWidget>& QtWindowHost::slot(WindowId window) {
+    switch (window) {
+        case WindowId::About:
+            return m_about;
+        case WindowId::Help:
+            return m_help;
+        case WindowId::Main:
+            break;
+    }
+    return m_main;
+}
+
+QWidget* QtWindowHost::window(WindowId window) const {
+    return const_cast<QtWindowHost*>(this)->slot(window).data();
+}
+
+QWidget* QtWindowHost::create(WindowId window) {
+    QWidget* made = nullptr;
+    if (window == WindowId::About) made = new Form1(*this);
+    if (window == WindowId::Help) made = new Form2(*this);
+    if (made) made->setAttribute(Qt::WA_DeleteOnClose);
+    return made;
+}
+
+void QtWindowHost::Show(WindowId window) {
+    if (m_ended) return;
+    QPointer<QWidget>& held = slot(window);
+    if (!held) held = create(window);
+    if (!held) return;
+    QWidget* w = held.data();
+    if (w->isMinimized())
+        w->showNormal();
+    else
+        w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+void QtWindowHost::Hide(WindowId window) {
+    QWidget* w = slot(window).data();
+    if (!w) return;
+    // Pin the place it had, so showing it again puts it back there rather than
+    // letting the window manager choose anew.
+    const QPoint place = w->pos();
+    w->hide();
+    w->move(place);
+}
+
+void QtWindowHost::End() {
+    if (m_ended) return;
+    m_ended = true;
+    delete m_about.data();
+    delete m_help.data();
+    if (m_main) m_main->hide();
+    m_quit();
+}
+
+}  // namespace vm::ui

@@ -1,0 +1,46 @@
+#pragma once
+// The program's windows: frmMain for the whole run, the About and Help windows
+// made on first use. Each of those is modeless and has no owner; Close hides it
+// (it keeps its place), its close box destroys it (the QPointer goes null, so the
+// next Show makes a new one). End closes everything at once.
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+#include "platform/window_host.h"
+
+namespace vm::ui {
+
+class QtWindowHost : public WindowHost {
+  public:
+    using Quit = std::function<void()>;
+    // quit ends the event loop; tests pass their own to see that it was asked for.
+    explicit QtWindowHost(Quit quit = {});
+    ~QtWindowHost() override;
+    QtWindowHost(const QtWindowHost&) = delete;
+    QtWindowHost& operator=(const QtWindowHost&) = delete;
+
+    void setMain(QWidget* main) { m_main = main; }
+
+    void Show(WindowId window) override;
+    void Hide(WindowId window) override;
+    void End() override;
+
+    // The window as it exists now; nullptr before its first Show or after its close box.
+    QWidget* window(WindowId window) const;
+    bool ended() const { return m_ended; }
+
+  private:
+    QPointer<QWidget>& slot(WindowId window);
+    QWidget* create(WindowId window);
+
+    QPointer<QWidget> m_main;
+    QPointer<QWidget> m_about;
+    QPointer<QWidget> m_help;
+    Quit m_quit;
+    bool m_ended = false;
+};
+
+}  // namespace vm::ui

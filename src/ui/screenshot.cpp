@@ -1,0 +1,91 @@
+#include "ui/screenshot.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+#include "platform/file_dialogs.h"
+#include "platform/message_box.h"
+#include "ui/frm_main.h"
+#include "ui/message_text_edit.h"
+#include "ui/qt_window_host.h"
+
+namespace vm::ui {
+
+namespace {
+
+// Answers the save dialog with a fixed file and keeps message boxes off the screen.
+class Unattended : public MessageBoxes, public FileDialogs {
+  public:
+    explicit Unattended(std::string savePath) : m_savePath(std::move(savePath)) {}
+    void MsgBox(const std::string& prompt, int, const std::optional<std::string>&) override {
+        std::fprintf(stderr, "veilmark: %s\n", prompt.c_str());
+    }
+    std::string ShowOpen(const FileDialogRequest&) override { return {}; }
+    std::string ShowSave(const FileDialogRequest&) override { return m_savePath; }
+
+  private:
+    std::string m_savePath;
+};
+
+void settle(int ms = 150) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool save(QWidget* window, const QDir& dir, const QString& name) {
+    settle();
+    const QString path = dir.filePath(name);
+    if (window->grab().save(path)) return true;
+    std::fprintf(stderr, "veilmark: could not write %s\n", qPrintable(path));
+    return false;
+}
+
+}  // namespace
+
+int takeScreenshots(const QString& dirPath, const QString& picture) {
+    QDir dir(dirPath);
+    if (!dir.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "veilmark: cannot make the folder %s\n", qPrintable(dirPath));
+        return 1;
+    }
+    QTemporaryDir work;
+    Unattended platform(work.filePath(QStringLiteral("example.bmp")).toStdString());
+    QtWindowHost host([] {});
+    frmMain main(host, platform, platform);
+    host.setMain(&main);
+    main.show();
+    settle(300);
+
+    auto* tabs = main.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+    if (!picture.isEmpty()) {
+        main.openDropped(frmMain::Tab::Encrypt, picture);
+        main.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("tulip"));
+        main.findChild<MessageTextEdit*>(QStringLiteral("Text2"))
+            ->setBoxText(QStringLiteral("Meet me by the old mill at noon.\nBring the map."));
+        main.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+        main.openDropped(frmMain::Tab::Decrypt, work.filePath(QStringLiteral("example.bmp")));
+        main.findChild<QLineEdit*>(QStringLiteral("Text4"))->setText(QStringLiteral("tulip"));
+        main.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+    }
+    bool ok = save(&main, dir, QStringLiteral("main-encrypt.png"));
+    tabs->setCurrentIndex(1);
+    ok = save(&main, dir, QStringLiteral("main-decrypt.png")) && ok;
+    tabs->setCurrentIndex(0);
+
+    host.Show(WindowId::About);
+    ok = save(host.window(WindowId::About), dir, QStringLiteral("about.png")) && ok;
+    host.Show(WindowId::Help);
+    ok = save(host.window(WindowId::Help), dir, QStringLiteral("help.png")) && ok;
+    return ok ? 0 : 1;
+}
+
+}  // namespace vm::ui

@@ -122,7 +122,10 @@ bool AtomicFile::write(const void* data, std::size_t size) {
 
 bool AtomicFile::commit() {
     if (m_failed || m_fd < 0) return false;
-    if (::fsync(m_fd) != 0) return fail("write", errno);
+    // No fsync: the rename alone makes the replacement all-or-nothing for every
+    // program on the machine, and file systems that delay allocation flush a file
+    // renamed over another before the rename lands. Waiting for the disk would
+    // more than double the time a large save takes.
     if (::close(m_fd) != 0) {
         m_fd = -1;
         return fail("write", errno);

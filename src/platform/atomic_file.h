@@ -1,7 +1,7 @@
 #pragma once
 // Writes a file so that it is either complete or not there at all: the bytes go to
 // a temporary file beside the target, which is renamed over the target only once
-// everything is written and flushed. An existing file of that name stays intact
+// everything is written. An existing file of that name stays intact
 // until then; on any failure the temporary file is removed.
 
 #include <cstddef>

@@ -1,0 +1,76 @@
+// Hiding and reading the payload of a 160-character message (164 bytes, 1,312
+// slots) on a 24-megapixel canvas held in memory.
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+
+#include <random>
+
+#include "engine/hide_reveal.h"
+#include "imaging/decoded_picture.h"
+
+namespace vm {
+namespace {
+
+PictureRef photo() {
+    static const PictureRef picture = [] {
+        QImage image(6000, 4000, QImage::Format_RGB32);
+        std::mt19937 rng(1);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) row[x] = 0xFF000000u | (rng() & 0xFFFFFFu);
+        }
+        return std::make_shared<DecodedPicture>(std::move(image));
+    }();
+    return picture;
+}
+
+const WorkingArea kArea{6000, 4000, true};
+const std::u32string kMessage(160, U'm');
+
+void BM_Hide164Bytes(benchmark::State& state) {
+    const HidePlan plan = prepareHide(U"benchmark password", kMessage, kArea);
+    RandomSource generator;
+    for (auto _ : state) {
+        Canvas canvas;
+        canvas.setPicture(photo());
+        hidePayload(plan, canvas, kArea, generator);
+        benchmark::DoNotOptimize(canvas.changedPoints());
+    }
+}
+BENCHMARK(BM_Hide164Bytes)->Unit(benchmark::kMicrosecond);
+
+void BM_Reveal164Bytes(benchmark::State& state) {
+    const HidePlan plan = prepareHide(U"benchmark password", kMessage, kArea);
+    RandomSource generator;
+    Canvas canvas;
+    canvas.setPicture(photo());
+    hidePayload(plan, canvas, kArea, generator);
+    Canvas saved;
+    saved.setPicture(canvas.Image());
+    for (auto _ : state) {
+        const Revealed revealed = revealPayload(plan.seed, saved, kArea, generator);
+        if (!revealed.found) state.SkipWithError("message not found");
+        benchmark::DoNotOptimize(revealed.message.data());
+    }
+}
+BENCHMARK(BM_Reveal164Bytes)->Unit(benchmark::kMicrosecond);
+
+void BM_HideThenReveal164Bytes(benchmark::State& state) {
+    const HidePlan plan = prepareHide(U"benchmark password", kMessage, kArea);
+    RandomSource generator;
+    for (auto _ : state) {
+        Canvas canvas;
+        canvas.setPicture(photo());
+        hidePayload(plan, canvas, kArea, generator);
+        Canvas saved;
+        saved.setPicture(canvas.Image());
+        benchmark::DoNotOptimize(revealPayload(plan.seed, saved, kArea, generator).found);
+    }
+}
+BENCHMARK(BM_HideThenReveal164Bytes)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace vm
+
+BENCHMARK_MAIN();

@@ -8,17 +8,13 @@ namespace vm {
 
 Colour Canvas::Point(std::int32_t x, std::int32_t y) const {
     if (!inside(x, y)) return -1;
-    if (!m_changes.empty()) {
-        auto it = m_changes.find(pack(x, y));
-        if (it != m_changes.end()) return it->second;
-    }
+    if (const Colour* changed = m_changes.find(pack(x, y))) return *changed;
     return m_picture->colourAt(x, y);
 }
 
 void Canvas::PSet(std::int32_t x, std::int32_t y, Colour colour) {
     if (!inside(x, y)) return;
-    if (m_changes.empty()) m_changes.reserve(4096);
-    m_changes[pack(x, y)] = colour & 0xFFFFFF;
+    m_changes.set(pack(x, y), colour & 0xFFFFFF);
 }
 
 void Canvas::setPicture(PictureRef picture) {
@@ -30,9 +26,9 @@ PictureRef Canvas::Image() const {
     if (!m_picture || m_changes.empty()) return m_picture;
     std::vector<ChangedPoint> changes;
     changes.reserve(m_changes.size());
-    for (const auto& [key, colour] : m_changes)
-        changes.push_back({static_cast<std::int32_t>(key >> 32),
-                           static_cast<std::int32_t>(key & 0xFFFFFFFF), colour});
+    for (const PointMap::Entry& e : m_changes.entries())
+        changes.push_back({static_cast<std::int32_t>(e.key >> 32),
+                           static_cast<std::int32_t>(e.key & 0xFFFFFFFF), e.value});
     return std::make_shared<LayeredPicture>(m_picture, std::move(changes));
 }
 

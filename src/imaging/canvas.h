@@ -3,9 +3,8 @@
 // never shown; Point and PSet address the picture's own points.
 
 #include <cstdint>
-#include <unordered_map>
-
 #include "imaging/picture.h"
+#include "imaging/point_map.h"
 
 namespace vm {
 
@@ -39,7 +38,7 @@ class Canvas {
     }
 
     PictureRef m_picture;
-    std::unordered_map<std::uint64_t, Colour> m_changes;
+    PointMap m_changes;
 };
 
 }  // namespace vm

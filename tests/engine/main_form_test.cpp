@@ -2,6 +2,8 @@
 // and message boxes are answered by the scripted platform.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <filesystem>
 
 #include "engine/main_form.h"
@@ -65,6 +67,31 @@ TEST_F(MainFormFlow, HideSaveOpenRevealAsAUserWould) {
     form.Command3_Click();
     EXPECT_EQ(form.Text3, U"");
     EXPECT_EQ(ui.boxes.size(), 1u);  // the reveal says nothing either way
+}
+
+TEST_F(MainFormFlow, CoversOfEveryFormatRoundTrip) {
+    const QImage picture = test::paletteImage(97, 61);
+    const std::string gif = dir.file("cover.gif"), jpg = dir.file("cover.jpg"),
+                      png = dir.file("cover.png");
+    ASSERT_TRUE(test::writeGif(picture, gif));
+    ASSERT_TRUE(picture.save(QString::fromStdString(jpg), "JPG", 90));
+    ASSERT_TRUE(picture.save(QString::fromStdString(png), "PNG"));
+    for (const std::string& cover : {gif, jpg, png}) {
+        openEncrypt(cover);
+        ASSERT_TRUE(form.area.ImageLoaded) << cover;
+        EXPECT_EQ(form.area.ImageWidth, 97);
+        EXPECT_EQ(form.area.ImageHeight, 61);
+        if (cover != jpg) {
+            EXPECT_EQ(form.Picture1.Point(5, 3), makeColour(74, 181, (74 * 37) % 256));
+        }
+        form.Text1 = U"pw";
+        form.Text2 = U"from " + std::u32string(cover.end() - 3, cover.end());
+        const std::string saved = hide(cover + ".out.gif");  // a bitmap, whatever the name
+        openDecrypt(saved);
+        form.Text4 = U"pw";
+        form.Command3_Click();
+        EXPECT_EQ(form.Text3, form.Text2) << cover;
+    }
 }
 
 TEST_F(MainFormFlow, NoPictureYetGivesTwoDifferentBoxes) {

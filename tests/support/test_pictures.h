@@ -16,6 +16,12 @@ PictureRef patternPicture(int width, int height, int salt = 0);
 // A picture of one colour everywhere.
 PictureRef plainPicture(int width, int height, Colour colour);
 
+// Writes a GIF of the picture with a 256-colour palette made of its own first
+// colours (the picture must have no more); Qt reads GIFs but cannot write them.
+bool writeGif(const QImage& image, const std::string& path);
+// A picture of 256 distinct colours at most, so that a GIF keeps it exactly.
+QImage paletteImage(int width, int height);
+
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempDir {
   public:

@@ -1,0 +1,43 @@
+#pragma once
+// The command line of veilmark-cli, parsed into a plain structure. Parsing only
+// checks the shape of the line; where a password or message comes from, and
+// whether it can be hidden, is decided when the command runs.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vm::cli {
+
+enum class Command { Hide, Reveal, Help, Version };
+
+struct AreaSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+struct Arguments {
+    Command command = Command::Help;
+    std::optional<std::string> password;      // -p, --password
+    std::optional<std::string> passwordFile;  // --password-file
+    std::optional<std::string> message;       // -m, --message
+    std::optional<std::string> messageFile;   // --message-file ("-": standard input)
+    std::optional<AreaSize> area;             // --area (reveal only)
+    std::string input;
+    std::string output;  // hide only
+};
+
+struct ParseResult {
+    Arguments arguments;
+    std::string error;  // empty when the line is well formed
+    bool ok() const { return error.empty(); }
+};
+
+// words: the arguments after the program's name.
+ParseResult parseArguments(const std::vector<std::string>& words);
+
+// "WIDTHxHEIGHT" with two positive whole numbers, or nothing.
+std::optional<AreaSize> parseAreaSize(const std::string& text);
+
+}  // namespace vm::cli

@@ -1,0 +1,366 @@
+#include "cli/commands.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <istream>
+#include <new>
+#include <ostream>
+
+#include "engine/engine_errors.h"
+#include "engine/hide_reveal.h"
+#include "engine/payload.h"
+#include "imaging/canvas.h"
+#include "platform/random_source.h"
+#include "platform/utf8.h"
+
+#ifndef VEILMARK_VERSION
+#define VEILMARK_VERSION "0.0.0"
+#endif
+
+namespace vm::cli {
+
+namespace {
+
+constexpr const char* kProgram = "veilmark-cli";
+// Far more than any password or message that can be used; a larger file is refused
+// rather than read whole.
+constexpr std::size_t kTextFileLimit = std::size_t{1} << 20;
+
+// A value, or the exit status and the line that say why there is none.
+template <typename T>
+struct Outcome {
+    std::optional<T> value;
+    int status = kDone;
+    std::string why;
+
+    static Outcome of(T value) {
+        Outcome outcome;
+        outcome.value = std::move(value);
+        return outcome;
+    }
+    static Outcome failed(int status, std::string why) {
+        Outcome outcome;
+        outcome.status = status;
+        outcome.why = std::move(why);
+        return outcome;
+    }
+};
+
+// One line for standard error: no line breaks, and a sentence of the core starts
+// in lower case after the program's name, as the lines of our own do.
+std::string asLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r') c = ' ';
+    if (text.size() > 1 && text[0] >= 'A' && text[0] <= 'Z' && text[1] >= 'a' && text[1] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+int report(Console& console, int status, const std::string& why) {
+    console.err << kProgram << ": " << asLine(why) << '\n';
+    console.err.flush();
+    return status;
+}
+
+std::string readFailure(int err) {
+    switch (err) {
+        case ENOENT:
+            return "it does not exist";
+        case EACCES:
+        case EPERM:
+            return "permission denied";
+        case EISDIR:
+            return "it is a folder";
+        default:
+            return std::strerror(err);
+    }
+}
+
+// The whole file, up to kTextFileLimit bytes. what: "password" or "message".
+Outcome<std::string> readTextFile(const std::string& path, const char* what) {
+    const std::string name = std::string("the ") + what + " file " + path;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Outcome<std::string>::failed(kFileError,
+                                            "cannot read " + name + ": " + readFailure(errno));
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            return Outcome<std::string>::failed(kFileError,
+                                                "cannot read " + name + ": " + readFailure(err));
+        }
+        if (n == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > kTextFileLimit) {
+            ::close(fd);
+            return Outcome<std::string>::failed(
+                kRefused, name + " is too large to be a " + what + " (more than 1 MiB)");
+        }
+    }
+    ::close(fd);
+    return Outcome<std::string>::of(std::move(bytes));
+}
+
+Outcome<std::string> readStandardInput(std::istream& in) {
+    std::string bytes;
+    char buffer[16384];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > kTextFileLimit)
+            return Outcome<std::string>::failed(
+                kRefused, "the message on standard input is too large (more than 1 MiB)");
+    }
+    if (in.bad())
+        return Outcome<std::string>::failed(kFileError,
+                                            "could not read the message from standard input");
+    return Outcome<std::string>::of(std::move(bytes));
+}
+
+Outcome<std::u32string> decoded(Outcome<std::string> bytes, const char* what) {
+    if (!bytes.value) return Outcome<std::u32string>::failed(bytes.status, std::move(bytes.why));
+    std::optional<std::u32string> text = fromUtf8(*bytes.value);
+    if (!text)
+        return Outcome<std::u32string>::failed(
+            kRefused, std::string("the ") + what + " is not valid UTF-8 text");
+    return Outcome<std::u32string>::of(std::move(*text));
+}
+
+void dropOneLineBreak(std::string& text) {
+    if (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+    }
+}
+
+// -p, --password-file, the environment, or the terminal, in that order. A hide asks
+// twice on the terminal: a typing error there would lose the message for good.
+Outcome<std::u32string> obtainPassword(const Arguments& arguments, Console& console, bool confirm) {
+    using Failed = Outcome<std::u32string>;
+    if (arguments.password)
+        return decoded(Outcome<std::string>::of(*arguments.password), "password");
+    if (arguments.passwordFile) {
+        Outcome<std::string> bytes = readTextFile(*arguments.passwordFile, "password");
+        if (bytes.value) dropOneLineBreak(*bytes.value);
+        return decoded(std::move(bytes), "password");
+    }
+    if (console.environment) {
+        if (std::optional<std::string> value = console.environment(kPasswordVariable))
+            return decoded(Outcome<std::string>::of(std::move(*value)), "password");
+    }
+    if (!console.inputIsTerminal || !console.askHidden)
+        return Failed::failed(kUsage, std::string("no password given: use -p PASSWORD, "
+                                                  "--password-file FILE or the environment "
+                                                  "variable ") +
+                                          kPasswordVariable +
+                                          " (standard input is not a terminal to ask on)");
+    std::optional<std::string> typed = console.askHidden("Password: ");
+    if (!typed) return Failed::failed(kUsage, "no password was typed");
+    if (confirm) {
+        std::optional<std::string> again = console.askHidden("Password again: ");
+        if (!again || *again != *typed)
+            return Failed::failed(kUsage, "the two passwords typed differ; nothing was hidden");
+    }
+    return decoded(Outcome<std::string>::of(std::move(*typed)), "password");
+}
+
+Outcome<std::u32string> obtainMessage(const Arguments& arguments, Console& console) {
+    if (arguments.message) return decoded(Outcome<std::string>::of(*arguments.message), "message");
+    if (*arguments.messageFile == "-") return decoded(readStandardInput(console.in), "message");
+    return decoded(readTextFile(*arguments.messageFile, "message"), "message");
+}
+
+// The working area a freshly opened picture sets: its size in points, which is what
+// setWorkingArea gives for every picture (its size in HIMETRIC is never smaller).
+// That function lives beside the decoders, which the program loads only when needed.
+WorkingArea areaOf(const Canvas& canvas) {
+    WorkingArea area;
+    area.ImageWidth = canvas.width();
+    area.ImageHeight = canvas.height();
+    area.ImageLoaded = true;
+    return area;
+}
+
+std::string usageLine(const std::string& error) {
+    return error + " (see " + kProgram + " --help)";
+}
+
+}  // namespace
+
+int hide(const Arguments& arguments, Console& console) {
+    Outcome<std::u32string> password = obtainPassword(arguments, console, true);
+    if (!password.value) return report(console, password.status, password.why);
+    Outcome<std::u32string> message = obtainMessage(arguments, console);
+    if (!message.value) return report(console, message.status, message.why);
+
+    // What no picture could take is refused before one is read.
+    const WorkingArea roomy{1 << 20, 1 << 20, true};
+    const HidePlan textCheck = prepareHide(*password.value, *message.value, roomy);
+    if (textCheck.refusal != Refusal::None) return report(console, kRefused, textCheck.explanation);
+
+    PictureLoad opened = console.pictures.open(arguments.input);
+    if (!opened) return report(console, kFileError, opened.error);
+    Canvas picture1;
+    picture1.setPicture(std::move(opened.picture));
+    const WorkingArea area = areaOf(picture1);
+
+    const HidePlan plan = prepareHide(*password.value, *message.value, area);
+    if (plan.refusal != Refusal::None) return report(console, kRefused, plan.explanation);
+    RandomSource generator;
+    try {
+        hidePayload(plan, picture1, area, generator);
+    } catch (const SlotsExhausted&) {
+        return report(console, kRefused,
+                      "The picture is too small for this message: not enough free colour values "
+                      "were found in it.");
+    }
+    // Commit the written points (what CommitCanvas does): a light layer over the picture
+    // as opened, which the writer streams out row by row.
+    picture1.setPicture(picture1.Image());
+    const std::string error = console.pictures.save(*picture1.Picture(), arguments.output);
+    if (!error.empty()) return report(console, kFileError, error);
+
+    // Only a file that gives the message back counts as done.
+    PictureLoad written = console.pictures.open(arguments.output);
+    bool readsBack = false;
+    if (written) {
+        Canvas check;
+        check.setPicture(std::move(written.picture));
+        const Revealed revealed = revealPayload(plan.seed, check, area, generator);
+        readsBack = revealed.found && revealed.message == *message.value;
+    }
+    if (!readsBack)
+        return report(console, kFileError,
+                      "The picture was written to " + arguments.output +
+                          ", but the message could not be read back from it. Write it again, or "
+                          "to another place.");
+    return kDone;
+}
+
+int reveal(const Arguments& arguments, Console& console) {
+    Outcome<std::u32string> password = obtainPassword(arguments, console, false);
+    if (!password.value) return report(console, password.status, password.why);
+    const SeedResult seed = seedFor(*password.value);
+    if (seed.refusal != Refusal::None) return report(console, kRefused, seed.explanation);
+
+    PictureLoad opened = console.pictures.open(arguments.input);
+    if (!opened) return report(console, kFileError, opened.error);
+    Canvas picture2;
+    picture2.setPicture(std::move(opened.picture));
+    WorkingArea area = areaOf(picture2);
+    if (arguments.area) {
+        area.ImageWidth = arguments.area->width;
+        area.ImageHeight = arguments.area->height;
+    }
+
+    RandomSource generator;
+    const Revealed revealed = revealPayload(seed.seed, picture2, area, generator);
+    if (!revealed.found)
+        return report(console, kNothingFound,
+                      "no hidden message found in " + arguments.input +
+                          ": either the password is wrong or nothing is hidden there (the two "
+                          "cannot be told apart)");
+    const std::string bytes = toUtf8(revealed.message);
+    console.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    console.out.flush();
+    if (!console.out)
+        return report(console, kFileError, "could not write the message to standard output");
+    return kDone;
+}
+
+int runCommand(const Arguments& arguments, Console& console) {
+    try {
+        switch (arguments.command) {
+            case Command::Help:
+                console.out << helpText();
+                console.out.flush();
+                return console.out ? kDone : kFileError;
+            case Command::Version:
+                console.out << versionText();
+                console.out.flush();
+                return console.out ? kDone : kFileError;
+            case Command::Hide:
+                return hide(arguments, console);
+            case Command::Reveal:
+                return reveal(arguments, console);
+        }
+    } catch (const std::bad_alloc&) {
+        return report(console, kFileError, "there is not enough memory for this picture");
+    } catch (const std::exception& e) {
+        return report(console, kFileError, e.what());
+    }
+    return kUsage;
+}
+
+int runProgram(const std::vector<std::string>& words, Console& console) {
+    const ParseResult parsed = parseArguments(words);
+    if (!parsed.ok()) return report(console, kUsage, usageLine(parsed.error));
+    return runCommand(parsed.arguments, console);
+}
+
+std::string versionText() {
+    return std::string(kProgram) + " " + VEILMARK_VERSION + "\n";
+}
+
+std::string helpText() {
+    return R"(Usage:
+  veilmark-cli hide   [-p PASSWORD | --password-file FILE] (-m MESSAGE | --message-file FILE) INPUT OUTPUT
+  veilmark-cli reveal [-p PASSWORD | --password-file FILE] [--area WIDTHxHEIGHT] INPUT
+  veilmark-cli --help | --version
+
+Hides a short text message in the lowest bits of a picture's colours, at places
+drawn from a password, and reads it back. The message is concealed, not
+encrypted: anyone with the password, and this program, can read it.
+
+  hide    Reads INPUT (BMP, GIF, JPEG, PNG and the like, recognised by content),
+          hides the message in it and writes OUTPUT as an uncompressed 24-bit BMP,
+          whatever its name. OUTPUT is replaced only once it is complete, and is
+          then read back to check that the message comes out again.
+  reveal  Writes the message hidden in INPUT to standard output exactly, in
+          UTF-8, with nothing added (no newline).
+
+Options:
+  -p, --password=PASSWORD   the password; an empty one is a password too
+      --password-file=FILE  read the password from FILE, less one trailing newline
+  -m, --message=MESSAGE     the message to hide (hide only)
+      --message-file=FILE   read the message from FILE, exactly; "-" reads
+                            standard input
+      --area=WIDTHxHEIGHT   reveal as if the working area were WIDTH x HEIGHT
+                            points: for a message hidden while a picture of
+                            another size set the working area (reveal only)
+  -h, --help                show this help
+      --version             show the version
+  --                        end of options; what follows are files
+
+Without -p or --password-file the password is taken from the environment
+variable VEILMARK_PASSWORD, or else asked on the terminal without echo (twice
+for hide). Passwords and messages are UTF-8 text made of the characters of
+Windows-1252: Western European letters, digits, signs and control characters.
+A message has at most 252 characters; line breaks are kept exactly as given,
+so CR LF counts as two. Reveal needs the same password and a working area of
+the same size as the hide.
+
+Exit status:
+  0  done (an empty hidden message too: nothing is written)
+  1  no hidden message found: the password is wrong or nothing is hidden in
+     INPUT; the two cannot be told apart
+  2  usage error: a wrong option or file count, no password to be had
+  3  a file could not be read, decoded or written (an existing OUTPUT is kept)
+  4  refused: a message over 252 characters, a character outside Windows-1252,
+     text that is not UTF-8, or a picture too small for the message
+Every error is one line on standard error.
+
+Example:
+  veilmark-cli hide -p 'tulip mountain' -m 'Meet at noon.' photo.jpg photo-vm.bmp
+  veilmark-cli reveal -p 'tulip mountain' photo-vm.bmp
+  Meet at noon.
+)";
+}
+
+}  // namespace vm::cli

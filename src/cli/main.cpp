@@ -1,0 +1,44 @@
+// veilmark-cli: hides a short message in a picture and reads it back, from the
+// command line. Everything but the wiring to the process lives in veilmark_cli_lib.
+//
+// The program itself does not link the toolkit: starting it would cost more than
+// reading a message from a bitmap takes. The decoders come from a module beside
+// the program, loaded when a file needs them.
+
+#include <unistd.h>
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/terminal.h"
+
+namespace {
+std::string besideProgram(const char* name) {
+    char self[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string folder = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string();
+    folder.erase(folder.find_last_of('/') + 1);
+    return folder + name;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    vm::cli::LazyPictureIo pictures(besideProgram(VEILMARK_PICTURE_MODULE));
+    vm::cli::Console console{
+        std::cin,
+        std::cout,
+        std::cerr,
+        [](const char* name) -> std::optional<std::string> {
+            const char* value = std::getenv(name);
+            return value ? std::optional<std::string>(value) : std::nullopt;
+        },
+        ::isatty(STDIN_FILENO) == 1,
+        [](const std::string& prompt) {
+            return vm::cli::readHiddenLine(STDIN_FILENO, STDERR_FILENO, prompt);
+        },
+        pictures,
+    };
+    return vm::cli::runProgram({argv + 1, argv + argc}, console);
+}

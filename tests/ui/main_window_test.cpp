@@ -1,0 +1,333 @@
+// The main window driven as a new user would: open, type, encrypt, save, open the
+// result on the other tab, decrypt; the messages before any picture; Clear; the
+// keyboard (focus order and access keys); dropping a picture on a tab.
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QUrl>
+
+#include "engine/main_form.h"
+#include "imaging/image_saving.h"
+#include "imaging/open_image.h"
+#include "ui/message_text_edit.h"
+#include "ui/preview_box.h"
+#include "ui_test_support.h"
+
+using vm::test::TempDir;
+using vm::ui::MessageTextEdit;
+using vm::ui::PreviewBox;
+
+namespace vm::uitest {
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    TempDir m_dir;
+    QString m_picture;  // 64 x 48, every point a different colour
+
+    QAction* action(Session& s, const char* name) { return child<QAction>(&s.window, name); }
+
+  private Q_SLOTS:
+    void initTestCase() {
+        m_picture = writePicture(m_dir, "cover.png", vm::test::patternImage(64, 48));
+    }
+
+    void startsEmptyOnTheEncryptTabAtItsFixedSize() {
+        Session s;
+        auto* tabs = child<QTabWidget>(&s.window, "SSTab1");
+        QCOMPARE(s.window.windowTitle(), QStringLiteral("Veilmark"));
+        QCOMPARE(tabs->count(), 2);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("Encrypt"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("Decrypt"));
+        QCOMPARE(tabs->currentIndex(), 0);
+        for (const char* box : {"Text1", "Text2", "Text3", "Text4"}) QVERIFY(s.text(box).isEmpty());
+        QVERIFY(child<PreviewBox>(&s.window, "Image1")->isEmpty());
+        QVERIFY(child<PreviewBox>(&s.window, "Image2")->isEmpty());
+        QVERIFY(!s.window.form().area.ImageLoaded);
+
+        // The client area below the menu bar is 409 x 522 and cannot be resized.
+        QCOMPARE(s.window.centralWidget()->size(), QSize(409, 522));
+        QCOMPARE(s.window.height(), 522 + s.window.menuBar()->height());
+        QCOMPARE(s.window.minimumSize(), s.window.maximumSize());
+        QVERIFY(!(s.window.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(s.window.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+        // Arial 9, or the metric-compatible face standing in for it.
+        const QFontInfo font(child<QLineEdit>(&s.window, "Text1")->font());
+        QVERIFY2(font.family() == "Arial" || font.family() == "Liberation Sans",
+                 qPrintable(font.family()));
+        QCOMPARE(font.pointSize(), 9);
+    }
+
+    void controlsSitWhereTheLayoutPutsThem_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        // Twips / 15, relative to the page, the frame or the client area.
+        QTest::newRow("Image1") << "Image1" << QRect(8, 8, 393, 273);
+        QTest::newRow("Frame2") << "Frame2" << QRect(16, 288, 377, 185);
+        QTest::newRow("Text2") << "Text2" << QRect(72, 48, 289, 97);
+        QTest::newRow("Command3") << "Command3" << QRect(264, 152, 97, 25);
+        QTest::newRow("cmdSave") << "cmdSave" << QRect(536, 184, 89, 25);
+    }
+    void controlsSitWhereTheLayoutPutsThem() {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        Session s;
+        auto* w = s.window.findChild<QWidget*>(name);
+        QVERIFY(w);
+        QCOMPARE(w->geometry(), geometry);
+    }
+
+    void theFramesFitInsideTheirTabPage() {
+        Session s;
+        for (const char* frame : {"Frame1", "Frame2"}) {
+            auto* box = child<QGroupBox>(&s.window, frame);
+            QVERIFY2(box->parentWidget()->rect().contains(box->geometry()), frame);
+        }
+    }
+
+    void theOffScreenButtonsAreNeverSeenButWork() {
+        Session s;
+        const QRect client = s.window.centralWidget()->rect();
+        for (const char* name : {"cmdEncode", "cmdDecode", "cmdSave", "cmdLoad"}) {
+            auto* button = child<QPushButton>(&s.window, name);
+            QVERIFY2(!client.intersects(button->geometry()), name);
+            QVERIFY2(button->isVisible() && button->isEnabled(), name);
+        }
+    }
+
+    void aMessageGoesInOnOneTabAndComesBackOnTheOther() {
+        Session s;
+        TempDir out;
+        s.user.answer(m_picture.toStdString());
+        s.click("Command1");
+        QVERIFY(!child<PreviewBox>(&s.window, "Image1")->isEmpty());
+        QVERIFY(s.window.form().area.ImageLoaded);
+
+        s.type("Text1", "open sesame");
+        s.type("Text2", "Meet at noon.");
+        QTest::keyClick(child<MessageTextEdit>(&s.window, "Text2"), Qt::Key_Return);
+        s.type("Text2", QStringLiteral("Caf\u00e9 by the mill, bring \u20ac5"));
+        // A name typed without an extension is saved as a bitmap.
+        s.user.answer(out.file("secret"));
+        s.click("Command2");
+
+        const std::string saved = out.file("secret.bmp");
+        QVERIFY(std::filesystem::exists(saved));
+        QCOMPARE(s.user.boxes.size(), 1u);
+        QCOMPARE(s.user.boxes[0].prompt, std::string(kSavedPrompt) + saved);
+        QCOMPARE(s.user.boxes[0].code, int(vbOKOnly));
+        QCOMPARE(s.user.boxes[0].title.value_or(""), std::string(kSavedTitle));
+
+        s.selectTab(1);
+        QCOMPARE(child<QTabWidget>(&s.window, "SSTab1")->currentIndex(), 1);
+        s.user.answer(saved);
+        s.click("Command4");
+        QVERIFY(!child<PreviewBox>(&s.window, "Image2")->isEmpty());
+        s.type("Text4", "open sesame");
+        s.click("Command3");
+        QCOMPARE(s.text("Text3"),
+                 QStringLiteral("Meet at noon.\nCaf\u00e9 by the mill, bring \u20ac5"));
+        // The model holds the line break as CR LF, as it was hidden.
+        QCOMPARE(s.window.form().Text3,
+                 std::u32string(U"Meet at noon.\r\nCaf\u00e9 by the mill, bring \u20ac5"));
+
+        // One wrong character in the password, and the box is emptied.
+        QTest::keyClick(child<QLineEdit>(&s.window, "Text4"), Qt::Key_Backspace);
+        s.type("Text4", "!");
+        s.click("Command3");
+        QVERIFY(s.text("Text3").isEmpty());
+        QCOMPARE(s.user.boxes.size(), 1u);  // and nothing is said
+    }
+
+    void aLongRevealIsShownWhole() {
+        // Only the user's typing is limited: a message the program puts there is not cut.
+        Session s;
+        TempDir out;
+        s.user.answer(m_picture.toStdString());
+        s.click("Command1");
+        const QString longMessage(200, u'm');
+        child<MessageTextEdit>(&s.window, "Text2")->setBoxText(longMessage);
+        s.user.answer(out.file("long.bmp"));
+        s.click("Command2");
+        s.user.answer(out.file("long.bmp"));
+        s.click("Command4");
+        s.click("Command3");
+        QCOMPARE(s.text("Text3"), longMessage);
+        QCOMPARE(child<QLabel>(&s.window, "lblCount3")->text(), QStringLiteral("200/160"));
+    }
+
+    void beforeAnyPictureEncryptAndDecryptAnswerDifferently() {
+        Session s;
+        s.click("Command2");
+        s.selectTab(1);
+        s.click("Command3");
+        QCOMPARE(s.user.boxes.size(), 2u);
+        QCOMPARE(s.user.boxes[0].prompt, std::string(kLoadFirst));
+        QCOMPARE(s.user.boxes[0].code, int(vbCritical));
+        QCOMPARE(s.user.boxes[0].title, std::optional<std::string>(kErrorTitle));
+        QCOMPARE(s.user.boxes[1].prompt, std::string(kLoadFirst));
+        QCOMPARE(s.user.boxes[1].code, int(vbOKOnly));
+        QVERIFY(!s.user.boxes[1].title.has_value());  // so it bears the application title
+        QVERIFY(s.user.dialogs.empty());
+    }
+
+    void clearEmptiesBothTabsAndKeepsTheTab() {
+        Session s;
+        s.user.answer(m_picture.toStdString());
+        s.click("Command1");
+        s.type("Text1", "pw");
+        s.type("Text2", "hello");
+        s.selectTab(1);
+        s.user.answer(m_picture.toStdString());
+        s.click("Command4");
+        s.type("Text4", "pw");
+        s.type("Text3", "typed here too");
+        s.selectTab(0);
+
+        action(s, "mnuClear")->trigger();
+        for (const char* box : {"Text1", "Text2", "Text3", "Text4"})
+            QVERIFY2(s.text(box).isEmpty(), box);
+        QVERIFY(child<PreviewBox>(&s.window, "Image1")->isEmpty());
+        QVERIFY(child<PreviewBox>(&s.window, "Image2")->isEmpty());
+        QVERIFY(!s.window.form().area.ImageLoaded);
+        QCOMPARE(child<QTabWidget>(&s.window, "SSTab1")->currentIndex(), 0);
+        QCOMPARE(child<QLabel>(&s.window, "lblCount2")->text(), QStringLiteral("0/160"));
+
+        // As if no picture had ever been opened.
+        s.click("Command2");
+        QCOMPARE(s.user.boxes.size(), 1u);
+        QCOMPARE(s.user.boxes[0].code, int(vbCritical));
+        QCOMPARE(s.user.dialogs.size(), 2u);  // only the two opens
+    }
+
+    void thePreviewStretchesThePictureToFillItsBox() {
+        Session s;
+        QImage halves(2, 1, QImage::Format_RGB32);
+        halves.setPixel(0, 0, qRgb(255, 0, 0));
+        halves.setPixel(1, 0, qRgb(0, 0, 255));
+        s.user.answer(writePicture(m_dir, "halves.png", halves).toStdString());
+        s.click("Command1");
+        const QImage shown = child<PreviewBox>(&s.window, "Image1")->grab().toImage();
+        QCOMPARE(shown.size(), QSize(393, 273));
+        const QColor left = shown.pixelColor(20, 260), right = shown.pixelColor(370, 10);
+        QVERIFY2(left.red() > 200 && left.blue() < 60, qPrintable(left.name()));
+        QVERIFY2(right.blue() > 200 && right.red() < 60, qPrintable(right.name()));
+        // The other tab's preview is its own.
+        QVERIFY(child<PreviewBox>(&s.window, "Image2")->isEmpty());
+    }
+
+    void aDroppedPictureOpensOnThatTab() {
+        Session s;
+        s.selectTab(1);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(m_picture)});
+        mime.setText(m_picture);
+        // Let go over the message box: the picture opens, its name is not typed in.
+        auto* text3 = child<MessageTextEdit>(&s.window, "Text3");
+        const QPoint at = text3->viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(text3->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(text3->viewport(), &drop);
+
+        QVERIFY(drop.isAccepted());
+        QVERIFY(s.text("Text3").isEmpty());
+        QVERIFY(!child<PreviewBox>(&s.window, "Image2")->isEmpty());
+        QVERIFY(child<PreviewBox>(&s.window, "Image1")->isEmpty());
+        QVERIFY(s.window.form().Picture2.Picture());
+        QCOMPARE(s.window.form().area.ImageWidth, 64);
+        QVERIFY(s.user.dialogs.empty());  // no dialog on the way
+
+        // A file that is no picture is refused as Open Image would refuse it.
+        QMimeData bad;
+        const std::string notPicture = m_dir.file("notes.txt");
+        vm::test::writeFile(notPicture, "just words");
+        bad.setUrls({QUrl::fromLocalFile(QString::fromStdString(notPicture))});
+        QWidget* page = child<QWidget>(&s.window, "pageDecrypt");
+        QDragEnterEvent badEnter(QPoint(5, 5), Qt::CopyAction, &bad, Qt::LeftButton,
+                                 Qt::NoModifier);
+        QApplication::sendEvent(page, &badEnter);
+        QDropEvent badDrop(QPointF(5, 5), Qt::CopyAction, &bad, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(page, &badDrop);
+        QCOMPARE(s.user.boxes.size(), 1u);
+        QCOMPARE(s.user.boxes[0].code, int(vbCritical));
+        QVERIFY(!child<PreviewBox>(&s.window, "Image2")->isEmpty());  // the earlier one stays
+    }
+
+    void focusStartsOffScreenAndTabFollowsTheOrder_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QStringList>("order");
+        const QStringList start{"cmdEncode", "cmdDecode", "cmdSave", "cmdLoad", "SSTab1"};
+        QTest::newRow("Encrypt") << 0
+                                 << start + QStringList{"Text1", "Text2", "Command1", "Command2",
+                                                        "cmdEncode"};
+        QTest::newRow("Decrypt") << 1
+                                 << start + QStringList{"Command4", "Text3", "Text4", "Command3",
+                                                        "cmdEncode"};
+    }
+    void focusStartsOffScreenAndTabFollowsTheOrder() {
+        QFETCH(int, tab);
+        QFETCH(QStringList, order);
+        Session s;
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(&s.window, "cmdEncode"));
+        child<QTabWidget>(&s.window, "SSTab1")->setCurrentIndex(tab);
+        auto* tabs = child<QTabWidget>(&s.window, "SSTab1");
+        for (qsizetype i = 1; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            // The tab control takes the focus on its row of tabs.
+            const QString name =
+                focus == tabs->tabBar() ? QStringLiteral("SSTab1") : focus->objectName();
+            QCOMPARE(name, order.at(i));
+        }
+    }
+
+    void altSSavesAndTheOtherAccessKeysDoNothing() {
+        Session s;
+        TempDir out;
+        s.user.answer(m_picture.toStdString());
+        s.click("Command1");
+        s.type("Text2", "untouched");
+        const auto dialogsBefore = s.user.dialogs.size();
+
+        for (Qt::Key key : {Qt::Key_E, Qt::Key_D, Qt::Key_O})
+            QTest::keyClick(&s.window, key, Qt::AltModifier);
+        QTest::qWait(300);  // an access key clicks after a short delay
+        QCOMPARE(s.user.dialogs.size(), dialogsBefore);
+        QVERIFY(s.user.boxes.empty());
+        QCOMPARE(s.text("Text2"), QStringLiteral("untouched"));
+        QCOMPARE(child<QTabWidget>(&s.window, "SSTab1")->currentIndex(), 0);
+
+        s.user.answer(out.file("plain"));
+        QTest::keyClick(&s.window, Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(s.user.dialogs.size(), dialogsBefore + 1);
+        QVERIFY(s.user.dialogs.back().save);
+        QCOMPARE(s.user.dialogs.back().request.Filter, std::string(kSaveOnlyBitmapFilter));
+        QVERIFY(std::filesystem::exists(out.file("plain.bmp")));
+        QVERIFY(s.user.boxes.empty());  // it says nothing
+    }
+
+    void enterPressesTheFocusedButton() {
+        Session s;
+        auto* command2 = child<QPushButton>(&s.window, "Command2");
+        command2->setFocus();
+        QTest::keyClick(command2, Qt::Key_Return);
+        QCOMPARE(s.user.boxes.size(), 1u);
+        QCOMPARE(s.user.boxes[0].prompt, std::string(kLoadFirst));
+    }
+};
+
+static RegisterSuite<MainWindowTest> registered("MainWindowTest");
+
+}  // namespace vm::uitest
+
+#include "main_window_test.moc"

@@ -1,0 +1,192 @@
+// About and Help: made on first use, never two of a kind, Close hides and brings
+// the main window back, the close box destroys; Exit and closing the main window
+// end everything at once.
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+
+#include "ui/message_text_edit.h"
+#include "ui_test_support.h"
+
+using vm::WindowId;
+
+namespace vm::uitest {
+
+class SecondaryWindowsTest : public QObject {
+    Q_OBJECT
+
+  private:
+    static void choose(Session& s, const char* item) { child<QAction>(&s.window, item)->trigger(); }
+    static int visibleTopLevels(const char* name) {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String(name) && w->isVisible()) ++n;
+        return n;
+    }
+    static void windows() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("window");
+        QTest::newRow("About") << "mnuAbout" << int(WindowId::About);
+        QTest::newRow("Help") << "mnuContents" << int(WindowId::Help);
+    }
+
+  private Q_SLOTS:
+    void noneExistsUntilChosen() {
+        Session s;
+        QVERIFY(!s.host.window(WindowId::About));
+        QVERIFY(!s.host.window(WindowId::Help));
+    }
+
+    void choosingTwiceShowsOneWindow_data() { windows(); }
+    void choosingTwiceShowsOneWindow() {
+        QFETCH(QString, item);
+        QFETCH(int, window);
+        Session s;
+        choose(s, qPrintable(item));
+        QWidget* first = s.host.window(WindowId(window));
+        QVERIFY(first && first->isVisible());
+        QVERIFY(!first->parentWidget());  // no owner
+        choose(s, qPrintable(item));
+        QCOMPARE(s.host.window(WindowId(window)), first);
+        QCOMPARE(visibleTopLevels(qPrintable(first->objectName())), 1);
+    }
+
+    void closeHidesAndTheNextChoiceShowsItWhereItWas_data() { windows(); }
+    void closeHidesAndTheNextChoiceShowsItWhereItWas() {
+        QFETCH(QString, item);
+        QFETCH(int, window);
+        Session s;
+        choose(s, qPrintable(item));
+        QWidget* w = s.host.window(WindowId(window));
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->move(150, 120);
+        const QPoint place = w->pos();
+
+        QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+        QVERIFY(!w->isVisible());
+        QCOMPARE(s.host.window(WindowId(window)), w);  // hidden, not gone
+        QTRY_COMPARE(QApplication::activeWindow(), &s.window);
+
+        choose(s, qPrintable(item));
+        QCOMPARE(s.host.window(WindowId(window)), w);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->pos(), place);
+    }
+
+    void theCloseBoxDestroysAndTheNextChoiceMakesANewOne_data() { windows(); }
+    void theCloseBoxDestroysAndTheNextChoiceMakesANewOne() {
+        QFETCH(QString, item);
+        QFETCH(int, window);
+        Session s;
+        choose(s, qPrintable(item));
+        QPointer<QWidget> old = s.host.window(WindowId(window));
+        QVERIFY(old);
+        old->close();
+        QTRY_VERIFY(!old);
+        QVERIFY(!s.host.window(WindowId(window)));
+        QVERIFY(s.window.isVisible());  // the program goes on
+
+        choose(s, qPrintable(item));
+        QVERIFY(s.host.window(WindowId(window)));
+        QVERIFY(s.host.window(WindowId(window))->isVisible());
+    }
+
+    void enterOrSpaceClosesAndEscDoesNothing_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("window");
+        QTest::addColumn<int>("key");
+        QTest::newRow("About, Enter") << "mnuAbout" << int(WindowId::About) << int(Qt::Key_Return);
+        QTest::newRow("Help, Enter") << "mnuContents" << int(WindowId::Help) << int(Qt::Key_Return);
+        QTest::newRow("Help, Space") << "mnuContents" << int(WindowId::Help) << int(Qt::Key_Space);
+    }
+    void enterOrSpaceClosesAndEscDoesNothing() {
+        QFETCH(QString, item);
+        QFETCH(int, window);
+        QFETCH(int, key);
+        Session s;
+        choose(s, qPrintable(item));
+        QWidget* w = s.host.window(WindowId(window));
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        // The Close button is all that takes the focus.
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(w, "Command1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(w->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QTRY_VERIFY(!w->isVisible());
+        QTRY_COMPARE(QApplication::activeWindow(), &s.window);
+    }
+
+    void aboutIsAToolWindowAndHelpAnOrdinaryOne() {
+        Session s;
+        choose(s, "mnuAbout");
+        choose(s, "mnuContents");
+        QWidget* about = s.host.window(WindowId::About);
+        QWidget* help = s.host.window(WindowId::Help);
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Veilmark"));
+        QCOMPARE(help->windowTitle(), QStringLiteral("Veilmark - Help"));
+        // A tool window gets no taskbar entry; neither can be resized.
+        QCOMPARE(about->windowType(), Qt::Tool);
+        QVERIFY(!(about->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QCOMPARE(help->windowType(), Qt::Window);
+        QVERIFY(help->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(help->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(about->size(), QSize(123, 79));
+        QCOMPARE(help->size(), QSize(312, 494));
+        QCOMPARE(about->minimumSize(), about->maximumSize());
+        QCOMPARE(help->minimumSize(), help->maximumSize());
+        // Both stay open beside the main window; closing one leaves the others.
+        about->close();
+        QVERIFY(help->isVisible() && s.window.isVisible());
+    }
+
+    void theHelpTextsFitTheirBoxes() {
+        Session s;
+        choose(s, "mnuContents");
+        QWidget* help = s.host.window(WindowId::Help);
+        for (const char* name : {"Label1", "Label3", "Label5", "Label7"}) {
+            const QFont font = child<QLabel>(help, name)->font();
+            QVERIFY2(font.bold() && font.underline() && font.pointSize() == 12, name);
+        }
+        for (const char* name : {"Label2", "Label4", "Label6", "Label8"}) {
+            auto* body = child<QLabel>(help, name);
+            QVERIFY2(body->wordWrap(), name);
+            QCOMPARE(body->width(), 297);
+            QVERIFY2(body->heightForWidth(body->width()) <= body->height(), name);
+        }
+        QVERIFY(child<QLabel>(help, "Label8")->text().contains("is guarenteed to work"));
+    }
+
+    void exitEndsEverythingAtOnceWithoutAsking() {
+        Session s;
+        choose(s, "mnuAbout");
+        choose(s, "mnuContents");
+        QPointer<QWidget> about = s.host.window(WindowId::About);
+        QPointer<QWidget> help = s.host.window(WindowId::Help);
+        s.type("Text2", "unsaved words");
+
+        choose(s, "mnuExit");
+        QCOMPARE(s.quits, 1);
+        QVERIFY(!about && !help);  // gone now, not later
+        QVERIFY(!s.window.isVisible());
+        QVERIFY(s.user.boxes.empty() && s.user.dialogs.empty());
+    }
+
+    void closingTheMainWindowEndsTheProgram() {
+        Session s;
+        choose(s, "mnuContents");
+        QPointer<QWidget> help = s.host.window(WindowId::Help);
+        QVERIFY(s.window.close());
+        QCOMPARE(s.quits, 1);
+        QVERIFY(!help);
+        // Nothing comes back after the end.
+        choose(s, "mnuAbout");
+        QVERIFY(!s.host.window(WindowId::About));
+    }
+};
+
+static RegisterSuite<SecondaryWindowsTest> registered("SecondaryWindowsTest");
+
+}  // namespace vm::uitest
+
+#include "secondary_windows_test.moc"

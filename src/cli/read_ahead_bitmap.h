@@ -22,7 +22,8 @@ class ReadAheadBitmap : public Picture {
     ReadAheadBitmap& operator=(const ReadAheadBitmap&) = delete;
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
-    // Not safe to call from two threads at once: the rows read ahead are shared.
+    // Rows read ahead are kept until another block is needed, so this suits one pass
+    // over the rows, as a save makes. Not safe to call from two threads at once.
     bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
 
   private:

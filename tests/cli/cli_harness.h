@@ -1,0 +1,66 @@
+#pragma once
+// Runs veilmark-cli's commands in this process, with the streams, environment and
+// terminal of the test, and the core's own picture files.
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/picture_io.h"
+
+namespace vm::test {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+struct CliHarness {
+    std::map<std::string, std::string> environment;
+    std::string input;                             // standard input
+    bool terminal = false;                         // whether it is a terminal
+    std::deque<std::optional<std::string>> typed;  // answers to the hidden prompts
+    std::vector<std::string> prompts;              // the prompts shown
+    cli::DirectPictureIo pictures;
+
+    CliRun run(const std::vector<std::string>& words) {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        cli::Console console{
+            in,
+            out,
+            err,
+            [this](const char* name) -> std::optional<std::string> {
+                auto it = environment.find(name);
+                if (it == environment.end()) return std::nullopt;
+                return it->second;
+            },
+            terminal,
+            [this](const std::string& prompt) -> std::optional<std::string> {
+                prompts.push_back(prompt);
+                if (typed.empty()) return std::nullopt;
+                std::optional<std::string> line = typed.front();
+                typed.pop_front();
+                return line;
+            },
+            pictures,
+        };
+        CliRun result;
+        result.status = cli::runProgram(words, console);
+        result.out = out.str();
+        result.err = err.str();
+        return result;
+    }
+};
+
+// Whether the text is exactly one line that starts with the program's name.
+inline bool oneErrorLine(const std::string& err) {
+    return err.rfind("veilmark-cli: ", 0) == 0 && err.find('\n') == err.size() - 1;
+}
+
+}  // namespace vm::test

@@ -1,0 +1,290 @@
+// The commands end to end in this process: files in, files and text out, and the
+// exit status and error line for each way a command can fail.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QImage>
+
+#include "cli/commands.h"
+#include "cli_harness.h"
+#include "engine/hide_reveal.h"
+#include "imaging/canvas.h"
+#include "imaging/picture_file.h"
+#include "platform/code_page.h"
+#include "platform/random_source.h"
+#include "platform/utf8.h"
+#include "support/test_pictures.h"
+
+namespace vm::test {
+namespace {
+
+class CliCommands : public ::testing::Test {
+  protected:
+    // A cover of the given format ("BMP", "JPEG", "PNG" or "GIF"), 120 x 90 points.
+    std::string cover(const std::string& format, int width = 120, int height = 90) {
+        const std::string path = dir.file("cover-" + std::to_string(width) + "." + format);
+        if (format == "GIF") {
+            EXPECT_TRUE(writeGif(paletteImage(width, height), path));
+        } else {
+            EXPECT_TRUE(
+                patternImage(width, height).save(QString::fromStdString(path), format.c_str(), 90));
+        }
+        return path;
+    }
+    CliRun hide(const std::string& password, const std::string& message, const std::string& in,
+                const std::string& out) {
+        return cli.run({"hide", "-p", password, "-m", message, in, out});
+    }
+    CliRun reveal(const std::string& password, const std::string& in) {
+        return cli.run({"reveal", "-p", password, in});
+    }
+    // Hides with the given words and reveals with -p; what the reveal printed.
+    std::string roundTrip(std::vector<std::string> hideWords, const std::string& password) {
+        const std::string out = dir.file("round.bmp");
+        hideWords.insert(hideWords.begin(), "hide");
+        hideWords.insert(hideWords.end(), {cover("BMP"), out});
+        const CliRun hidden = cli.run(hideWords);
+        EXPECT_EQ(hidden.status, cli::kDone) << hidden.err;
+        const CliRun shown = reveal(password, out);
+        EXPECT_EQ(shown.status, cli::kDone) << shown.err;
+        return shown.out;
+    }
+
+    TempDir dir;
+    CliHarness cli;
+};
+
+TEST_F(CliCommands, RoundTripsThroughEveryCoverFormat) {
+    for (const std::string format : {"BMP", "JPEG", "PNG", "GIF"}) {
+        const std::string out = dir.file("hidden-" + format + ".bmp");
+        const std::string message = "Grüße from a " + format + " cover €";
+        const CliRun hidden = hide("s3cret", message, cover(format), out);
+        EXPECT_EQ(hidden.status, cli::kDone) << format << ": " << hidden.err;
+        EXPECT_EQ(hidden.out, "");
+        EXPECT_EQ(hidden.err, "");
+        const std::string bytes = readFile(out);
+        ASSERT_GT(bytes.size(), 54u) << format;
+        EXPECT_EQ(bytes.substr(0, 2), "BM");
+        EXPECT_EQ(bytes[28], 24);  // bits per point
+
+        const CliRun shown = reveal("s3cret", out);
+        EXPECT_EQ(shown.status, cli::kDone) << format << ": " << shown.err;
+        EXPECT_EQ(shown.out, message) << format;  // exactly, no newline added
+    }
+}
+
+TEST_F(CliCommands, OutputIsABitmapWhateverItsNameAndOpensByContent) {
+    const std::string in = cover("PNG");
+    for (const std::string name : {"out.jpg", "out.gif", "out"}) {
+        ASSERT_EQ(hide("pw", name, in, dir.file(name)).status, cli::kDone);
+        EXPECT_EQ(readFile(dir.file(name)).substr(0, 2), "BM") << name;
+        EXPECT_EQ(reveal("pw", dir.file(name)).out, name);
+    }
+}
+
+TEST_F(CliCommands, OnlyLowBitsChangeAndTheSamePasswordReusesTheSlots) {
+    const std::string in = cover("BMP"), first = dir.file("1.bmp"), again = dir.file("2.bmp"),
+                      other = dir.file("3.bmp");
+    ASSERT_EQ(hide("pw", "same slots", in, first).status, cli::kDone);
+    const std::string before = readFile(in), after = readFile(first);
+    ASSERT_EQ(before.size(), after.size());
+    int changed = 0;
+    for (std::size_t i = 54; i < before.size(); ++i) {
+        if (before[i] == after[i]) continue;
+        ++changed;
+        EXPECT_EQ(before[i] ^ after[i], 1) << "byte " << i;
+    }
+    EXPECT_GT(changed, 0);
+    EXPECT_LE(changed, 8 * (1 + 3 + 10));  // at most one channel per bit of the payload
+
+    // The same message again changes nothing; another one replaces it in the same slots.
+    ASSERT_EQ(hide("pw", "same slots", first, again).status, cli::kDone);
+    EXPECT_EQ(readFile(again), after);
+    ASSERT_EQ(hide("pw", "a second message", first, other).status, cli::kDone);
+    EXPECT_EQ(reveal("pw", other).out, "a second message");
+
+    // Hiding in place replaces the input only once the new file is complete.
+    ASSERT_EQ(hide("pw", "in place", other, other).status, cli::kDone);
+    EXPECT_EQ(reveal("pw", other).out, "in place");
+}
+
+TEST_F(CliCommands, EveryCharacterOfTheCodePageSurvives) {
+    // All 256 bytes' characters, NUL and the C1 stand-ins included, in two messages.
+    for (int half = 0; half < 2; ++half) {
+        std::u32string text;
+        for (int code = half * 128; code < half * 128 + 128; ++code)
+            text.push_back(charFromAnsi(static_cast<std::uint8_t>(code)));
+        const std::string utf8 = toUtf8(text);
+        writeFile(dir.file("message.txt"), utf8);
+        EXPECT_EQ(roundTrip({"-p", "pw", "--message-file", dir.file("message.txt")}, "pw"), utf8)
+            << "half " << half;
+    }
+    // Line breaks are kept exactly as given, lone CR and LF alike.
+    const std::string lines = "one\r\ntwo\nthree\r\r\n";
+    EXPECT_EQ(roundTrip({"-p", "pw", "-m", lines}, "pw"), lines);
+    cli.input = lines;
+    EXPECT_EQ(roundTrip({"-p", "pw", "--message-file", "-"}, "pw"), lines);
+    EXPECT_EQ(roundTrip({"-p", "pw", "-m", std::string(252, 'z')}, "pw"), std::string(252, 'z'));
+}
+
+TEST_F(CliCommands, WrongPasswordOrNothingHiddenFindsNothing) {
+    const std::string in = cover("BMP"), out = dir.file("out.bmp");
+    ASSERT_EQ(hide("Tulip", "secret", in, out).status, cli::kDone);
+    for (const CliRun& r : {reveal("tulip", out), reveal("Tulip", in), reveal("", out)}) {
+        EXPECT_EQ(r.status, cli::kNothingFound);
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(oneErrorLine(r.err)) << r.err;
+        EXPECT_NE(r.err.find("cannot be told apart"), std::string::npos) << r.err;
+    }
+    // A hidden empty message is found, and prints nothing.
+    ASSERT_EQ(hide("pw", "", in, out).status, cli::kDone);
+    const CliRun empty = reveal("pw", out);
+    EXPECT_EQ(empty.status, cli::kDone);
+    EXPECT_EQ(empty.out, "");
+    EXPECT_EQ(empty.err, "");
+}
+
+TEST_F(CliCommands, PasswordComesFromOptionFileEnvironmentOrTerminal) {
+    // The option wins over the environment.
+    cli.environment["VEILMARK_PASSWORD"] = "from-env";
+    EXPECT_EQ(roundTrip({"-p", "from-option", "-m", "m1"}, "from-option"), "m1");
+    EXPECT_EQ(reveal("from-env", dir.file("round.bmp")).status, cli::kNothingFound);
+    // So does the file, less one trailing line break (LF or CR LF), no more.
+    for (const auto& [contents, password] :
+         std::vector<std::pair<std::string, std::string>>{{"filed\n", "filed"},
+                                                          {"filed\r\n", "filed"},
+                                                          {"filed\n\n", "filed\n"},
+                                                          {"filed", "filed"},
+                                                          {"", ""}}) {
+        writeFile(dir.file("pw.txt"), contents);
+        EXPECT_EQ(roundTrip({"--password-file", dir.file("pw.txt"), "-m", "m2"}, password), "m2")
+            << contents;
+    }
+    // Without either, the environment; empty is a password too.
+    EXPECT_EQ(roundTrip({"-m", "m3"}, "from-env"), "m3");
+    cli.environment["VEILMARK_PASSWORD"] = "";
+    EXPECT_EQ(roundTrip({"-m", "m4"}, ""), "m4");
+    EXPECT_TRUE(cli.prompts.empty());
+
+    // Without any, the terminal: twice for a hide, once for a reveal.
+    cli.environment.clear();
+    cli.terminal = true;
+    cli.typed = {"typed", "typed", "typed"};
+    const std::string out = dir.file("typed.bmp");
+    ASSERT_EQ(cli.run({"hide", "-m", "m5", cover("BMP"), out}).status, cli::kDone);
+    EXPECT_EQ(cli.run({"reveal", out}).out, "m5");
+    EXPECT_EQ(cli.prompts.size(), 3u);
+    EXPECT_EQ(reveal("typed", out).out, "m5");
+}
+
+TEST_F(CliCommands, PasswordThatCannotBeHadIsAUsageOrFileError) {
+    const std::string in = cover("BMP"), out = dir.file("out.bmp");
+    // No terminal to ask on.
+    CliRun r = cli.run({"hide", "-m", "x", in, out});
+    EXPECT_EQ(r.status, cli::kUsage);
+    EXPECT_TRUE(oneErrorLine(r.err)) << r.err;
+    EXPECT_NE(r.err.find("VEILMARK_PASSWORD"), std::string::npos);
+    EXPECT_TRUE(cli.prompts.empty());
+    // Typed twice differently, or not at all.
+    cli.terminal = true;
+    cli.typed = {"one", "two", std::nullopt};
+    EXPECT_EQ(cli.run({"hide", "-m", "x", in, out}).status, cli::kUsage);
+    EXPECT_EQ(cli.run({"reveal", in}).status, cli::kUsage);
+    // A password file that cannot be read.
+    r = cli.run({"hide", "--password-file", dir.file("none.txt"), "-m", "x", in, out});
+    EXPECT_EQ(r.status, cli::kFileError);
+    EXPECT_TRUE(oneErrorLine(r.err)) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(CliCommands, RefusalsExitFourAndWriteNothing) {
+    const std::string in = cover("BMP"), small = cover("BMP", 5, 5), out = dir.file("out.bmp");
+    const std::vector<std::vector<std::string>> refused = {
+        {"hide", "-p", "pw", "-m", std::string(253, 'a'), in, out},
+        {"hide", "-p", "pw", "-m", "Āb", in, out},
+        {"hide", "-p", "pw", "-m", "中", in, out},
+        {"hide", "-p", "pw", "-m", "bad \xff byte", in, out},
+        {"hide", "-p", "\xc3", "-m", "x", in, out},
+        {"hide", "-p", "中", "-m", "x", in, out},
+        {"hide", "-p", "pw", "-m", "too long for 5 x 5", small, out},
+        {"reveal", "-p", "\xed\xa0\x80", in},  // a surrogate
+        {"reveal", "-p", "Ω", in},
+    };
+    for (const auto& words : refused) {
+        const CliRun r = cli.run(words);
+        EXPECT_EQ(r.status, cli::kRefused) << words[3] << " " << words[4];
+        EXPECT_TRUE(oneErrorLine(r.err)) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+    // The euro sign is in the code page, and 5 x 5 points carry a short message.
+    EXPECT_EQ(hide("pw", "€", small, out).status, cli::kDone);
+    EXPECT_EQ(reveal("pw", out).out, "€");
+}
+
+TEST_F(CliCommands, FileProblemsExitThreeAndKeepWhatWasThere) {
+    const std::string in = cover("BMP");
+    writeFile(dir.file("garbage.jpg"), std::string("\xff\xd8\xff\xe0 not really", 16));
+    writeFile(dir.file("kept.bmp"), "an older file");
+    ::chmod(dir.file("kept.bmp").c_str(), 0444);
+    std::filesystem::create_directory(dir.file("folder.bmp"));
+    const std::vector<std::vector<std::string>> failing = {
+        {"hide", "-p", "pw", "-m", "x", dir.file("missing.bmp"), dir.file("a.bmp")},
+        {"hide", "-p", "pw", "-m", "x", dir.file("garbage.jpg"), dir.file("a.bmp")},
+        {"hide", "-p", "pw", "-m", "x", in, dir.file("no/such/folder.bmp")},
+        {"hide", "-p", "pw", "-m", "x", in, dir.file("kept.bmp")},
+        {"hide", "-p", "pw", "-m", "x", in, dir.file("folder.bmp")},
+        {"hide", "-p", "pw", "--message-file", dir.file("missing.txt"), in, dir.file("a.bmp")},
+        {"reveal", "-p", "pw", dir.file("missing.bmp")},
+        {"reveal", "-p", "pw", dir.file("garbage.jpg")},
+        {"reveal", "-p", "pw", dir.path().string()},
+    };
+    for (const auto& words : failing) {
+        const CliRun r = cli.run(words);
+        EXPECT_EQ(r.status, cli::kFileError) << words.back() << ": " << r.err;
+        EXPECT_TRUE(oneErrorLine(r.err)) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("a.bmp")));
+    EXPECT_EQ(readFile(dir.file("kept.bmp")), "an older file");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder.bmp")));
+}
+
+TEST_F(CliCommands, AreaReadsAMessageHiddenWhileAnotherPictureSetIt) {
+    // The window hides under the working area of the picture opened last, which
+    // may be smaller than the one the message goes into.
+    const std::string out = dir.file("odd-area.bmp");
+    Canvas canvas;
+    canvas.setPicture(openPictureFile(cover("BMP")).picture);
+    const WorkingArea area{64, 48, true};
+    const HidePlan plan = prepareHide(U"pw", U"under 64 x 48", area);
+    RandomSource generator;
+    hidePayload(plan, canvas, area, generator);
+    ASSERT_EQ(SavePicture(*canvas.Image(), out), "");
+
+    EXPECT_EQ(reveal("pw", out).status, cli::kNothingFound);
+    const CliRun r = cli.run({"reveal", "--area", "64x48", "-p", "pw", out});
+    EXPECT_EQ(r.status, cli::kDone) << r.err;
+    EXPECT_EQ(r.out, "under 64 x 48");
+    EXPECT_EQ(cli.run({"reveal", "--area", "48x64", "-p", "pw", out}).status, cli::kNothingFound);
+}
+
+TEST_F(CliCommands, HelpVersionAndUsageErrors) {
+    CliRun r = cli.run({"--version"});
+    EXPECT_EQ(r.status, cli::kDone);
+    EXPECT_EQ(r.out, std::string("veilmark-cli ") + VEILMARK_VERSION + "\n");
+    r = cli.run({"--help"});
+    EXPECT_EQ(r.status, cli::kDone);
+    for (const char* part : {"hide", "reveal", "--password-file", "--message-file", "--area",
+                             "VEILMARK_PASSWORD", "Exit status", "  4  refused", "Example"})
+        EXPECT_NE(r.out.find(part), std::string::npos) << part;
+    r = cli.run({"reveal", "--bogus", "x"});
+    EXPECT_EQ(r.status, cli::kUsage);
+    EXPECT_TRUE(oneErrorLine(r.err)) << r.err;
+    EXPECT_NE(r.err.find("--bogus"), std::string::npos);
+    EXPECT_EQ(r.out, "");
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,122 @@
+// The installed shape of veilmark-cli: the program itself, run as a child
+// process, with its decoder module beside it.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <cstdio>
+#include <filesystem>
+
+#include "support/test_pictures.h"
+
+namespace vm::test {
+namespace {
+
+struct Finished {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs the program with these arguments, standard input and environment.
+Finished runProgram(const std::string& program, const std::vector<std::string>& args,
+                    const std::string& input, const std::vector<std::string>& environment,
+                    const TempDir& dir) {
+    const std::string in = dir.file(".stdin"), out = dir.file(".stdout"), err = dir.file(".stderr");
+    writeFile(in, input);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(::open(in.c_str(), O_RDONLY), 0);
+        ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (const auto& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
+        ::execve(program.c_str(), argv.data(), envp.data());
+        ::_exit(127);
+    }
+    int wstatus = 0;
+    ::waitpid(child, &wstatus, 0);
+    Finished f;
+    f.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    f.out = readFile(out);
+    f.err = readFile(err);
+    return f;
+}
+
+class CliProgram : public ::testing::Test {
+  protected:
+    Finished run(const std::vector<std::string>& args, const std::string& input = "",
+                 const std::vector<std::string>& environment = {}) {
+        return runProgram(VEILMARK_CLI_PROGRAM, args, input, environment, dir);
+    }
+    TempDir dir;
+};
+
+TEST_F(CliProgram, HidesFromAJpegAndRevealsWithPasswordFromTheEnvironment) {
+    const std::string jpg = dir.file("cover.jpg"), out = dir.file("hidden.jpg");
+    ASSERT_TRUE(patternImage(160, 120).save(QString::fromStdString(jpg), "JPEG", 85));
+    const std::string message = "Meet at noon.\r\nBring the map: 5 €";
+    Finished f =
+        run({"hide", "--message-file", "-", jpg, out}, message, {"VEILMARK_PASSWORD=tulip"});
+    ASSERT_EQ(f.status, 0) << f.err;
+    EXPECT_EQ(f.out + f.err, "");
+    f = run({"reveal", out}, "", {"VEILMARK_PASSWORD=tulip"});
+    EXPECT_EQ(f.status, 0) << f.err;
+    EXPECT_EQ(f.out, message);
+    f = run({"reveal", "--password=tulips", out});
+    EXPECT_EQ(f.status, 1);
+    EXPECT_EQ(f.out, "");
+}
+
+TEST_F(CliProgram, SaysEachFailureInOneLine) {
+    writeFile(dir.file("damaged.jpg"),
+              std::string("\xff\xd8\xff\xdb\x00\x43", 6) + std::string(300, '\x11'));
+    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+        {{"reveal", "-p", "x", dir.file("damaged.jpg")}, 3},
+        {{"reveal", "-p", "x", dir.file("missing.gif")}, 3},
+        {{"reveal", "-p", "x"}, 2},
+        {{"reveal", dir.file("damaged.jpg")}, 2},  // no password, no terminal
+        {{"hide", "-p", "x", "-m", "中", dir.file("damaged.jpg"), dir.file("o.bmp")}, 4},
+    };
+    for (const auto& [args, status] : cases) {
+        const Finished f = run(args);
+        EXPECT_EQ(f.status, status) << args.back() << ": " << f.err;
+        EXPECT_EQ(f.out, "");
+        EXPECT_EQ(f.err.rfind("veilmark-cli: ", 0), 0u) << f.err;
+        EXPECT_EQ(f.err.find('\n'), f.err.size() - 1) << f.err;
+    }
+}
+
+TEST_F(CliProgram, VersionHelpAndABitmapNeedNoDecoders) {
+    // A copy of the program without its module still reads bitmaps.
+    const std::string alone = dir.file("veilmark-cli");
+    std::filesystem::copy_file(VEILMARK_CLI_PROGRAM, alone);
+    Finished f = runProgram(alone, {"--version"}, "", {}, dir);
+    EXPECT_EQ(f.status, 0);
+    EXPECT_EQ(f.out, std::string("veilmark-cli ") + VEILMARK_VERSION + "\n");
+    f = runProgram(alone, {"--help"}, "", {}, dir);
+    EXPECT_EQ(f.status, 0);
+    EXPECT_NE(f.out.find("Example"), std::string::npos);
+
+    const std::string bmp = dir.file("cover.bmp"), out = dir.file("out.bmp");
+    ASSERT_TRUE(patternImage(64, 64).save(QString::fromStdString(bmp), "BMP"));
+    f = runProgram(alone, {"hide", "-p", "", "-m", "no toolkit", bmp, out}, "", {}, dir);
+    ASSERT_EQ(f.status, 0) << f.err;
+    f = runProgram(alone, {"reveal", "-p", "", out}, "", {}, dir);
+    EXPECT_EQ(f.out, "no toolkit");
+
+    const std::string png = dir.file("cover.png");
+    ASSERT_TRUE(patternImage(64, 64).save(QString::fromStdString(png), "PNG"));
+    f = runProgram(alone, {"reveal", "-p", "", png}, "", {}, dir);
+    EXPECT_EQ(f.status, 3);
+    EXPECT_NE(f.err.find("decoders"), std::string::npos) << f.err;
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,93 @@
+// Asking for a password on a real (pseudo) terminal: nothing typed is echoed,
+// and the terminal is left as it was.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "cli/terminal.h"
+
+namespace vm::cli {
+namespace {
+
+class Pty {
+  public:
+    Pty() { ok = ::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0; }
+    ~Pty() {
+        if (ok) {
+            ::close(master);
+            ::close(slave);
+        }
+    }
+    bool echoOn() const {
+        termios t{};
+        ::tcgetattr(slave, &t);
+        return (t.c_lflag & ECHO) != 0;
+    }
+    void type(const std::string& keys) const {
+        ASSERT_EQ(::write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
+    // What the terminal has shown so far.
+    std::string screen() const {
+        std::string shown;
+        char buffer[256];
+        pollfd p{master, POLLIN, 0};
+        while (::poll(&p, 1, 100) > 0) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0) break;
+            shown.append(buffer, static_cast<std::size_t>(n));
+        }
+        return shown;
+    }
+    bool ok = false;
+    int master = -1, slave = -1;
+};
+
+// Reads a line on another thread and types the keys once echo is off.
+std::optional<std::string> answer(const Pty& pty, const std::string& keys) {
+    auto reading = std::async(std::launch::async,
+                              [&] { return readHiddenLine(pty.slave, pty.slave, "Password: "); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (pty.echoOn() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_FALSE(pty.echoOn());
+    pty.type(keys);
+    return reading.get();
+}
+
+TEST(CliTerminal, TypedPasswordIsNotShownAndEchoComesBack) {
+    Pty pty;
+    ASSERT_TRUE(pty.ok);
+    ASSERT_TRUE(pty.echoOn());
+    EXPECT_EQ(answer(pty, "hunter 2\n"), "hunter 2");
+    EXPECT_TRUE(pty.echoOn());
+    const std::string shown = pty.screen();
+    EXPECT_NE(shown.find("Password: "), std::string::npos);
+    EXPECT_EQ(shown.find("hunter"), std::string::npos) << shown;
+
+    EXPECT_EQ(answer(pty, "\n"), "");              // Enter alone: the empty password
+    EXPECT_EQ(answer(pty, "\x04"), std::nullopt);  // Ctrl-D: none
+    EXPECT_TRUE(pty.echoOn());
+}
+
+TEST(CliTerminal, NoTerminalNoQuestion) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ASSERT_EQ(::write(fds[1], "x\n", 2), 2);
+    EXPECT_EQ(readHiddenLine(fds[0], fds[1], "Password: "), std::nullopt);
+    char c = 0;
+    EXPECT_EQ(::read(fds[0], &c, 1), 1);  // the input was left unread
+    EXPECT_EQ(c, 'x');
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+}  // namespace
+}  // namespace vm::cli

@@ -52,8 +52,11 @@ void MessageTextEdit::keyPressEvent(QKeyEvent* event) {
         return QPlainTextEdit::keyPressEvent(&plain);
     }
     const QString text = event->text();
+    // Only what would put characters in counts. Ctrl alone makes a shortcut (Ctrl+A
+    // selects all, even in a full box); Ctrl with Alt is AltGr on some systems, typing.
+    const auto chord = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
     const bool typing =
-        !text.isEmpty() && !(event->modifiers() & Qt::ControlModifier) &&
+        chord != Qt::ControlModifier && !text.isEmpty() &&
         std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.isPrint(); });
     if (typing && !isReadOnly() && boxLength(text) > room()) {
         QApplication::beep();

@@ -25,8 +25,8 @@ namespace {
 class Unattended : public MessageBoxes, public FileDialogs {
   public:
     explicit Unattended(std::string savePath) : m_savePath(std::move(savePath)) {}
-    void MsgBox(const std::string& prompt, int, const std::optional<std::string>&) override {
-        std::fprintf(stderr, "veilmark: %s\n", prompt.c_str());
+    void MsgBox(const std::string& prompt, int code, const std::optional<std::string>&) override {
+        if (code == vbCritical) std::fprintf(stderr, "veilmark: %s\n", prompt.c_str());
     }
     std::string ShowOpen(const FileDialogRequest&) override { return {}; }
     std::string ShowSave(const FileDialogRequest&) override { return m_savePath; }

@@ -59,6 +59,11 @@ class MessageLimitTest : public QObject {
         QTest::keyClicks(edit, "bc");
         QCOMPARE(edit->boxText(), QString(159, u'a') + "b");
         QCOMPARE(edit->length(), 160);
+        // Nor does a character typed with AltGr, which some systems report as Ctrl+Alt.
+        const auto altGr = Qt::ControlModifier | Qt::AltModifier;
+        QTest::sendKeyEvent(QTest::Press, edit, Qt::Key_E, QStringLiteral("\u20ac"), altGr);
+        QTest::sendKeyEvent(QTest::Release, edit, Qt::Key_E, QStringLiteral("\u20ac"), altGr);
+        QCOMPARE(edit->length(), 160);
         // Deleting makes room again.
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClicks(edit, "z");

@@ -29,7 +29,15 @@ QPointer<QWidget>& QtWindowHost::slot(WindowId window) {
 }
 
 QWidget* QtWindowHost::window(WindowId window) const {
-    return const_cast<QtWindowHost*>(this)->slot(window).data();
+    switch (window) {
+        case WindowId::About:
+            return m_about.data();
+        case WindowId::Help:
+            return m_help.data();
+        case WindowId::Main:
+            break;
+    }
+    return m_main.data();
 }
 
 QWidget* QtWindowHost::create(WindowId window) {

@@ -63,22 +63,19 @@ struct Session {
 template <class T>
 void whenModal(std::function<void(T*)> act) {
     auto* timer = new QTimer(qApp);
-    auto* waited = new int(0);
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, waited, act] {
+    QObject::connect(timer, &QTimer::timeout, [timer, act, waited = 0]() mutable {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
-            delete waited;
             QPointer<T> guard(dialog);
             act(dialog);
             QTimer::singleShot(5000, [guard] {
                 if (guard && guard->isVisible()) guard->reject();
             });
-        } else if (++*waited > 500) {
+        } else if (++waited > 500) {
             timer->stop();
             timer->deleteLater();
-            delete waited;
         }
     });
     timer->start();

@@ -38,6 +38,8 @@ int runApplication(QApplication& app) {
     QCoreApplication::setApplicationName(QStringLiteral("Veilmark"));
     QGuiApplication::setDesktopFileName(QStringLiteral("veilmark"));
     QApplication::setFont(appFont());
+    // Dialogs and message boxes carry it too; the About window sets a blank one of its own.
+    QApplication::setWindowIcon(appIcon());
 
     const QStringList args = QCoreApplication::arguments();
     const qsizetype shot = args.indexOf(QStringLiteral("--screenshot"));

@@ -2,7 +2,7 @@
 
 #include "cli/bitmap_writer.h"
 #include "cli/picture_io.h"
-#include "cli/read_ahead_bitmap.h"
+#include "imaging/bitmap_file_picture.h"
 
 namespace vm::cli {
 
@@ -26,7 +26,7 @@ PictureIo* LazyPictureIo::module(std::string& error) {
 
 PictureLoad LazyPictureIo::open(const std::string& path) {
     // A plain 24-bit bitmap needs nothing but the few points a command reads.
-    if (auto bitmap = ReadAheadBitmap::open(path)) return {std::move(bitmap), {}};
+    if (auto bitmap = BitmapFilePicture::open(path)) return {std::move(bitmap), {}};
     std::string error;
     PictureIo* decoders = module(error);
     if (!decoders) return {nullptr, error};

@@ -54,6 +54,53 @@ std::pair<std::uint64_t, std::uint64_t> claimedSize(const QString& path) {
     if (h.size() >= 24 && h.startsWith("\x89PNG\r\n\x1a\n")) return {be32(16), be32(20)};
     return {0, 0};
 }
+
+// Whether an uncompressed bitmap's rows end past the end of its file. The decoder
+// stops at the end of the data and hands back the rows it never read as whatever
+// the memory held, so such a file must be refused before decoding.
+bool bitmapCutShort(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray h = file.read(54);
+    if (h.size() < 26 || !h.startsWith("BM")) return false;
+    auto le = [&](int i, int n) {
+        std::uint64_t v = 0;
+        for (int k = n - 1; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(h[i + k]);
+        return v;
+    };
+    const std::uint64_t offset = le(10, 4), infoSize = le(14, 4);
+    std::uint64_t width, height, bits, compression = 0;
+    if (infoSize == 12) {  // the old core header: 16-bit sizes, no compression
+        width = le(18, 2);
+        height = le(20, 2);
+        bits = le(24, 2);
+    } else {
+        if (h.size() < 34) return false;
+        const auto w = static_cast<std::int32_t>(le(18, 4));
+        const auto hgt = static_cast<std::int32_t>(le(22, 4));
+        width = static_cast<std::uint64_t>(w < 0 ? -static_cast<std::int64_t>(w) : w);
+        height = static_cast<std::uint64_t>(hgt < 0 ? -static_cast<std::int64_t>(hgt) : hgt);
+        bits = le(28, 2);
+        compression = le(30, 4);
+    }
+    constexpr std::uint64_t kRgb = 0, kBitFields = 3;
+    if (compression != kRgb && compression != kBitFields) return false;  // run-length coded
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return false;  // no bitmap at all: the decoder refuses it
+    // The rows start at the offset the header gives, or after the colour table or
+    // the colour masks when the offset points inside those.
+    std::uint64_t tableEnd = 14 + infoSize;
+    if (bits <= 8) {
+        const std::uint64_t used = infoSize >= 36 && h.size() >= 50 ? le(46, 4) : 0;
+        tableEnd += (used != 0 ? used : std::uint64_t{1} << bits) * (infoSize == 12 ? 3 : 4);
+    } else if (compression == kBitFields && infoSize == 40) {
+        tableEnd += 12;
+    }
+    const std::uint64_t stride = (width * bits + 31) / 32 * 4;
+    const std::uint64_t start = std::max(offset, tableEnd);
+    const auto size = static_cast<std::uint64_t>(file.size());
+    return start > size || (stride != 0 && height > (size - start) / stride);
+}
 }  // namespace
 
 std::uint64_t decodeMemoryLimit() {
@@ -89,6 +136,8 @@ PictureLoad LoadPicture(const std::string& path) {
     };
     const auto [headerWidth, headerHeight] = claimedSize(qpath);
     if (headerWidth * headerHeight * 4 > limit) return tooLarge(headerWidth, headerHeight);
+    if (bitmapCutShort(qpath))
+        return {nullptr, "The picture in " + path + " is incomplete: the file ends too early."};
     if (!reader.canRead())
         return {nullptr,
                 "The file " + path +

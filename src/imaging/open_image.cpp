@@ -9,10 +9,12 @@ void setWorkingArea(const Canvas& canvas, WorkingArea& area) {
     const PictureRef& picture = canvas.Picture();
     std::int32_t width = picture->himetricWidth();
     std::int32_t height = picture->himetricHeight();
-    if (static_cast<double>(canvas.ScaleWidth()) < static_cast<double>(width))
-        width = roundToInt32(static_cast<double>(canvas.ScaleWidth()));
-    if (static_cast<double>(canvas.ScaleHeight()) < static_cast<double>(height))
-        height = roundToInt32(static_cast<double>(canvas.ScaleHeight()));
+    // The drawing area's exact size: ScaleWidth as a float rounds sizes above 2^24
+    // points, which would give an area one point larger than the picture.
+    const auto scaleWidth = static_cast<double>(canvas.width());
+    const auto scaleHeight = static_cast<double>(canvas.height());
+    if (scaleWidth < static_cast<double>(width)) width = roundToInt32(scaleWidth);
+    if (scaleHeight < static_cast<double>(height)) height = roundToInt32(scaleHeight);
     area.ImageWidth = width;
     area.ImageHeight = height;
 }

@@ -1,0 +1,368 @@
+// Opening hostile and unusual files through the window handlers, on a tab that
+// already holds a picture. Each file either opens with the size and colours
+// written below, or is refused with a clear message (critical box, error title,
+// the file named) that leaves canvas, preview, working area and flag as they
+// were. Small samples of each layout are committed in tests/data/hostile (made
+// by scripts/make_hostile_files.sh); the damaged variants are made here.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <random>
+
+#include "engine/main_form.h"
+#include "imaging/picture_file.h"
+#include "support/scripted_platform.h"
+#include "support/test_pictures.h"
+
+namespace vm {
+namespace {
+
+using test::readFile;
+using test::ScriptedPlatform;
+using test::TempDir;
+using test::writeFile;
+
+constexpr Colour kRed = makeColour(255, 0, 0);
+constexpr Colour kLime = makeColour(0, 255, 0);
+constexpr Colour kBlue = makeColour(0, 0, 255);
+constexpr Colour kBlack = 0;
+constexpr Colour kWhite = makeColour(255, 255, 255);
+
+std::string sample(const std::string& name) {
+    return readFile(std::string(VEILMARK_TEST_DATA) + "/hostile/" + name);
+}
+
+// Ways to make a file's bytes.
+using Maker = std::function<std::string()>;
+
+Maker copyOf(std::string name) {
+    return [name] { return sample(name); };
+}
+// The first n bytes; a negative n drops that many from the end.
+Maker cutOf(std::string name, int n) {
+    return [name, n] {
+        const std::string bytes = sample(name);
+        const auto keep =
+            n >= 0 ? static_cast<std::size_t>(n) : bytes.size() - static_cast<std::size_t>(-n);
+        return bytes.substr(0, keep);
+    };
+}
+Maker fraction(std::string name, int num, int den) {
+    return [name, num, den] {
+        const std::string bytes = sample(name);
+        return bytes.substr(
+            0, bytes.size() * static_cast<std::size_t>(num) / static_cast<std::size_t>(den));
+    };
+}
+// The sample with little-endian (or big-endian) 32-bit values written at offsets.
+Maker patched(std::string name, std::vector<std::pair<std::size_t, std::uint32_t>> values,
+              bool bigEndian = false, int width = 4) {
+    return [=] {
+        std::string bytes = sample(name);
+        for (auto [at, v] : values)
+            for (int i = 0; i < width; ++i) {
+                const int shift = 8 * (bigEndian ? width - 1 - i : i);
+                bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> shift) & 0xFF);
+            }
+        return bytes;
+    };
+}
+Maker randomBytes(unsigned seed, std::size_t n) {
+    return [=] {
+        std::mt19937 rng(seed);
+        std::string bytes(n, '\0');
+        for (char& b : bytes) b = static_cast<char>(rng() & 0xFF);
+        return bytes;
+    };
+}
+// rgb24.bmp stored top-down: negative height, rows in reading order.
+std::string topDown() {
+    std::string bytes = sample("rgb24.bmp");
+    const std::size_t stride = 12, rows = 3;
+    const std::string data = bytes.substr(54);
+    for (std::size_t r = 0; r < rows; ++r)
+        bytes.replace(54 + r * stride, stride, data.substr((rows - 1 - r) * stride, stride));
+    const std::int32_t negative = -3;
+    std::memcpy(bytes.data() + 22, &negative, 4);
+    return bytes;
+}
+// A 5 x 2 24-bit bitmap whose last row (the top one) lacks its one padding byte.
+std::string lastRowUnpadded() {
+    std::string bytes = sample("rgb24.bmp").substr(0, 54);
+    const std::int32_t width = 5, height = 2;
+    std::memcpy(bytes.data() + 18, &width, 4);
+    std::memcpy(bytes.data() + 22, &height, 4);
+    bytes += std::string(15, '\x40') + '\0' + std::string(15, '\x80');
+    return bytes;
+}
+// The sample JPEG with its frame header claiming width x height.
+std::string jpegClaiming(std::uint16_t width, std::uint16_t height) {
+    std::string bytes = sample("rgb.jpg");
+    const std::size_t sof = bytes.find("\xFF\xC0");
+    EXPECT_NE(sof, std::string::npos);
+    bytes[sof + 5] = static_cast<char>(height >> 8);
+    bytes[sof + 6] = static_cast<char>(height & 0xFF);
+    bytes[sof + 7] = static_cast<char>(width >> 8);
+    bytes[sof + 8] = static_cast<char>(width & 0xFF);
+    return bytes;
+}
+
+struct Expect {
+    bool opens;
+    std::int32_t width = 0, height = 0;
+    Colour first = 0;            // top left
+    int tolerance = 0;           // per channel, for lossy files
+    std::optional<Colour> last;  // bottom right
+    const char* words = "";      // in the refusal
+    // Whether the in-place bitmap reader opens it too (it takes only plain 24-bit
+    // bitmaps and otherwise decodes like the window does).
+    std::optional<bool> inPlaceOpens;
+};
+Expect opens(std::int32_t w, std::int32_t h, Colour first, std::optional<Colour> last = {},
+             int tolerance = 0) {
+    return {true, w, h, first, tolerance, last, "", {}};
+}
+Expect refused(const char* words) {
+    return {false, 0, 0, 0, 0, {}, words, {}};
+}
+
+struct Row {
+    const char* name;
+    const char* fileName;
+    Maker make;
+    Expect expect;
+};
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+constexpr const char* kDamaged = "is damaged or incomplete and cannot be opened";
+constexpr const char* kCutShort = "is incomplete: the file ends too early";
+constexpr const char* kNoPicture = "is not a picture Veilmark can read";
+
+const Row kRows[] = {
+    // Nothing a decoder knows.
+    {"Empty", "empty.bmp", [] { return std::string(); }, refused("is empty")},
+    {"RandomBytesNamedBmp", "noise.bmp", randomBytes(1, 3000), refused(kNoPicture)},
+    {"RandomBytesNamedJpg", "noise.jpg", randomBytes(2, 3000), refused(kNoPicture)},
+    {"RandomBytesNamedGif", "noise.gif", randomBytes(3, 3000), refused(kNoPicture)},
+    {"TextNamedBmp", "notes.bmp", [] { return std::string("Meet at noon.\r\n"); },
+     refused(kNoPicture)},
+
+    // Every layout the decoders read, with what the user gets.
+    {"Bitmap24", "rgb24.bmp", copyOf("rgb24.bmp"), opens(4, 3, kRed, kBlue)},
+    {"Bitmap24TopDown", "top_down.bmp", topDown, opens(4, 3, kRed, kBlue)},
+    {"Bitmap8Palette", "palette8.bmp", copyOf("palette8.bmp"), opens(2, 20, kRed, kBlue)},
+    {"Bitmap4Palette", "palette4.bmp", copyOf("palette4.bmp"), opens(4, 3, kRed, kBlue)},
+    {"Bitmap1Bilevel", "mono1.bmp", copyOf("mono1.bmp"), opens(4, 3, kBlack, kWhite)},
+    {"Bitmap8RunLength", "rle8.bmp", copyOf("rle8.bmp"), opens(4, 3, kRed, kBlue)},
+    // Transparency is dropped: a half-transparent red point is red.
+    {"Bitmap32WithAlpha", "alpha32.bmp", copyOf("alpha32.bmp"), opens(4, 3, kRed, kBlue)},
+    {"Gif", "still.gif", copyOf("still.gif"), opens(4, 3, kRed, kBlue)},
+    {"GifAnimatedGivesItsFirstFrame", "animated.gif", copyOf("animated.gif"),
+     opens(4, 3, kRed, kBlue)},
+    // A transparent point is black.
+    {"GifTransparent", "transparent.gif", copyOf("transparent.gif"), opens(4, 3, kBlack, kBlue)},
+    {"Jpeg", "rgb.jpg", copyOf("rgb.jpg"), opens(8, 8, makeColour(200, 40, 90), {}, 3)},
+    {"JpegGrey", "grey.jpg", copyOf("grey.jpg"), opens(8, 8, makeColour(128, 128, 128), {}, 2)},
+    {"JpegCmyk", "cmyk.jpg", copyOf("cmyk.jpg"), opens(8, 8, makeColour(200, 40, 90), {}, 3)},
+    {"Png16BitsAChannel", "deep16.png", copyOf("deep16.png"), opens(4, 3, kRed, kBlue)},
+    {"PngWithAlpha", "alpha.png", copyOf("alpha.png"), opens(4, 3, kRed, kBlue)},
+    {"OnePoint", "one_point.bmp", copyOf("one_point.bmp"), opens(1, 1, kRed, kRed)},
+    {"OneColumn", "one_column.bmp", copyOf("one_column.bmp"), opens(1, 7, kLime, kLime)},
+    {"OneRow", "one_row.gif", copyOf("one_row.gif"), opens(7, 1, kLime, kLime)},
+    {"BitmapUnderAGifName", "really_a_bitmap.gif", copyOf("rgb24.bmp"), opens(4, 3, kRed, kBlue)},
+
+    // Cut short: bitmaps are refused wherever they end early.
+    {"BitmapCutInFileHeader", "cut.bmp", cutOf("rgb24.bmp", 10), refused(kDamaged)},
+    {"BitmapCutInInfoHeader", "cut.bmp", cutOf("rgb24.bmp", 30), refused(kDamaged)},
+    {"BitmapCutAfterHeaders", "cut.bmp", cutOf("rgb24.bmp", 54), refused(kCutShort)},
+    {"BitmapCutInRows", "cut.bmp", cutOf("rgb24.bmp", 60), refused(kCutShort)},
+    {"BitmapCutByOneByte", "cut.bmp", cutOf("rgb24.bmp", -1), refused(kCutShort)},
+    {"BitmapPaletteCutInTable", "cut.bmp", cutOf("palette8.bmp", 100), refused(kCutShort)},
+    {"BitmapPaletteCutInRows", "cut.bmp", cutOf("palette8.bmp", 1100), refused(kCutShort)},
+    {"BitmapRunLengthCutInTable", "cut.bmp", cutOf("rle8.bmp", 200), refused(kDamaged)},
+    // The last row's padding missing: complete for the in-place reader, which reads
+    // only the points, short for the decoder, which reads whole rows.
+    {"BitmapLastRowUnpadded",
+     "unpadded.bmp",
+     lastRowUnpadded,
+     {false, 0, 0, 0, 0, {}, kCutShort, true}},
+    // Found by fuzzing: 1 x 67,108,863 points in 78 bytes.
+    {"BitmapTallAndCutShort", "tall.bmp",
+     [] { return readFile(std::string(VEILMARK_TEST_DATA) + "/regressions/tall_cut_short.bmp"); },
+     refused(kCutShort)},
+    // Run-length bitmaps, GIFs and JPEGs cut inside their picture data open with
+    // what was there; the decoders fill the rest (black, black, grey).
+    {"BitmapRunLengthCutInRows", "cut.bmp", fraction("swirl_rle8.bmp", 1, 2),
+     opens(64, 48, kBlack, makeColour(6, 0, 249))},
+    {"GifCutInHeader", "cut.gif", cutOf("still.gif", 10), refused(kDamaged)},
+    {"GifCutInPalette", "cut.gif", cutOf("still.gif", 20), refused(kDamaged)},
+    {"GifCutInData", "cut.gif", fraction("swirl.gif", 1, 2), opens(64, 48, kRed, kBlack)},
+    {"JpegCutInHeader", "cut.jpg", cutOf("rgb.jpg", 20), refused(kDamaged)},
+    {"JpegCutInTables", "cut.jpg", cutOf("rgb.jpg", 200), refused(kDamaged)},
+    {"JpegCutInData", "cut.jpg", fraction("swirl.jpg", 1, 2),
+     opens(64, 48, kRed, makeColour(128, 128, 128), 2)},
+    {"PngCutInSignature", "cut.png", cutOf("swirl.png", 6), refused(kNoPicture)},
+    {"PngCutInHeader", "cut.png", cutOf("swirl.png", 20), refused(kDamaged)},
+    {"PngCutInData", "cut.png", fraction("swirl.png", 1, 2), refused(kDamaged)},
+    {"PngCutByOneByte", "cut.png", cutOf("swirl.png", -1), opens(64, 48, kRed, kBlue)},
+
+    // Sizes no memory can hold, or no size at all.
+    {"BitmapClaims100000Square", "huge.bmp", patched("rgb24.bmp", {{18, 100000}, {22, 100000}}),
+     refused("is too large to open (100000 x 100000 points)")},
+    {"BitmapClaimsMinus100000Square", "huge.bmp",
+     patched("rgb24.bmp", {{18, 100000}, {22, static_cast<std::uint32_t>(-100000)}}),
+     refused("is too large to open (100000 x 100000 points)")},
+    {"GifClaims65535Square", "huge.gif", patched("still.gif", {{6, 0xFFFFFFFF}}),
+     refused("is too large to open (65535 x 65535 points)")},
+    {"PngClaims100000Square", "huge.png", patched("swirl.png", {{16, 100000}, {20, 100000}}, true),
+     refused("is too large to open (100000 x 100000 points)")},
+    {"JpegClaims65500Square", "huge.jpg", [] { return jpegClaiming(65500, 65500); },
+     refused("is too large to open (65500 x 65500 points)")},
+    {"BitmapZeroWidth", "zero.bmp", patched("rgb24.bmp", {{18, 0}}), refused(kDamaged)},
+    {"BitmapZeroHeight", "zero.bmp", patched("rgb24.bmp", {{22, 0}}), refused(kDamaged)},
+    {"BitmapNegativeWidth", "negative.bmp",
+     patched("rgb24.bmp", {{18, static_cast<std::uint32_t>(-4)}}), refused(kDamaged)},
+    {"BitmapImpossibleDepth", "depth.bmp", patched("rgb24.bmp", {{28, 7}}, false, 2),
+     refused(kDamaged)},
+};
+
+enum class Tab { Encrypt, Decrypt };
+
+long peakRssKb() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+class HostileFile : public ::testing::TestWithParam<Row> {
+  protected:
+    void open(MainForm& form, ScriptedPlatform& ui, Tab tab, const std::string& path) {
+        ui.answer(path);
+        if (tab == Tab::Encrypt)
+            form.Command1_Click();
+        else
+            form.Command4_Click();
+    }
+    TempDir dir;
+};
+
+TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
+    const Row& row = GetParam();
+    const Expect& expect = row.expect;
+    const std::string path = dir.file(row.fileName);
+    writeFile(path, row.make());
+    const std::string earlier = dir.file("earlier.bmp");
+    ASSERT_EQ(SavePicture(*test::patternPicture(5, 4), earlier), "");
+
+    for (Tab tab : {Tab::Encrypt, Tab::Decrypt}) {
+        SCOPED_TRACE(tab == Tab::Encrypt ? "Encrypt tab" : "Decrypt tab");
+        ScriptedPlatform ui;
+        MainForm form(ui, ui);
+        open(form, ui, Tab::Encrypt, earlier);
+        open(form, ui, Tab::Decrypt, earlier);
+        Canvas& canvas = tab == Tab::Encrypt ? form.Picture1 : form.Picture2;
+        PictureRef& preview = tab == Tab::Encrypt ? form.Image1 : form.Image2;
+        canvas.PSet(2, 2, 0x123456);  // a point written since, which must survive a refusal
+        const PictureRef before = canvas.Picture();
+        ASSERT_TRUE(ui.boxes.empty());
+
+        const long rssBefore = peakRssKb();
+        open(form, ui, tab, path);
+        // Opening a file of a few kilobytes never takes much memory, whatever it claims.
+        EXPECT_LT(peakRssKb() - rssBefore, 100 * 1024) << "kB more at the peak";
+
+        if (expect.opens) {
+            ASSERT_TRUE(ui.boxes.empty()) << ui.boxes.front().prompt;
+            const PictureRef& picture = canvas.Picture();
+            ASSERT_NE(picture, before);
+            EXPECT_EQ(preview, picture);
+            EXPECT_EQ(canvas.changedPoints(), 0u);
+            EXPECT_EQ(picture->width(), expect.width);
+            EXPECT_EQ(picture->height(), expect.height);
+            EXPECT_EQ(form.area.ImageWidth, expect.width);
+            EXPECT_EQ(form.area.ImageHeight, expect.height);
+            EXPECT_TRUE(form.area.ImageLoaded);
+            const auto first = static_cast<std::uint32_t>(canvas.Point(0, 0));
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(
+                    static_cast<int>((first >> shift) & 0xFF),
+                    static_cast<int>((static_cast<std::uint32_t>(expect.first) >> shift) & 0xFF),
+                    expect.tolerance)
+                    << "first point " << std::hex << first;
+            if (expect.last) {
+                const auto last =
+                    static_cast<std::uint32_t>(canvas.Point(expect.width - 1, expect.height - 1));
+                for (int shift : {0, 8, 16})
+                    EXPECT_NEAR(static_cast<int>((last >> shift) & 0xFF),
+                                static_cast<int>(
+                                    (static_cast<std::uint32_t>(*expect.last) >> shift) & 0xFF),
+                                expect.tolerance)
+                        << "last point " << std::hex << last;
+            }
+        } else {
+            ASSERT_EQ(ui.boxes.size(), 1u);
+            const test::ShownBox& box = ui.boxes.front();
+            EXPECT_EQ(box.code, vbCritical);
+            EXPECT_EQ(box.title, "Veilmark - Error");
+            EXPECT_NE(box.prompt.find(path), std::string::npos) << box.prompt;
+            EXPECT_NE(box.prompt.find(expect.words), std::string::npos) << box.prompt;
+            EXPECT_EQ(canvas.Picture(), before);
+            EXPECT_EQ(preview, before);
+            EXPECT_EQ(canvas.Point(2, 2), 0x123456);
+            EXPECT_EQ(form.area.ImageWidth, 5);
+            EXPECT_EQ(form.area.ImageHeight, 4);
+            EXPECT_TRUE(form.area.ImageLoaded);
+        }
+    }
+
+    // The in-place reader (used to check a saved file, and by the command line)
+    // opens the same files and reads the same points.
+    const PictureLoad decoded = LoadPicture(path);
+    const PictureLoad inPlace = openPictureFile(path);
+    EXPECT_EQ(static_cast<bool>(inPlace), expect.inPlaceOpens.value_or(expect.opens))
+        << inPlace.error;
+    if (decoded && inPlace) {
+        ASSERT_EQ(inPlace.picture->width(), decoded.picture->width());
+        ASSERT_EQ(inPlace.picture->height(), decoded.picture->height());
+        for (std::int32_t y = 0; y < decoded.picture->height(); ++y)
+            for (std::int32_t x = 0; x < decoded.picture->width(); ++x)
+                ASSERT_EQ(inPlace.picture->colourAt(x, y), decoded.picture->colourAt(x, y))
+                    << x << "," << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HostileFile, ::testing::ValuesIn(kRows),
+                         [](const ::testing::TestParamInfo<Row>& p) {
+                             return std::string(p.param.name);
+                         });
+
+TEST(HostileFileSystem, AFolderOrAMissingFileIsRefusedWithNothingChanged) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("folder.bmp"));
+    const std::string earlier = dir.file("earlier.bmp");
+    ASSERT_EQ(SavePicture(*test::patternPicture(5, 4), earlier), "");
+    ScriptedPlatform ui;
+    MainForm form(ui, ui);
+    ui.answer(earlier);
+    form.Command4_Click();
+    const PictureRef before = form.Picture2.Picture();
+    for (const char* name : {"folder.bmp", "gone.bmp"}) {
+        ui.answer(dir.file(name));
+        form.Command4_Click();
+    }
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_NE(ui.boxes[0].prompt.find("is a folder"), std::string::npos) << ui.boxes[0].prompt;
+    EXPECT_NE(ui.boxes[1].prompt.find("does not exist"), std::string::npos) << ui.boxes[1].prompt;
+    EXPECT_EQ(form.Picture2.Picture(), before);
+    EXPECT_EQ(form.Image2, before);
+    EXPECT_EQ(form.area.ImageWidth, 5);
+}
+
+}  // namespace
+}  // namespace vm

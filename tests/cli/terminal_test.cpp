@@ -50,15 +50,21 @@ class Pty {
     int master = -1, slave = -1;
 };
 
-// Reads a line on another thread and types the keys once echo is off.
+// Reads a line on another thread and types the keys once the prompt is up and
+// echo is off. A reader that never returns is a failure, not a hang.
 std::optional<std::string> answer(const Pty& pty, const std::string& keys) {
     auto reading = std::async(std::launch::async,
                               [&] { return readHiddenLine(pty.slave, pty.slave, "Password: "); });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (pty.echoOn() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_FALSE(pty.echoOn());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     pty.type(keys);
+    if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "the line typed was not read";
+        pty.type("\n");
+    }
     return reading.get();
 }
 

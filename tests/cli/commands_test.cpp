@@ -10,6 +10,7 @@
 #include "cli_harness.h"
 #include "engine/hide_reveal.h"
 #include "imaging/canvas.h"
+#include "imaging/open_image.h"
 #include "imaging/picture_file.h"
 #include "platform/code_page.h"
 #include "platform/random_source.h"
@@ -71,6 +72,16 @@ TEST_F(CliCommands, RoundTripsThroughEveryCoverFormat) {
         const CliRun shown = reveal("s3cret", out);
         EXPECT_EQ(shown.status, cli::kDone) << format << ": " << shown.err;
         EXPECT_EQ(shown.out, message) << format;  // exactly, no newline added
+
+        // The window opens the file and reads it the same way.
+        Canvas picture2;
+        picture2.setPicture(LoadPicture(out).picture);
+        WorkingArea area;
+        setWorkingArea(picture2, area);
+        RandomSource generator;
+        const Revealed revealed = revealPayload(seedFor(U"s3cret").seed, picture2, area, generator);
+        EXPECT_TRUE(revealed.found) << format;
+        EXPECT_EQ(toUtf8(revealed.message), message) << format;
     }
 }
 

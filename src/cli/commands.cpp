@@ -327,13 +327,13 @@ encrypted: anyone with the password, and this program, can read it.
 
 Options:
   -p, --password=PASSWORD   the password; an empty one is a password too
-      --password-file=FILE  read the password from FILE, less one trailing newline
+      --password-file=FILE  read the password from FILE, less one trailing line
+                            break (LF or CR LF)
   -m, --message=MESSAGE     the message to hide (hide only)
       --message-file=FILE   read the message from FILE, exactly; "-" reads
                             standard input
-      --area=WIDTHxHEIGHT   reveal as if the working area were WIDTH x HEIGHT
-                            points: for a message hidden while a picture of
-                            another size set the working area (reveal only)
+      --area=WIDTHxHEIGHT   reveal as if INPUT were WIDTH x HEIGHT points
+                            (reveal only; see below)
   -h, --help                show this help
       --version             show the version
   --                        end of options; what follows are files
@@ -343,11 +343,15 @@ variable VEILMARK_PASSWORD, or else asked on the terminal without echo (twice
 for hide). Passwords and messages are UTF-8 text made of the characters of
 Windows-1252: Western European letters, digits, signs and control characters.
 A message has at most 252 characters; line breaks are kept exactly as given,
-so CR LF counts as two. Reveal needs the same password and a working area of
-the same size as the hide.
+so CR LF counts as two.
+
+Reveal needs the password the message was hidden with. The places that carry
+the message depend on the picture's size too: pictures written by hide need no
+--area, which is for a message hidden by the windowed program while a picture
+of another size was the one opened last there.
 
 Exit status:
-  0  done (an empty hidden message too: nothing is written)
+  0  done (also for a hidden empty message, which reveal prints as nothing)
   1  no hidden message found: the password is wrong or nothing is hidden in
      INPUT; the two cannot be told apart
   2  usage error: a wrong option or file count, no password to be had

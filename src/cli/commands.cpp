@@ -12,6 +12,7 @@
 #include "engine/hide_reveal.h"
 #include "engine/payload.h"
 #include "imaging/canvas.h"
+#include "imaging/working_area.h"
 #include "platform/random_source.h"
 #include "platform/utf8.h"
 
@@ -176,17 +177,6 @@ Outcome<std::u32string> obtainMessage(const Arguments& arguments, Console& conso
     return decoded(readTextFile(*arguments.messageFile, "message"), "message");
 }
 
-// The working area a freshly opened picture sets: its size in points, which is what
-// setWorkingArea gives for every picture (its size in HIMETRIC is never smaller).
-// That function lives beside the decoders, which the program loads only when needed.
-WorkingArea areaOf(const Canvas& canvas) {
-    WorkingArea area;
-    area.ImageWidth = canvas.width();
-    area.ImageHeight = canvas.height();
-    area.ImageLoaded = true;
-    return area;
-}
-
 std::string usageLine(const std::string& error) {
     return error + " (see " + kProgram + " --help)";
 }
@@ -208,7 +198,9 @@ int hide(const Arguments& arguments, Console& console) {
     if (!opened) return report(console, kFileError, opened.error);
     Canvas picture1;
     picture1.setPicture(std::move(opened.picture));
-    const WorkingArea area = areaOf(picture1);
+    WorkingArea area;
+    setWorkingArea(picture1, area);
+    area.ImageLoaded = true;
 
     const HidePlan plan = prepareHide(*password.value, *message.value, area);
     if (plan.refusal != Refusal::None) return report(console, kRefused, plan.explanation);
@@ -253,7 +245,9 @@ int reveal(const Arguments& arguments, Console& console) {
     if (!opened) return report(console, kFileError, opened.error);
     Canvas picture2;
     picture2.setPicture(std::move(opened.picture));
-    WorkingArea area = areaOf(picture2);
+    WorkingArea area;
+    setWorkingArea(picture2, area);
+    area.ImageLoaded = true;
     if (arguments.area) {
         area.ImageWidth = arguments.area->width;
         area.ImageHeight = arguments.area->height;

@@ -1,6 +1,5 @@
 #include <dlfcn.h>
 
-#include "cli/bitmap_writer.h"
 #include "cli/picture_io.h"
 #include "imaging/bitmap_file_picture.h"
 
@@ -34,7 +33,7 @@ PictureLoad LazyPictureIo::open(const std::string& path) {
 }
 
 std::string LazyPictureIo::save(const Picture& picture, const std::string& path) {
-    return writeBitmap(picture, path);
+    return SavePicture(picture, path);
 }
 
 }  // namespace vm::cli

@@ -26,8 +26,4 @@ void OpenImage(Canvas& canvas, PictureRef& preview, WorkingArea& area, FileDialo
 bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview, WorkingArea& area,
                    MessageBoxes& boxes);
 
-// The working area for a canvas that has just been given its picture: the smaller of
-// the picture's HIMETRIC size and the canvas's drawing area, which is its size in points.
-void setWorkingArea(const Canvas& canvas, WorkingArea& area);
-
 }  // namespace vm

@@ -11,7 +11,6 @@
 
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/decoded_picture.h"
-#include "platform/atomic_file.h"
 
 namespace vm {
 
@@ -20,14 +19,6 @@ std::string sizeText(std::int64_t w, std::int64_t h) {
     return std::to_string(w) + " x " + std::to_string(h) + " points";
 }
 
-void putLe16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void putLe32(std::uint8_t* p, std::uint32_t v) {
-    putLe16(p, v & 0xFFFF);
-    putLe16(p + 2, v >> 16);
-}
 // The size a bitmap, GIF or PNG header claims, read before any decoder allocates
 // for it; (0, 0) when the header says nothing we can use.
 std::pair<std::uint64_t, std::uint64_t> claimedSize(const QString& path) {
@@ -168,57 +159,6 @@ PictureLoad LoadPicture(const std::string& path) {
 PictureLoad openPictureFile(const std::string& path) {
     if (auto bitmap = BitmapFilePicture::open(path)) return {std::move(bitmap), {}};
     return LoadPicture(path);
-}
-
-std::string SavePicture(const Picture& picture, const std::string& path) {
-    const auto width = static_cast<std::uint64_t>(picture.width());
-    const auto height = static_cast<std::uint64_t>(picture.height());
-    if (width == 0 || height == 0) return "There is no picture to save.";
-    const std::uint64_t stride = (width * 3 + 3) & ~std::uint64_t{3};
-    const std::uint64_t dataSize = stride * height;
-    if (54 + dataSize > 0xFFFFFFFFu)
-        return "The picture is too large for a bitmap file (" +
-               sizeText(picture.width(), picture.height()) + ").";
-
-    std::uint8_t header[54] = {};
-    header[0] = 'B';
-    header[1] = 'M';
-    putLe32(header + 2, static_cast<std::uint32_t>(54 + dataSize));
-    putLe32(header + 10, 54);
-    putLe32(header + 14, 40);
-    putLe32(header + 18, static_cast<std::uint32_t>(width));
-    putLe32(header + 22, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
-    putLe16(header + 26, 1);
-    putLe16(header + 28, 24);
-    putLe32(header + 34, static_cast<std::uint32_t>(dataSize));
-    putLe32(header + 38, 3780);  // 96 dpi
-    putLe32(header + 42, 3780);
-
-    AtomicFile file(path);
-    if (!file.open() || !file.write(header, sizeof header)) return file.error();
-
-    // Rows go out in blocks of about a megabyte.
-    const std::uint64_t rowsPerBlock = std::max<std::uint64_t>(1, (1u << 20) / stride);
-    std::vector<std::uint8_t> block;
-    try {
-        block.assign(static_cast<std::size_t>(rowsPerBlock * stride), 0);
-    } catch (const std::bad_alloc&) {
-        return "There is not enough memory to save the picture.";
-    }
-    std::uint64_t filled = 0;
-    for (std::uint64_t row = 0; row < height; ++row) {
-        const auto y = static_cast<std::int32_t>(height - 1 - row);
-        if (!picture.readRowBgr(y, block.data() + filled * stride))
-            return "Could not read the picture back while saving " + path +
-                   ": its file changed or was removed.";
-        if (++filled == rowsPerBlock || row + 1 == height) {
-            if (!file.write(block.data(), static_cast<std::size_t>(filled * stride)))
-                return file.error();
-            filled = 0;
-        }
-    }
-    if (!file.commit()) return file.error();
-    return {};
 }
 
 }  // namespace vm

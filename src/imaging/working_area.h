@@ -6,6 +6,8 @@
 
 namespace vm {
 
+class Canvas;
+
 struct WorkingArea {
     std::int32_t ImageWidth = 0;
     std::int32_t ImageHeight = 0;
@@ -17,5 +19,9 @@ struct WorkingArea {
         return 3 * static_cast<std::int64_t>(ImageWidth) * ImageHeight;
     }
 };
+
+// The working area for a canvas that has just been given its picture: the smaller of
+// the picture's HIMETRIC size and the canvas's drawing area, which is its size in points.
+void setWorkingArea(const Canvas& canvas, WorkingArea& area);
 
 }  // namespace vm

@@ -5,7 +5,6 @@
 
 #include <QImage>
 
-#include "cli/bitmap_writer.h"
 #include "cli/picture_io.h"
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/layered_picture.h"
@@ -28,27 +27,6 @@ void expectSamePicture(const Picture& expected, const Picture& actual) {
     for (int k = 0; k < 50; ++k) {
         const int x = (k * 37) % expected.width(), y = (k * 53) % expected.height();
         EXPECT_EQ(expected.colourAt(x, y), actual.colourAt(x, y)) << x << "," << y;
-    }
-}
-
-TEST(CliPictureFiles, WriterGivesTheCoresBytesAndKeepsTheOldFileOnFailure) {
-    TempDir dir;
-    const std::string source = dir.file("source.bmp");
-    // Padded rows; the larger picture takes several blocks of the writer.
-    for (const auto& [width, height] : {std::pair{29, 17}, std::pair{701, 200}}) {
-        ASSERT_TRUE(patternImage(width, height).save(QString::fromStdString(source), "BMP"));
-        const auto picture = BitmapFilePicture::open(source);
-        ASSERT_TRUE(picture);
-        const LayeredPicture layered(picture, {{3, 4, 0x123456}, {16, 28, 0x00FF00}});
-        ASSERT_EQ(SavePicture(layered, dir.file("core.bmp")), "");
-        ASSERT_EQ(cli::writeBitmap(layered, dir.file("ours.bmp")), "");
-        EXPECT_TRUE(readFile(dir.file("ours.bmp")) == readFile(dir.file("core.bmp"))) << width;
-
-        // The source cut short after it was opened: an error, and the target as it was.
-        writeFile(dir.file("target.bmp"), "kept");
-        std::filesystem::resize_file(source, 100);
-        EXPECT_NE(cli::writeBitmap(layered, dir.file("target.bmp")), "");
-        EXPECT_EQ(readFile(dir.file("target.bmp")), "kept");
     }
 }
 

@@ -14,18 +14,22 @@
 #include "cli/terminal.h"
 
 namespace {
-std::string besideProgram(const char* name) {
+// The decoder module: beside the program in a build folder, in the library folder
+// once installed.
+std::string pictureModule() {
     char self[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     std::string folder = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string();
     folder.erase(folder.find_last_of('/') + 1);
-    return folder + name;
+    const std::string beside = folder + VEILMARK_PICTURE_MODULE;
+    if (::access(beside.c_str(), F_OK) == 0) return beside;
+    return folder + VEILMARK_INSTALLED_MODULE;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    vm::cli::LazyPictureIo pictures(besideProgram(VEILMARK_PICTURE_MODULE));
+    vm::cli::LazyPictureIo pictures(pictureModule());
     vm::cli::Console console{
         std::cin,
         std::cout,

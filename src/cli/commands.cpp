@@ -12,6 +12,7 @@
 #include "engine/hide_reveal.h"
 #include "engine/payload.h"
 #include "imaging/canvas.h"
+#include "imaging/image_saving.h"
 #include "imaging/working_area.h"
 #include "platform/random_source.h"
 #include "platform/utf8.h"
@@ -183,6 +184,16 @@ std::string usageLine(const std::string& error) {
 
 }  // namespace
 
+// Opens INPUT into the canvas; the working area is its size. The empty text, or why not.
+std::string openInto(const std::string& path, Console& console, Canvas& canvas, WorkingArea& area) {
+    PictureLoad opened = console.pictures.open(path);
+    if (!opened) return opened.error;
+    canvas.setPicture(std::move(opened.picture));
+    setWorkingArea(canvas, area);
+    area.ImageLoaded = true;
+    return {};
+}
+
 int hide(const Arguments& arguments, Console& console) {
     Outcome<std::u32string> password = obtainPassword(arguments, console, true);
     if (!password.value) return report(console, password.status, password.why);
@@ -194,13 +205,10 @@ int hide(const Arguments& arguments, Console& console) {
     const HidePlan textCheck = prepareHide(*password.value, *message.value, roomy);
     if (textCheck.refusal != Refusal::None) return report(console, kRefused, textCheck.explanation);
 
-    PictureLoad opened = console.pictures.open(arguments.input);
-    if (!opened) return report(console, kFileError, opened.error);
     Canvas picture1;
-    picture1.setPicture(std::move(opened.picture));
     WorkingArea area;
-    setWorkingArea(picture1, area);
-    area.ImageLoaded = true;
+    if (std::string error = openInto(arguments.input, console, picture1, area); !error.empty())
+        return report(console, kFileError, error);
 
     const HidePlan plan = prepareHide(*password.value, *message.value, area);
     if (plan.refusal != Refusal::None) return report(console, kRefused, plan.explanation);
@@ -208,26 +216,17 @@ int hide(const Arguments& arguments, Console& console) {
     try {
         hidePayload(plan, picture1, area, generator);
     } catch (const SlotsExhausted&) {
-        return report(console, kRefused,
-                      "The picture is too small for this message: not enough free colour values "
-                      "were found in it.");
+        return report(console, kRefused, kNoFreeSlots);
     }
-    // Commit the written points (what CommitCanvas does): a light layer over the picture
-    // as opened, which the writer streams out row by row.
-    picture1.setPicture(picture1.Image());
+    // The written points become a light layer over the picture as opened, which the
+    // writer streams out row by row.
+    CommitCanvas(picture1);
     const std::string error = console.pictures.save(*picture1.Picture(), arguments.output);
     if (!error.empty()) return report(console, kFileError, error);
 
     // Only a file that gives the message back counts as done.
-    PictureLoad written = console.pictures.open(arguments.output);
-    bool readsBack = false;
-    if (written) {
-        Canvas check;
-        check.setPicture(std::move(written.picture));
-        const Revealed revealed = revealPayload(plan.seed, check, area, generator);
-        readsBack = revealed.found && revealed.message == *message.value;
-    }
-    if (!readsBack)
+    if (!readsBack(console.pictures.open(arguments.output).picture, plan.seed, area,
+                   *message.value))
         return report(console, kFileError,
                       "The picture was written to " + arguments.output +
                           ", but the message could not be read back from it. Write it again, or "
@@ -241,13 +240,10 @@ int reveal(const Arguments& arguments, Console& console) {
     const SeedResult seed = seedFor(*password.value);
     if (seed.refusal != Refusal::None) return report(console, kRefused, seed.explanation);
 
-    PictureLoad opened = console.pictures.open(arguments.input);
-    if (!opened) return report(console, kFileError, opened.error);
     Canvas picture2;
-    picture2.setPicture(std::move(opened.picture));
     WorkingArea area;
-    setWorkingArea(picture2, area);
-    area.ImageLoaded = true;
+    if (std::string error = openInto(arguments.input, console, picture2, area); !error.empty())
+        return report(console, kFileError, error);
     if (arguments.area) {
         area.ImageWidth = arguments.area->width;
         area.ImageHeight = arguments.area->height;

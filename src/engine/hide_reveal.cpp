@@ -134,4 +134,14 @@ Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingA
     return result;
 }
 
+bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& area,
+               std::u32string_view message) {
+    if (!written) return false;
+    Canvas canvas;
+    canvas.setPicture(written);
+    RandomSource generator;
+    const Revealed revealed = revealPayload(seed, canvas, area, generator);
+    return revealed.found && revealed.message == message;
+}
+
 }  // namespace vm

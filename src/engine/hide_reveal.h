@@ -48,6 +48,15 @@ struct Revealed {
 Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
                        RandomSource& generator);
 
+// What the user is told when a hide runs out of fresh slots.
+inline constexpr const char* kNoFreeSlots =
+    "The picture is too small for this message: not enough free colour values were found in it.";
+
+// Whether a picture written by a hide gives the message back: the check made on a
+// saved file before the save counts as done.
+bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& area,
+               std::u32string_view message);
+
 // The seed for a password, or a refusal with its explanation.
 struct SeedResult {
     Refusal refusal = Refusal::None;

@@ -31,13 +31,7 @@ std::string MainForm::checkSavedFile(const std::string& path, std::int32_t seed)
     const std::string lost = "The picture was written to " + path +
                              ", but the message could not be read back from it. Save again, or "
                              "choose another place.";
-    PictureLoad reread = openPictureFile(path);
-    if (!reread) return lost;
-    Canvas saved;
-    saved.setPicture(reread.picture);
-    RandomSource generator;
-    const Revealed revealed = revealPayload(seed, saved, area, generator);
-    return revealed.found && revealed.message == Text2 ? std::string() : lost;
+    return readsBack(openPictureFile(path).picture, seed, area, Text2) ? std::string() : lost;
 }
 
 void MainForm::Command2_Click() {

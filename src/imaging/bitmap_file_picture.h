@@ -19,6 +19,12 @@ class BitmapFilePicture : public Picture {
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
     bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
 
+    // Where the rows lie in the file, for copying them without reading them.
+    int fd() const { return m_fd; }
+    std::uint64_t pixelOffset() const { return m_offset; }
+    std::uint64_t stride() const { return m_stride; }
+    bool bottomUp() const { return m_bottomUp; }
+
   private:
     BitmapFilePicture(int fd, std::int32_t width, std::int32_t height, std::uint64_t offset,
                       std::uint64_t stride, bool bottomUp);

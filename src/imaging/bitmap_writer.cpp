@@ -2,6 +2,8 @@
 #include <new>
 #include <vector>
 
+#include "imaging/bitmap_file_picture.h"
+#include "imaging/layered_picture.h"
 #include "imaging/picture_file.h"
 #include "platform/atomic_file.h"
 
@@ -20,6 +22,31 @@ void putLe32(std::uint8_t* p, std::uint32_t v) {
     putLe16(p + 2, v >> 16);
 }
 
+// A bitmap file opened in place, with or without written points over it, whose rows
+// are laid out as ours (bottom-up, no padding): its rows are copied file to file and
+// the written points patched in. Returns false, with nothing written, when the
+// picture is not such a one, and false with the file's error set when writing fails.
+bool copyUnchangedBitmap(const Picture& picture, AtomicFile& file, std::uint64_t stride) {
+    const auto* layered = dynamic_cast<const LayeredPicture*>(&picture);
+    const auto* source =
+        dynamic_cast<const BitmapFilePicture*>(layered ? layered->base().get() : &picture);
+    if (!source || !source->bottomUp() || source->stride() != stride ||
+        stride != static_cast<std::uint64_t>(picture.width()) * 3)
+        return false;
+    const auto height = static_cast<std::uint64_t>(picture.height());
+    if (!file.copyFrom(source->fd(), source->pixelOffset(), stride * height)) return false;
+    if (!layered) return true;
+    for (const ChangedPoint& point : layered->changes()) {
+        const auto c = static_cast<std::uint32_t>(point.colour);
+        const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(c >> 16),
+                                     static_cast<std::uint8_t>(c >> 8),
+                                     static_cast<std::uint8_t>(c)};
+        const std::uint64_t at = 54 + (height - 1 - static_cast<std::uint64_t>(point.y)) * stride +
+                                 static_cast<std::uint64_t>(point.x) * 3;
+        if (!file.writeAt(at, bgr, sizeof bgr)) return false;
+    }
+    return true;
+}
 }  // namespace
 
 std::string SavePicture(const Picture& picture, const std::string& path) {
@@ -48,6 +75,9 @@ std::string SavePicture(const Picture& picture, const std::string& path) {
 
     AtomicFile file(path);
     if (!file.open() || !file.write(header, sizeof header)) return file.error();
+    if (copyUnchangedBitmap(picture, file, stride))
+        return file.commit() ? std::string() : file.error();
+    if (!file.error().empty()) return file.error();
 
     // Rows go out in blocks of about a megabyte.
     const std::uint64_t rowsPerBlock = std::max<std::uint64_t>(1, (1u << 20) / stride);

@@ -26,6 +26,7 @@ class LayeredPicture : public Picture {
 
     const PictureRef& base() const { return m_base; }
     std::size_t changedPoints() const { return m_changes.size(); }
+    const std::vector<ChangedPoint>& changes() const { return m_changes; }
 
   private:
     PictureRef m_base;

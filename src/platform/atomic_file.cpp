@@ -3,8 +3,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace vm {
 
@@ -31,6 +34,8 @@ std::string reason(int err) {
             return "the disk quota is exhausted";
         case EROFS:
             return "the file system is read-only";
+        case ENODATA:
+            return "its file was cut short or changed";
         case EISDIR:
             return "a folder has that name";
         case ENOTDIR:
@@ -116,6 +121,47 @@ bool AtomicFile::write(const void* data, std::size_t size) {
         }
         p += n;
         size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool AtomicFile::copyFrom(int fd, std::uint64_t offset, std::uint64_t length) {
+    if (m_failed || m_fd < 0) return false;
+    if (g_writeFault) return fail("write", *g_writeFault);
+    auto from = static_cast<off_t>(offset);
+    while (length > 0) {
+        const ssize_t n = ::copy_file_range(fd, &from, m_fd, nullptr, length, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP))
+            break;  // not between these files: copy through memory below
+        if (n < 0) return fail("write", errno);
+        if (n == 0) return fail("read the picture for", ENODATA);
+        length -= static_cast<std::uint64_t>(n);
+    }
+    std::vector<char> buffer(1 << 20);
+    while (length > 0) {
+        const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
+        const ssize_t n = ::pread(fd, buffer.data(), chunk, from);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return fail("read the picture for", n < 0 ? errno : ENODATA);
+        if (!write(buffer.data(), static_cast<std::size_t>(n))) return false;
+        from += n;
+        length -= static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+bool AtomicFile::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
+    if (m_failed || m_fd < 0) return false;
+    if (g_writeFault) return fail("write", *g_writeFault);
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(m_fd, p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail("write", errno);
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
     }
     return true;
 }

@@ -5,6 +5,7 @@
 // until then; on any failure the temporary file is removed.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,10 @@ class AtomicFile {
     // Each step returns false after a failure; error() then says why in words for the user.
     bool open();
     bool write(const void* data, std::size_t size);
+    // Appends length bytes of another file, copied inside the kernel where it can.
+    bool copyFrom(int fd, std::uint64_t offset, std::uint64_t length);
+    // Overwrites bytes already written.
+    bool writeAt(std::uint64_t offset, const void* data, std::size_t size);
     bool commit();
     const std::string& error() const { return m_error; }
 

@@ -2,11 +2,16 @@
 
 #include <QImage>
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <vector>
 
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/decoded_picture.h"
+#include "imaging/layered_picture.h"
 #include "imaging/picture_file.h"
+#include "platform/atomic_file.h"
 #include "support/test_pictures.h"
 
 namespace vm {
@@ -74,6 +79,37 @@ TEST(PictureFile, ABitmapUnderAnyNameLoadsPointForPoint) {
         ASSERT_TRUE(inPlace);
         EXPECT_NE(dynamic_cast<const BitmapFilePicture*>(inPlace.picture.get()), nullptr);
         expectSamePoints(*original, *inPlace.picture);
+    }
+}
+
+TEST(PictureFile, ABitmapOpenedInPlaceSavesWithItsWrittenPointsByteForByte) {
+    // Rows without padding are copied file to file and the written points patched in;
+    // the result must be the very file that writing row by row gives.
+    TempDir dir;
+    for (const auto& [width, height] : {std::pair{8, 5}, std::pair{7, 5}}) {
+        const std::string source = dir.file("source.bmp");
+        ASSERT_EQ(SavePicture(*patternPicture(width, height), source), "");
+        const auto inPlace = BitmapFilePicture::open(source);
+        ASSERT_TRUE(inPlace);
+        const std::vector<ChangedPoint> changes = {
+            {0, 0, 0x010203}, {height - 1, width - 1, 0xFFFFFF}, {2, 3, 0}};
+        const LayeredPicture layered(inPlace, changes);
+        const DecodedPicture decoded(toQImage(std::make_shared<LayeredPicture>(inPlace, changes))
+                                         .convertToFormat(QImage::Format_RGB32));
+        ASSERT_EQ(SavePicture(layered, dir.file("copied.bmp")), "");
+        ASSERT_EQ(SavePicture(decoded, dir.file("rows.bmp")), "");
+        EXPECT_EQ(readFile(dir.file("copied.bmp")), readFile(dir.file("rows.bmp"))) << width;
+        ASSERT_EQ(SavePicture(*inPlace, dir.file("plain.bmp")), "");
+        EXPECT_EQ(readFile(dir.file("plain.bmp")), readFile(source));
+
+        // A fault while copying, or a source cut short, keeps the old target.
+        writeFile(dir.file("target.bmp"), "kept");
+        AtomicFile::injectWriteFault(ENOSPC);
+        EXPECT_NE(SavePicture(layered, dir.file("target.bmp")), "");
+        AtomicFile::injectWriteFault(std::nullopt);
+        std::filesystem::resize_file(source, 60);
+        EXPECT_NE(SavePicture(layered, dir.file("target.bmp")), "");
+        EXPECT_EQ(readFile(dir.file("target.bmp")), "kept");
     }
 }
 

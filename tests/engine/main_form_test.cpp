@@ -8,44 +8,15 @@
 
 #include "engine/main_form.h"
 #include "imaging/picture_file.h"
-#include "support/scripted_platform.h"
+#include "support/form_session.h"
 #include "support/test_pictures.h"
 
 namespace vm {
 namespace {
 
-using test::patternPicture;
 using test::readFile;
-using test::ScriptedPlatform;
-using test::TempDir;
 
-class MainFormFlow : public ::testing::Test {
-  protected:
-    std::string cover(int w, int h, const std::string& name, int salt = 0) {
-        const std::string path = dir.file(name);
-        EXPECT_EQ(SavePicture(*patternPicture(w, h, salt), path), "");
-        return path;
-    }
-    void openEncrypt(const std::string& path) {
-        ui.answer(path);
-        form.Command1_Click();
-    }
-    void openDecrypt(const std::string& path) {
-        ui.answer(path);
-        form.Command4_Click();
-    }
-    std::string hide(const std::string& saveAs) {
-        const std::size_t dialogsBefore = ui.dialogs.size();
-        ui.answer(saveAs);
-        form.Command2_Click();
-        const bool asked = ui.dialogs.size() > dialogsBefore;
-        ui.answers.clear();  // a refused hide never reads its answer
-        return asked ? withDefaultExtension(saveAs, ".bmp") : "";
-    }
-    TempDir dir;
-    ScriptedPlatform ui;
-    MainForm form{ui, ui};
-};
+class MainFormFlow : public ::testing::Test, public test::FormSession {};
 
 TEST_F(MainFormFlow, HideSaveOpenRevealAsAUserWould) {
     openEncrypt(cover(320, 240, "holiday.bmp"));

@@ -8,41 +8,19 @@
 #include "engine/main_form.h"
 #include "imaging/open_image.h"
 #include "imaging/picture_file.h"
-#include "support/scripted_platform.h"
+#include "support/form_session.h"
 #include "support/test_pictures.h"
 
 namespace vm {
 namespace {
 
-using test::ScriptedPlatform;
-using test::TempDir;
-
-class Limits : public ::testing::Test {
+class Limits : public ::testing::Test, public test::FormSession {
   protected:
-    std::string picture(int w, int h, const std::string& name, PictureRef p = nullptr) {
+    std::string picture(const std::string& name, const PictureRef& p) {
         const std::string path = dir.file(name);
-        EXPECT_EQ(SavePicture(p ? *p : *test::patternPicture(w, h), path), "");
+        EXPECT_EQ(SavePicture(*p, path), "");
         return path;
     }
-    void openEncrypt(const std::string& path) {
-        ui.answer(path);
-        form.Command1_Click();
-    }
-    void openDecrypt(const std::string& path) {
-        ui.answer(path);
-        form.Command4_Click();
-    }
-    // Hides Text2 with Text1; true when the file was saved and confirmed.
-    bool hide(const std::string& saveAs) {
-        const std::size_t boxes = ui.boxes.size();
-        ui.answer(saveAs);
-        form.Command2_Click();
-        ui.answers.clear();
-        return ui.boxes.size() == boxes + 1 && ui.boxes.back().prompt == "Image saved to " + saveAs;
-    }
-    TempDir dir;
-    ScriptedPlatform ui;
-    MainForm form{ui, ui};
 };
 
 // A password of every kind of character, as long as asked.
@@ -54,10 +32,10 @@ std::u32string longPassword(std::size_t length) {
 }
 
 TEST_F(Limits, TheLongestPasswordHidesAndReveals) {
-    openEncrypt(picture(100, 100, "cover.bmp"));
+    openEncrypt(cover(100, 100, "cover.bmp"));
     form.Text1 = longPassword(32766);
     form.Text2 = U"behind a long password";
-    ASSERT_TRUE(hide(dir.file("long.bmp")));
+    ASSERT_FALSE(hide(dir.file("long.bmp")).empty());
     openDecrypt(dir.file("long.bmp"));
     form.Text4 = longPassword(32766);
     form.Command3_Click();
@@ -69,7 +47,7 @@ TEST_F(Limits, TheLongestPasswordHidesAndReveals) {
 }
 
 TEST_F(Limits, OneCharacterMoreIsRefusedOnTheRevealSideBeforeAnythingIsRead) {
-    openDecrypt(picture(100, 100, "cover.bmp"));
+    openDecrypt(cover(100, 100, "cover.bmp"));
     form.Text3 = U"from an earlier reveal";
     form.Text4 = longPassword(32767);
     const std::uint32_t generator = form.Generator.state();
@@ -110,20 +88,20 @@ class NarrowArea : public Limits, public ::testing::WithParamInterface<Area> {};
 TEST_P(NarrowArea, HidesAndRevealsOrIsRefusedAndAlwaysEnds) {
     const Area& a = GetParam();
     const auto start = std::chrono::steady_clock::now();
-    openEncrypt(picture(a.width, a.height, "cover.bmp"));
+    openEncrypt(cover(a.width, a.height, "cover.bmp"));
     ASSERT_EQ(form.area.ImageWidth, a.width);
     ASSERT_EQ(form.area.ImageHeight, a.height);
     form.Text1 = U"narrow";
     form.Text2 = std::u32string(a.messageLength, U'n');
     const std::string saved = dir.file("narrow.bmp");
     if (a.fits) {
-        ASSERT_TRUE(hide(saved)) << ui.boxes.back().prompt;
+        ASSERT_FALSE(hide(saved).empty()) << ui.boxes.back().prompt;
         openDecrypt(saved);
         form.Text4 = U"narrow";
         form.Command3_Click();
         EXPECT_EQ(form.Text3, form.Text2);
     } else {
-        EXPECT_FALSE(hide(saved));
+        EXPECT_TRUE(hide(saved).empty());
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_NE(ui.boxes[0].prompt.find("too small"), std::string::npos) << ui.boxes[0].prompt;
         EXPECT_EQ(form.Picture1.changedPoints(), 0u);
@@ -149,7 +127,7 @@ TEST_F(Limits, ARevealThatNeedsAlmostEverySlotEnds) {
     // and of 2,046 in 1 x 682 (then nothing is read past the length).
     for (int height : {683, 682}) {
         const auto start = std::chrono::steady_clock::now();
-        openDecrypt(picture(1, height, "white.bmp", test::plainPicture(1, height, 0xFFFFFF)));
+        openDecrypt(picture("white.bmp", test::plainPicture(1, height, 0xFFFFFF)));
         form.Text3 = U"earlier";
         form.Text4 = U"any";
         form.Command3_Click();

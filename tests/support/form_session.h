@@ -1,0 +1,48 @@
+#pragma once
+// A main form driven as the window drives it, with the user's side scripted:
+// dialogs answer from a queue, message boxes are recorded.
+
+#include <string>
+
+#include "engine/main_form.h"
+#include "imaging/picture_file.h"
+#include "support/scripted_platform.h"
+#include "support/test_pictures.h"
+
+namespace vm::test {
+
+class FormSession {
+  public:
+    // Saves a patterned picture of that size in the session's folder; returns its path.
+    std::string cover(int w, int h, const std::string& name, int salt = 0) {
+        const std::string path = dir.file(name);
+        if (!SavePicture(*patternPicture(w, h, salt), path).empty()) return {};
+        return path;
+    }
+    void openEncrypt(const std::string& path) {
+        ui.answer(path);
+        form.Command1_Click();
+    }
+    void openDecrypt(const std::string& path) {
+        ui.answer(path);
+        form.Command4_Click();
+    }
+    // Clicks Encrypt and answers the save dialog with saveAs ("" cancels). Returns the
+    // saved path when the save was confirmed, otherwise the empty text.
+    std::string hide(const std::string& saveAs) {
+        const std::size_t boxes = ui.boxes.size();
+        ui.answer(saveAs);
+        form.Command2_Click();
+        ui.answers.clear();  // a refused hide never reads its answer
+        const std::string saved = withDefaultExtension(saveAs, ".bmp");
+        const bool confirmed =
+            ui.boxes.size() == boxes + 1 && ui.boxes.back().prompt == "Image saved to " + saved;
+        return confirmed ? saved : std::string();
+    }
+
+    TempDir dir;
+    ScriptedPlatform ui;
+    MainForm form{ui, ui};
+};
+
+}  // namespace vm::test

@@ -19,60 +19,50 @@ std::string sizeText(std::int64_t w, std::int64_t h) {
     return std::to_string(w) + " x " + std::to_string(h) + " points";
 }
 
+// Little- and big-endian fields of a header; the caller checks the length.
+std::uint64_t le(const QByteArray& h, int at, int bytes) {
+    std::uint64_t v = 0;
+    for (int k = bytes - 1; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(h[at + k]);
+    return v;
+}
+std::uint64_t be32(const QByteArray& h, int at) {
+    std::uint64_t v = 0;
+    for (int k = 0; k < 4; ++k) v = (v << 8) | static_cast<unsigned char>(h[at + k]);
+    return v;
+}
+std::uint64_t magnitude(std::uint64_t field32) {
+    const auto v = static_cast<std::int32_t>(field32);
+    return static_cast<std::uint64_t>(v < 0 ? -static_cast<std::int64_t>(v) : v);
+}
+
 // The size a bitmap, GIF or PNG header claims, read before any decoder allocates
 // for it; (0, 0) when the header says nothing we can use.
-std::pair<std::uint64_t, std::uint64_t> claimedSize(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {0, 0};
-    const QByteArray h = file.read(32);
-    auto u8 = [&](int i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(h[i])); };
-    auto le = [&](int i, int n) {
-        std::uint64_t v = 0;
-        for (int k = n - 1; k >= 0; --k) v = (v << 8) | u8(i + k);
-        return v;
-    };
-    auto be32 = [&](int i) {
-        return (u8(i) << 24) | (u8(i + 1) << 16) | (u8(i + 2) << 8) | u8(i + 3);
-    };
-    if (h.size() >= 26 && h.startsWith("BM")) {
-        const auto w = static_cast<std::int32_t>(le(18, 4)),
-                   hgt = static_cast<std::int32_t>(le(22, 4));
-        return {static_cast<std::uint64_t>(w < 0 ? -static_cast<std::int64_t>(w) : w),
-                static_cast<std::uint64_t>(hgt < 0 ? -static_cast<std::int64_t>(hgt) : hgt)};
-    }
+std::pair<std::uint64_t, std::uint64_t> claimedSize(const QByteArray& h) {
+    if (h.size() >= 26 && h.startsWith("BM"))
+        return {magnitude(le(h, 18, 4)), magnitude(le(h, 22, 4))};
     if (h.size() >= 10 && (h.startsWith("GIF87a") || h.startsWith("GIF89a")))
-        return {le(6, 2), le(8, 2)};
-    if (h.size() >= 24 && h.startsWith("\x89PNG\r\n\x1a\n")) return {be32(16), be32(20)};
+        return {le(h, 6, 2), le(h, 8, 2)};
+    if (h.size() >= 24 && h.startsWith("\x89PNG\r\n\x1a\n")) return {be32(h, 16), be32(h, 20)};
     return {0, 0};
 }
 
 // Whether an uncompressed bitmap's rows end past the end of its file. The decoder
 // stops at the end of the data and hands back the rows it never read as whatever
 // the memory held, so such a file must be refused before decoding.
-bool bitmapCutShort(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray h = file.read(54);
+bool bitmapCutShort(const QByteArray& h, std::uint64_t fileSize) {
     if (h.size() < 26 || !h.startsWith("BM")) return false;
-    auto le = [&](int i, int n) {
-        std::uint64_t v = 0;
-        for (int k = n - 1; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(h[i + k]);
-        return v;
-    };
-    const std::uint64_t offset = le(10, 4), infoSize = le(14, 4);
+    const std::uint64_t offset = le(h, 10, 4), infoSize = le(h, 14, 4);
     std::uint64_t width, height, bits, compression = 0;
     if (infoSize == 12) {  // the old core header: 16-bit sizes, no compression
-        width = le(18, 2);
-        height = le(20, 2);
-        bits = le(24, 2);
+        width = le(h, 18, 2);
+        height = le(h, 20, 2);
+        bits = le(h, 24, 2);
     } else {
         if (h.size() < 34) return false;
-        const auto w = static_cast<std::int32_t>(le(18, 4));
-        const auto hgt = static_cast<std::int32_t>(le(22, 4));
-        width = static_cast<std::uint64_t>(w < 0 ? -static_cast<std::int64_t>(w) : w);
-        height = static_cast<std::uint64_t>(hgt < 0 ? -static_cast<std::int64_t>(hgt) : hgt);
-        bits = le(28, 2);
-        compression = le(30, 4);
+        width = magnitude(le(h, 18, 4));
+        height = magnitude(le(h, 22, 4));
+        bits = le(h, 28, 2);
+        compression = le(h, 30, 4);
     }
     constexpr std::uint64_t kRgb = 0, kBitFields = 3;
     if (compression != kRgb && compression != kBitFields) return false;  // run-length coded
@@ -82,15 +72,19 @@ bool bitmapCutShort(const QString& path) {
     // the colour masks when the offset points inside those.
     std::uint64_t tableEnd = 14 + infoSize;
     if (bits <= 8) {
-        const std::uint64_t used = infoSize >= 36 && h.size() >= 50 ? le(46, 4) : 0;
+        const std::uint64_t used = infoSize >= 36 && h.size() >= 50 ? le(h, 46, 4) : 0;
         tableEnd += (used != 0 ? used : std::uint64_t{1} << bits) * (infoSize == 12 ? 3 : 4);
     } else if (compression == kBitFields && infoSize == 40) {
         tableEnd += 12;
     }
     const std::uint64_t stride = (width * bits + 31) / 32 * 4;
     const std::uint64_t start = std::max(offset, tableEnd);
-    const auto size = static_cast<std::uint64_t>(file.size());
-    return start > size || (stride != 0 && height > (size - start) / stride);
+    return start > fileSize || (stride != 0 && height > (fileSize - start) / stride);
+}
+
+// Whether a picture of this size, 4 bytes a point, would take more than limit bytes.
+bool exceeds(std::uint64_t width, std::uint64_t height, std::uint64_t limit) {
+    return width != 0 && height != 0 && (width > limit / 4 || height > limit / 4 / width);
 }
 }  // namespace
 
@@ -125,18 +119,23 @@ PictureLoad LoadPicture(const std::string& path) {
                          sizeText(static_cast<std::int64_t>(w), static_cast<std::int64_t>(h)) +
                          ")."};
     };
-    const auto [headerWidth, headerHeight] = claimedSize(qpath);
-    if (headerWidth * headerHeight * 4 > limit) return tooLarge(headerWidth, headerHeight);
-    if (bitmapCutShort(qpath))
+    QByteArray header;
+    {
+        QFile file(qpath);
+        if (file.open(QIODevice::ReadOnly)) header = file.read(54);
+    }
+    const auto [headerWidth, headerHeight] = claimedSize(header);
+    if (exceeds(headerWidth, headerHeight, limit)) return tooLarge(headerWidth, headerHeight);
+    const auto fileSize = static_cast<std::uint64_t>(info.size());
+    if (bitmapCutShort(header, fileSize))
         return {nullptr, "The picture in " + path + " is incomplete: the file ends too early."};
     if (!reader.canRead())
         return {nullptr,
                 "The file " + path +
                     " is not a picture Veilmark can read (bitmap, GIF, JPEG, PNG and the like)."};
     const QSize claimed = reader.size();
-    if (claimed.isValid() && static_cast<std::uint64_t>(claimed.width()) *
-                                     static_cast<std::uint64_t>(claimed.height()) * 4 >
-                                 limit)
+    if (claimed.isValid() && exceeds(static_cast<std::uint64_t>(claimed.width()),
+                                     static_cast<std::uint64_t>(claimed.height()), limit))
         return tooLarge(static_cast<std::uint64_t>(claimed.width()),
                         static_cast<std::uint64_t>(claimed.height()));
     const std::string noMemory = "There is not enough memory to open the picture in " + path + ".";

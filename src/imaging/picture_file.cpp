@@ -82,6 +82,33 @@ bool bitmapCutShort(const QByteArray& h, std::uint64_t fileSize) {
     return start > fileSize || (stride != 0 && height > (fileSize - start) / stride);
 }
 
+// Whether a run-length coded bitmap's stream runs out before its end-of-picture
+// mark. Its decoder leaves the points the stream never reaches as the memory held
+// them, so such a file is refused like a plain bitmap cut short.
+bool runLengthCutShort(const QString& path, const QByteArray& h, std::uint64_t fileSize) {
+    if (h.size() < 34 || !h.startsWith("BM") || le(h, 14, 4) == 12) return false;
+    const std::uint64_t compression = le(h, 30, 4), offset = le(h, 10, 4);
+    if ((compression != 1 && compression != 2) || offset >= fileSize) return false;
+    QFile file(path);
+    const uchar* p =
+        file.open(QIODevice::ReadOnly) ? file.map(0, static_cast<qint64>(fileSize)) : nullptr;
+    if (!p) return false;
+    std::uint64_t at = offset;
+    while (at + 2 <= fileSize) {
+        const unsigned count = p[at], value = p[at + 1];
+        at += 2;
+        if (count > 0 || value == 0) continue;  // a run, or the end of a row
+        if (value == 1) return false;           // the end of the picture: complete
+        if (value == 2) {                       // a jump
+            at += 2;
+            continue;
+        }
+        const std::uint64_t bytes = compression == 1 ? value : (value + 1) / 2;  // literal points
+        at += bytes + (bytes & 1);
+    }
+    return true;
+}
+
 // Whether a picture of this size, 4 bytes a point, would take more than limit bytes.
 bool exceeds(std::uint64_t width, std::uint64_t height, std::uint64_t limit) {
     return width != 0 && height != 0 && (width > limit / 4 || height > limit / 4 / width);
@@ -127,7 +154,7 @@ PictureLoad LoadPicture(const std::string& path) {
     const auto [headerWidth, headerHeight] = claimedSize(header);
     if (exceeds(headerWidth, headerHeight, limit)) return tooLarge(headerWidth, headerHeight);
     const auto fileSize = static_cast<std::uint64_t>(info.size());
-    if (bitmapCutShort(header, fileSize))
+    if (bitmapCutShort(header, fileSize) || runLengthCutShort(qpath, header, fileSize))
         return {nullptr, "The picture in " + path + " is incomplete: the file ends too early."};
     if (!reader.canRead())
         return {nullptr,

@@ -1,4 +1,5 @@
 #include "imaging/bitmap_file_picture.h"
+#include "imaging/little_endian.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,12 +9,6 @@
 namespace vm {
 
 namespace {
-std::uint32_t le32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::uint16_t le16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
 
 bool readAt(int fd, void* buf, std::size_t size, std::uint64_t offset) {
     auto* p = static_cast<char*>(buf);
@@ -33,19 +28,19 @@ std::shared_ptr<BitmapFilePicture> BitmapFilePicture::open(const std::string& pa
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st {};
-    unsigned char h[54];
+    std::uint8_t h[54];
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readAt(fd, h, sizeof h, 0) &&
               h[0] == 'B' && h[1] == 'M';
     std::int32_t width = 0, height = 0;
     std::uint64_t offset = 0, stride = 0;
     bool bottomUp = true;
     if (ok) {
-        offset = le32(h + 10);
-        const std::uint32_t infoSize = le32(h + 14);
-        const auto w = static_cast<std::int32_t>(le32(h + 18));
-        const auto hgt = static_cast<std::int32_t>(le32(h + 22));
-        const std::uint16_t planes = le16(h + 26), bits = le16(h + 28);
-        const std::uint32_t compression = le32(h + 30);
+        offset = getLe32(h + 10);
+        const std::uint32_t infoSize = getLe32(h + 14);
+        const auto w = static_cast<std::int32_t>(getLe32(h + 18));
+        const auto hgt = static_cast<std::int32_t>(getLe32(h + 22));
+        const std::uint16_t planes = getLe16(h + 26), bits = getLe16(h + 28);
+        const std::uint32_t compression = getLe32(h + 30);
         ok = infoSize >= 40 && infoSize <= 124 && planes == 1 && bits == 24 && compression == 0 &&
              w > 0 && hgt != 0 && hgt != INT32_MIN && offset >= 14u + infoSize;
         if (ok) {

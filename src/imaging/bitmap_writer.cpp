@@ -4,6 +4,7 @@
 
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/layered_picture.h"
+#include "imaging/little_endian.h"
 #include "imaging/picture_file.h"
 #include "platform/atomic_file.h"
 
@@ -13,15 +14,6 @@
 namespace vm {
 
 namespace {
-void putLe16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void putLe32(std::uint8_t* p, std::uint32_t v) {
-    putLe16(p, v & 0xFFFF);
-    putLe16(p + 2, v >> 16);
-}
-
 // A bitmap file opened in place, with or without written points over it, whose rows
 // are laid out as ours (bottom-up, no padding): its rows are copied file to file and
 // the written points patched in. Returns false, with nothing written, when the

@@ -1,5 +1,6 @@
 #include "imaging/picture_file.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -11,6 +12,7 @@
 
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/decoded_picture.h"
+#include "imaging/run_length_bitmap.h"
 
 namespace vm {
 
@@ -82,33 +84,6 @@ bool bitmapCutShort(const QByteArray& h, std::uint64_t fileSize) {
     return start > fileSize || (stride != 0 && height > (fileSize - start) / stride);
 }
 
-// Whether a run-length coded bitmap's stream runs out before its end-of-picture
-// mark. Its decoder leaves the points the stream never reaches as the memory held
-// them, so such a file is refused like a plain bitmap cut short.
-bool runLengthCutShort(const QString& path, const QByteArray& h, std::uint64_t fileSize) {
-    if (h.size() < 34 || !h.startsWith("BM") || le(h, 14, 4) == 12) return false;
-    const std::uint64_t compression = le(h, 30, 4), offset = le(h, 10, 4);
-    if ((compression != 1 && compression != 2) || offset >= fileSize) return false;
-    QFile file(path);
-    const uchar* p =
-        file.open(QIODevice::ReadOnly) ? file.map(0, static_cast<qint64>(fileSize)) : nullptr;
-    if (!p) return false;
-    std::uint64_t at = offset;
-    while (at + 2 <= fileSize) {
-        const unsigned count = p[at], value = p[at + 1];
-        at += 2;
-        if (count > 0 || value == 0) continue;  // a run, or the end of a row
-        if (value == 1) return false;           // the end of the picture: complete
-        if (value == 2) {                       // a jump
-            at += 2;
-            continue;
-        }
-        const std::uint64_t bytes = compression == 1 ? value : (value + 1) / 2;  // literal points
-        at += bytes + (bytes & 1);
-    }
-    return true;
-}
-
 // Whether a picture of this size, 4 bytes a point, would take more than limit bytes.
 bool exceeds(std::uint64_t width, std::uint64_t height, std::uint64_t limit) {
     return width != 0 && height != 0 && (width > limit / 4 || height > limit / 4 / width);
@@ -137,9 +112,6 @@ PictureLoad LoadPicture(const std::string& path) {
     const std::uint64_t limit = decodeMemoryLimit();
     QImageReader::setAllocationLimit(
         static_cast<int>(std::min<std::uint64_t>(limit >> 20, 1u << 30)));
-    QImageReader reader(qpath);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
     auto tooLarge = [&](std::uint64_t w, std::uint64_t h) {
         return PictureLoad{
             nullptr, "The picture in " + path + " is too large to open (" +
@@ -154,8 +126,47 @@ PictureLoad LoadPicture(const std::string& path) {
     const auto [headerWidth, headerHeight] = claimedSize(header);
     if (exceeds(headerWidth, headerHeight, limit)) return tooLarge(headerWidth, headerHeight);
     const auto fileSize = static_cast<std::uint64_t>(info.size());
-    if (bitmapCutShort(header, fileSize) || runLengthCutShort(qpath, header, fileSize))
-        return {nullptr, "The picture in " + path + " is incomplete: the file ends too early."};
+    const std::string cutShort =
+        "The picture in " + path + " is incomplete: the file ends too early.";
+    const std::string damaged =
+        "The picture in " + path + " is damaged or incomplete and cannot be opened.";
+    const std::string noMemory = "There is not enough memory to open the picture in " + path + ".";
+    if (bitmapCutShort(header, fileSize)) return {nullptr, cutShort};
+
+    // Run-length coded bitmaps are expanded here and the decoder reads the result.
+    RunLengthExpansion expanded;
+    if (header.size() >= 34 && header.startsWith("BM")) {
+        QFile file(qpath);
+        const uchar* bytes =
+            file.open(QIODevice::ReadOnly) ? file.map(0, static_cast<qint64>(fileSize)) : nullptr;
+        if (bytes) expanded = expandRunLengthBitmap(bytes, fileSize, limit / 4);
+    }
+    switch (expanded.status) {
+        case RunLengthExpansion::Damaged:
+            return {nullptr, damaged};
+        case RunLengthExpansion::CutShort:
+            return {nullptr, cutShort};
+        case RunLengthExpansion::TooLarge:
+            return {nullptr, noMemory};
+        case RunLengthExpansion::NotRunLength:
+        case RunLengthExpansion::Expanded:
+            break;
+    }
+    const QByteArray expandedFile =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(expanded.bytes.data()),
+                                static_cast<qsizetype>(expanded.bytes.size()));
+    QBuffer expandedDevice;
+    QImageReader reader;
+    if (expanded.status == RunLengthExpansion::Expanded) {
+        expandedDevice.setData(expandedFile);
+        expandedDevice.open(QIODevice::ReadOnly);
+        reader.setDevice(&expandedDevice);
+        reader.setFormat("bmp");
+    } else {
+        reader.setFileName(qpath);
+        reader.setDecideFormatFromContent(true);
+    }
+    reader.setAutoTransform(false);
     if (!reader.canRead())
         return {nullptr,
                 "The file " + path +
@@ -165,13 +176,10 @@ PictureLoad LoadPicture(const std::string& path) {
                                      static_cast<std::uint64_t>(claimed.height()), limit))
         return tooLarge(static_cast<std::uint64_t>(claimed.width()),
                         static_cast<std::uint64_t>(claimed.height()));
-    const std::string noMemory = "There is not enough memory to open the picture in " + path + ".";
     QImage image;
     try {
         image = reader.read();
-        if (image.isNull())
-            return {nullptr,
-                    "The picture in " + path + " is damaged or incomplete and cannot be opened."};
+        if (image.isNull()) return {nullptr, damaged};
         if (image.format() != QImage::Format_RGB32) {
             image = image.convertToFormat(QImage::Format_RGB32);
             if (image.isNull()) return {nullptr, noMemory};

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets in build-fuzz (clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs them one after another from the seeds in
-# fuzz/corpus/<target>. New inputs collect in fuzz/corpus-run/<target> (not
-# committed); a crash is saved as build-fuzz/artifacts/<target>-crash-* and fails
-# the script.
+# fuzz/corpus/<target>. A crash is saved as build-fuzz/artifacts/<target>-crash-*
+# and fails the script.
 #
 #   scripts/fuzz.sh --short              each target for 60 s (the test command)
 #   scripts/fuzz.sh --long SECONDS [T..] each named target (default all) that long
 #   scripts/fuzz.sh --build              build only
+#
+# The short run, part of every test run, starts from the committed seeds only and
+# mutates them with a fixed random seed, so that it tries the same inputs each time
+# and a failure it reports can be reproduced. The long run explores: it starts
+# from everything found so far, collected in fuzz/corpus-run/<target> (not
+# committed), with a new random seed each time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -46,7 +51,14 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 failed=()
 for t in "${targets[@]}"; do
-  run=fuzz/corpus-run/$t
+  if [ "$mode" = --short ]; then
+    run=build-fuzz/corpus-short/$t
+    rm -rf "$run"
+    explore=(-seed=1)
+  else
+    run=fuzz/corpus-run/$t
+    explore=()
+  fi
   mkdir -p "$run"
   log=build-fuzz/logs/$t-${mode#--}.log
   echo "== fuzz $t for ${seconds}s"
@@ -54,7 +66,7 @@ for t in "${targets[@]}"; do
   # runaway allocation from taking the machine down instead of failing the run.
   if ./build-fuzz/fuzz/fuzz_"$t" "$run" "fuzz/corpus/$t" \
       -max_total_time="$seconds" -timeout=60 -rss_limit_mb=3072 -malloc_limit_mb=1024 \
-      -max_len="${max_len[$t]}" -print_final_stats=1 \
+      -max_len="${max_len[$t]}" -print_final_stats=1 "${explore[@]}" \
       -artifact_prefix="build-fuzz/artifacts/$t-" >"$log" 2>&1; then
     grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$log" || true
   else

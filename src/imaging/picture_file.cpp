@@ -131,7 +131,15 @@ PictureLoad LoadPicture(const std::string& path) {
     const std::string damaged =
         "The picture in " + path + " is damaged or incomplete and cannot be opened.";
     const std::string noMemory = "There is not enough memory to open the picture in " + path + ".";
-    if (bitmapCutShort(header, fileSize)) return {nullptr, cutShort};
+    if (bitmapCutShort(header, fileSize)) {
+        // A 24-bit bitmap whose last row lacks only its padding still holds every
+        // point; the decoder would drop that row, the in-place reader does not.
+        const auto bitmap = BitmapFilePicture::open(path);
+        if (!bitmap) return {nullptr, cutShort};
+        QImage image = toQImage(bitmap).convertToFormat(QImage::Format_RGB32);
+        if (image.isNull()) return {nullptr, noMemory};
+        return {std::make_shared<DecodedPicture>(std::move(image)), {}};
+    }
 
     // Run-length coded bitmaps are expanded here and the decoder reads the result.
     RunLengthExpansion expanded;

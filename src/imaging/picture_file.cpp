@@ -12,6 +12,7 @@
 
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/decoded_picture.h"
+#include "imaging/little_endian.h"
 #include "imaging/run_length_bitmap.h"
 
 namespace vm {
@@ -22,10 +23,11 @@ std::string sizeText(std::int64_t w, std::int64_t h) {
 }
 
 // Little- and big-endian fields of a header; the caller checks the length.
-std::uint64_t le(const QByteArray& h, int at, int bytes) {
-    std::uint64_t v = 0;
-    for (int k = bytes - 1; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(h[at + k]);
-    return v;
+std::uint64_t le16(const QByteArray& h, int at) {
+    return getLe16(reinterpret_cast<const std::uint8_t*>(h.constData()) + at);
+}
+std::uint64_t le32(const QByteArray& h, int at) {
+    return getLe32(reinterpret_cast<const std::uint8_t*>(h.constData()) + at);
 }
 std::uint64_t be32(const QByteArray& h, int at) {
     std::uint64_t v = 0;
@@ -41,9 +43,9 @@ std::uint64_t magnitude(std::uint64_t field32) {
 // for it; (0, 0) when the header says nothing we can use.
 std::pair<std::uint64_t, std::uint64_t> claimedSize(const QByteArray& h) {
     if (h.size() >= 26 && h.startsWith("BM"))
-        return {magnitude(le(h, 18, 4)), magnitude(le(h, 22, 4))};
+        return {magnitude(le32(h, 18)), magnitude(le32(h, 22))};
     if (h.size() >= 10 && (h.startsWith("GIF87a") || h.startsWith("GIF89a")))
-        return {le(h, 6, 2), le(h, 8, 2)};
+        return {le16(h, 6), le16(h, 8)};
     if (h.size() >= 24 && h.startsWith("\x89PNG\r\n\x1a\n")) return {be32(h, 16), be32(h, 20)};
     return {0, 0};
 }
@@ -53,18 +55,18 @@ std::pair<std::uint64_t, std::uint64_t> claimedSize(const QByteArray& h) {
 // the memory held, so such a file must be refused before decoding.
 bool bitmapCutShort(const QByteArray& h, std::uint64_t fileSize) {
     if (h.size() < 26 || !h.startsWith("BM")) return false;
-    const std::uint64_t offset = le(h, 10, 4), infoSize = le(h, 14, 4);
+    const std::uint64_t offset = le32(h, 10), infoSize = le32(h, 14);
     std::uint64_t width, height, bits, compression = 0;
     if (infoSize == 12) {  // the old core header: 16-bit sizes, no compression
-        width = le(h, 18, 2);
-        height = le(h, 20, 2);
-        bits = le(h, 24, 2);
+        width = le16(h, 18);
+        height = le16(h, 20);
+        bits = le16(h, 24);
     } else {
         if (h.size() < 34) return false;
-        width = magnitude(le(h, 18, 4));
-        height = magnitude(le(h, 22, 4));
-        bits = le(h, 28, 2);
-        compression = le(h, 30, 4);
+        width = magnitude(le32(h, 18));
+        height = magnitude(le32(h, 22));
+        bits = le16(h, 28);
+        compression = le32(h, 30);
     }
     constexpr std::uint64_t kRgb = 0, kBitFields = 3;
     if (compression != kRgb && compression != kBitFields) return false;  // run-length coded
@@ -74,7 +76,7 @@ bool bitmapCutShort(const QByteArray& h, std::uint64_t fileSize) {
     // the colour masks when the offset points inside those.
     std::uint64_t tableEnd = 14 + infoSize;
     if (bits <= 8) {
-        const std::uint64_t used = infoSize >= 36 && h.size() >= 50 ? le(h, 46, 4) : 0;
+        const std::uint64_t used = infoSize >= 36 && h.size() >= 50 ? le32(h, 46) : 0;
         tableEnd += (used != 0 ? used : std::uint64_t{1} << bits) * (infoSize == 12 ? 3 : 4);
     } else if (compression == kBitFields && infoSize == 40) {
         tableEnd += 12;
@@ -118,11 +120,8 @@ PictureLoad LoadPicture(const std::string& path) {
                          sizeText(static_cast<std::int64_t>(w), static_cast<std::int64_t>(h)) +
                          ")."};
     };
-    QByteArray header;
-    {
-        QFile file(qpath);
-        if (file.open(QIODevice::ReadOnly)) header = file.read(54);
-    }
+    QFile file(qpath);
+    const QByteArray header = file.open(QIODevice::ReadOnly) ? file.read(54) : QByteArray();
     const auto [headerWidth, headerHeight] = claimedSize(header);
     if (exceeds(headerWidth, headerHeight, limit)) return tooLarge(headerWidth, headerHeight);
     const auto fileSize = static_cast<std::uint64_t>(info.size());
@@ -143,11 +142,11 @@ PictureLoad LoadPicture(const std::string& path) {
 
     // Run-length coded bitmaps are expanded here and the decoder reads the result.
     RunLengthExpansion expanded;
-    if (header.size() >= 34 && header.startsWith("BM")) {
-        QFile file(qpath);
-        const uchar* bytes =
-            file.open(QIODevice::ReadOnly) ? file.map(0, static_cast<qint64>(fileSize)) : nullptr;
-        if (bytes) expanded = expandRunLengthBitmap(bytes, fileSize, limit / 4);
+    if (isRunLengthBitmap(reinterpret_cast<const std::uint8_t*>(header.constData()),
+                          static_cast<std::size_t>(header.size()))) {
+        const uchar* bytes = file.map(0, static_cast<qint64>(fileSize));
+        if (!bytes) return {nullptr, damaged};
+        expanded = expandRunLengthBitmap(bytes, fileSize, limit / 4);
     }
     switch (expanded.status) {
         case RunLengthExpansion::Damaged:

@@ -20,6 +20,9 @@ class Rows {
          bool fourBits)
         : m_data(data), m_width(width), m_height(height), m_stride(stride), m_fourBits(fourBits) {}
 
+    std::uint32_t height() const { return m_height; }
+    bool fourBits() const { return m_fourBits; }
+
     void put(std::uint64_t x, std::uint64_t y, std::uint8_t index) {
         if (x >= m_width || y >= m_height) return;
         std::uint8_t* row = m_data + y * m_stride;
@@ -41,15 +44,15 @@ class Rows {
 
 // Follows the stream from its first byte; false when it runs out before the end
 // of the picture.
-bool expandStream(const std::uint8_t* p, std::size_t size, bool fourBits, std::uint32_t height,
-                  Rows& rows) {
+bool expandStream(const std::uint8_t* p, std::size_t size, Rows& rows) {
+    const bool fourBits = rows.fourBits();
     std::size_t at = 0;
     std::uint64_t x = 0, y = 0;
     auto index = [fourBits](std::uint8_t value, std::uint64_t k) {
         if (!fourBits) return value;
         return static_cast<std::uint8_t>(k % 2 == 0 ? value >> 4 : value & 0x0F);
     };
-    while (y < height) {
+    while (y < rows.height()) {
         if (size - at < 2) return false;
         const std::uint8_t count = p[at], value = p[at + 1];
         at += 2;
@@ -80,16 +83,23 @@ bool expandStream(const std::uint8_t* p, std::size_t size, bool fourBits, std::u
 
 }  // namespace
 
+bool isRunLengthBitmap(const std::uint8_t* file, std::size_t size) {
+    if (size < 34 || file[0] != 'B' || file[1] != 'M') return false;
+    const std::uint32_t compression = getLe32(file + 30);
+    // The old 12-byte header has no compression field.
+    return getLe32(file + kFileHeader) >= kInfoHeader &&
+           (compression == kRle8 || compression == kRle4);
+}
+
 RunLengthExpansion expandRunLengthBitmap(const std::uint8_t* file, std::size_t size,
                                          std::uint64_t maxRowBytes) {
     RunLengthExpansion result;
-    if (size < kFileHeader + 4 || file[0] != 'B' || file[1] != 'M') return result;
-    const std::uint32_t infoSize = getLe32(file + kFileHeader);
-    if (infoSize < kInfoHeader || size < kFileHeader + kInfoHeader) return result;
+    if (!isRunLengthBitmap(file, size)) return result;
     const std::uint32_t compression = getLe32(file + 30);
-    if (compression != kRle8 && compression != kRle4) return result;
 
     result.status = RunLengthExpansion::Damaged;
+    if (size < kFileHeader + kInfoHeader) return result;
+    const std::uint32_t infoSize = getLe32(file + kFileHeader);
     const auto width = static_cast<std::int32_t>(getLe32(file + 18));
     const auto signedHeight = static_cast<std::int32_t>(getLe32(file + 22));
     const std::uint16_t planes = getLe16(file + 26), bits = getLe16(file + 28);
@@ -130,7 +140,7 @@ RunLengthExpansion expandRunLengthBitmap(const std::uint8_t* file, std::size_t s
     }
     std::uint8_t* out = result.bytes.data();
     Rows rows(out + rowsStart, static_cast<std::uint32_t>(width), height, stride, fourBits);
-    if (!expandStream(file + streamStart, size - streamStart, fourBits, height, rows)) {
+    if (!expandStream(file + streamStart, size - streamStart, rows)) {
         result.bytes = {};
         result.status = RunLengthExpansion::CutShort;
         return result;

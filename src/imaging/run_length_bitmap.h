@@ -22,6 +22,10 @@ struct RunLengthExpansion {
     std::vector<std::uint8_t> bytes;
 };
 
+// Whether a file starting with these bytes is a run-length coded bitmap; the first
+// 34 bytes are enough to tell.
+bool isRunLengthBitmap(const std::uint8_t* file, std::size_t size);
+
 // The file's bytes rewritten as an uncompressed bitmap with a 40-byte header, the
 // file's palette and the expanded rows. maxRowBytes bounds the rows' size.
 RunLengthExpansion expandRunLengthBitmap(const std::uint8_t* file, std::size_t size,

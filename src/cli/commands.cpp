@@ -188,9 +188,7 @@ std::string usageLine(const std::string& error) {
 std::string openInto(const std::string& path, Console& console, Canvas& canvas, WorkingArea& area) {
     PictureLoad opened = console.pictures.open(path);
     if (!opened) return opened.error;
-    canvas.setPicture(std::move(opened.picture));
-    setWorkingArea(canvas, area);
-    area.ImageLoaded = true;
+    placeOpenedPicture(std::move(opened.picture), canvas, area);
     return {};
 }
 

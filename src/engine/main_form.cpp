@@ -36,7 +36,7 @@ std::string MainForm::checkSavedFile(const std::string& path, std::int32_t seed)
 
 void MainForm::Command2_Click() {
     if (!area.ImageLoaded) {
-        m_boxes.MsgBox(kLoadFirst, vbCritical, std::string(kErrorTitle));
+        refuse(kLoadFirst);
         return;
     }
     // Refuse what cannot work before asking for a file name, so nothing changes.

@@ -11,9 +11,7 @@ bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview,
         boxes.MsgBox(load.error, vbCritical, std::string(kErrorTitle));
         return false;
     }
-    canvas.setPicture(std::move(load.picture));
-    setWorkingArea(canvas, area);
-    area.ImageLoaded = true;
+    placeOpenedPicture(std::move(load.picture), canvas, area);
     preview = canvas.Picture();
     return true;
 }

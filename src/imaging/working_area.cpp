@@ -1,5 +1,7 @@
 #include "imaging/working_area.h"
 
+#include <utility>
+
 #include "imaging/canvas.h"
 #include "platform/checked.h"
 
@@ -17,6 +19,12 @@ void setWorkingArea(const Canvas& canvas, WorkingArea& area) {
     if (scaleHeight < static_cast<double>(height)) height = roundToInt32(scaleHeight);
     area.ImageWidth = width;
     area.ImageHeight = height;
+}
+
+void placeOpenedPicture(PictureRef picture, Canvas& canvas, WorkingArea& area) {
+    canvas.setPicture(std::move(picture));
+    setWorkingArea(canvas, area);
+    area.ImageLoaded = true;
 }
 
 }  // namespace vm

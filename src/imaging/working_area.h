@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "imaging/picture.h"
+
 namespace vm {
 
 class Canvas;
@@ -23,5 +25,9 @@ struct WorkingArea {
 // The working area for a canvas that has just been given its picture: the smaller of
 // the picture's HIMETRIC size and the canvas's drawing area, which is its size in points.
 void setWorkingArea(const Canvas& canvas, WorkingArea& area);
+
+// Gives the canvas a picture just opened: the working area follows it and the flag
+// goes up.
+void placeOpenedPicture(PictureRef picture, Canvas& canvas, WorkingArea& area);
 
 }  // namespace vm

@@ -1,19 +1,12 @@
 #include "imaging/point_map.h"
 
-namespace vm {
+#include "platform/key_hash.h"
 
-namespace {
-std::size_t hashOf(std::uint64_t key) {
-    key ^= key >> 31;
-    key *= 0x9E3779B97F4A7C15ULL;
-    key ^= key >> 29;
-    return static_cast<std::size_t>(key);
-}
-}  // namespace
+namespace vm {
 
 std::size_t PointMap::indexOf(std::uint64_t key) const {
     const std::size_t mask = m_table.size() - 1;
-    std::size_t i = hashOf(key) & mask;
+    std::size_t i = hashKey(key) & mask;
     while (m_table[i].key != kEmpty && m_table[i].key != key) i = (i + 1) & mask;
     return i;
 }

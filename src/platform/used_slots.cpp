@@ -1,19 +1,12 @@
 #include "platform/used_slots.h"
 
+#include "platform/key_hash.h"
+
 namespace vm {
 
 std::string SlotKey(int channel, std::int32_t x, std::int32_t y) {
     return "[" + std::to_string(channel) + "," + std::to_string(x) + "," + std::to_string(y) + "]";
 }
-
-namespace {
-std::size_t hashOf(std::uint64_t key) {
-    key ^= key >> 33;
-    key *= 0xff51afd7ed558ccdULL;
-    key ^= key >> 33;
-    return static_cast<std::size_t>(key);
-}
-}  // namespace
 
 UsedSlots::UsedSlots() : m_table(4096, kEmpty) {
     m_order.reserve(2048);
@@ -29,7 +22,7 @@ std::uint64_t UsedSlots::pack(int channel, std::int32_t x, std::int32_t y) {
 
 std::size_t UsedSlots::findSlot(std::uint64_t key) const {
     const std::size_t mask = m_table.size() - 1;
-    std::size_t i = hashOf(key) & mask;
+    std::size_t i = hashKey(key) & mask;
     while (m_table[i] != kEmpty && m_table[i] != key) i = (i + 1) & mask;
     return i;
 }
@@ -66,7 +59,7 @@ void UsedSlots::eraseKey(std::uint64_t key) {
     if (m_table[hole] != key) return;
     std::size_t next = (hole + 1) & mask;
     while (m_table[next] != kEmpty) {
-        const std::size_t home = hashOf(m_table[next]) & mask;
+        const std::size_t home = hashKey(m_table[next]) & mask;
         // Move the entry into the hole unless its home lies cyclically in (hole, next].
         const bool stays =
             hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);

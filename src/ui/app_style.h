@@ -7,6 +7,9 @@
 #include <QImage>
 #include <QRect>
 
+class QPushButton;
+class QWidget;
+
 namespace vm::ui {
 
 // Layouts are kept in twips, 15 to a pixel at 96 dpi; Qt scales device-independent
@@ -25,5 +28,9 @@ QFont appFont(int pointSize = 9);
 QImage drawAppIcon(int size);
 // Both sizes as one icon, for frmMain and the Help window.
 QIcon appIcon();
+
+// The Close button of the About and Help windows, named Command1 and given the
+// focus; Enter presses it, as Space does.
+QPushButton* addCloseButton(QWidget* window, const QRect& geometry);
 
 }  // namespace vm::ui

@@ -26,12 +26,8 @@ Form1::Form1(WindowHost& host, QWidget* parent)
     m_label1->setGeometry(twipsRect(120, 120, 1305, 225));
     m_label1->adjustSize();
 
-    m_command1 = new QPushButton(QStringLiteral("Close"), this);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    m_command1->setGeometry(twipsRect(120, 840, 1575, 255));
-    m_command1->setAutoDefault(true);  // Enter presses it, as Space does
+    m_command1 = addCloseButton(this, twipsRect(120, 840, 1575, 255));
     connect(m_command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    m_command1->setFocus();
 }
 
 void Form1::Command1_Click() {

@@ -71,12 +71,8 @@ Form2::Form2(WindowHost& host, QWidget* parent)
         }
     }
 
-    m_command1 = new QPushButton(QStringLiteral("Close"), this);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    m_command1->setGeometry(twipsRect(3000, 6960, 1575, 375));
-    m_command1->setAutoDefault(true);  // Enter presses it, as Space does
+    m_command1 = addCloseButton(this, twipsRect(3000, 6960, 1575, 375));
     connect(m_command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    m_command1->setFocus();
 }
 
 void Form2::Command1_Click() {

@@ -9,7 +9,7 @@ pkgs=(
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-liberation
   imagemagick libjpeg-turbo-progs
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
 )
 [ "${1:-}" = "--runtime" ] && pkgs=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev fonts-liberation)
 

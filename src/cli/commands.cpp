@@ -185,7 +185,8 @@ std::string usageLine(const std::string& error) {
 }  // namespace
 
 // Opens INPUT into the canvas; the working area is its size. The empty text, or why not.
-std::string openInto(const std::string& path, Console& console, Canvas& canvas, WorkingArea& area) {
+static std::string openInto(const std::string& path, Console& console, Canvas& canvas,
+                            WorkingArea& area) {
     PictureLoad opened = console.pictures.open(path);
     if (!opened) return opened.error;
     placeOpenedPicture(std::move(opened.picture), canvas, area);

@@ -48,3 +48,6 @@ inline constexpr const char* kPictureModuleEntry = "veilmark_cli_picture_io";
 using PictureModuleEntry = PictureIo* (*)();
 
 }  // namespace vm::cli
+
+// That function, defined in the module only.
+extern "C" vm::cli::PictureIo* veilmark_cli_picture_io();

@@ -27,9 +27,9 @@ class DirectPictureIo : public PictureIo {
 };
 
 // Reads plain 24-bit bitmaps in place and writes bitmaps without the toolkit; other
-// files are opened by DirectPictureIo inside the decoder module at modulePath,
-// loaded on first use.
-class LazyPictureIo : public PictureIo {
+// files go to the decoders of the module at modulePath, loaded on first use. The
+// file is opened once either way, so a pipe reaches the decoders whole.
+class LazyPictureIo : public PictureIo, private PictureDecoder {
   public:
     explicit LazyPictureIo(std::string modulePath) : m_modulePath(std::move(modulePath)) {}
     PictureLoad open(const std::string& path) override;
@@ -37,14 +37,14 @@ class LazyPictureIo : public PictureIo {
     bool moduleLoaded() const { return m_module != nullptr; }
 
   private:
-    PictureIo* module(std::string& error);
+    Result<PictureRef> decode(const PictureInputRef& input) override;
 
     std::string m_modulePath;
-    PictureIo* m_module = nullptr;  // lives as long as the process: the module is never unloaded
+    PictureDecoder* m_module = nullptr;  // lives as long as the process: never unloaded
 };
 
 // The decoder module's one exported function.
-inline constexpr const char* kPictureModuleEntry = "veilmark_cli_picture_io";
-using PictureModuleEntry = PictureIo* (*)();
+inline constexpr const char* kPictureModuleEntry = "veilmark_cli_picture_decoder";
+using PictureModuleEntry = PictureDecoder* (*)();
 
 }  // namespace vm::cli

@@ -30,11 +30,6 @@ std::string withThousands(std::int64_t n) {
     return digits;
 }
 
-// Empties the set entry by entry, as the collection it stands for is emptied; it is
-// released when the operation's scope ends.
-void release(UsedSlots& usedSlots) {
-    while (usedSlots.count() > 0) usedSlots.removeFirst();
-}
 }  // namespace
 
 void resetGenerator(RandomSource& generator, std::int32_t seed) {
@@ -105,7 +100,6 @@ void hidePayload(const HidePlan& plan, Canvas& picture1, const WorkingArea& area
     Canvas work = picture1;
     for (char byte : plan.payload) EmbedByte(draw, work, static_cast<std::uint8_t>(byte));
     picture1 = std::move(work);
-    release(usedSlots);
 }
 
 Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
@@ -115,10 +109,7 @@ Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingA
     SlotDraw draw{generator, usedSlots, area};
     Revealed result;
     try {
-        if (slotsForPayload(1) > area.slots()) {
-            release(usedSlots);
-            return result;
-        }
+        if (slotsForPayload(1) > area.slots()) return result;
         const std::int16_t n = ExtractByte(draw, picture2);
         if (slotsForPayload(1 + static_cast<std::size_t>(n)) <= area.slots()) {
             std::u32string text;
@@ -130,7 +121,6 @@ Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingA
     } catch (const SlotsExhausted&) {
         result = {};
     }
-    release(usedSlots);
     return result;
 }
 

@@ -8,10 +8,12 @@
 #include <new>
 #include <ostream>
 
+#include "cli/mapped_bitmap.h"
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
 #include "engine/payload.h"
+#include "imaging/bitmap_file_picture.h"
 #include "imaging/canvas.h"
 #include "imaging/image_saving.h"
 #include "imaging/working_area.h"
@@ -273,6 +275,8 @@ int scan(const Arguments& arguments, Console& console) {
     if (std::string error = openInto(arguments.input, console, picture2, area); !error.empty())
         return report(console, kFileError, error);
     applyArea(arguments, area);
+    if (auto bitmap = std::dynamic_pointer_cast<const BitmapFilePicture>(picture2.Picture()))
+        if (auto mapped = MappedBitmap::map(*bitmap)) picture2.setPicture(std::move(mapped));
 
     const std::vector<std::u32string> messages = scanMessages(picture2, area);
     if (messages.empty())

@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <vector>
+
+#include "platform/file_io.h"
 
 namespace vm {
 
@@ -112,57 +112,22 @@ bool AtomicFile::open() {
 bool AtomicFile::write(const void* data, std::size_t size) {
     if (m_failed || m_fd < 0) return false;
     if (g_writeFault) return fail("write", *g_writeFault);
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(m_fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("write", errno);
-        }
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
+    if (const int err = writeAll(m_fd, data, size)) return fail("write", err);
     return true;
 }
 
 bool AtomicFile::copyFrom(int fd, std::uint64_t offset, std::uint64_t length) {
     if (m_failed || m_fd < 0) return false;
     if (g_writeFault) return fail("write", *g_writeFault);
-    auto from = static_cast<off_t>(offset);
-    while (length > 0) {
-        const ssize_t n = ::copy_file_range(fd, &from, m_fd, nullptr, length, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP))
-            break;  // not between these files: copy through memory below
-        if (n < 0) return fail("write", errno);
-        if (n == 0) return fail("read the picture for", ENODATA);
-        length -= static_cast<std::uint64_t>(n);
-    }
-    std::vector<char> buffer(1 << 20);
-    while (length > 0) {
-        const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
-        const ssize_t n = ::pread(fd, buffer.data(), chunk, from);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return fail("read the picture for", n < 0 ? errno : ENODATA);
-        if (!write(buffer.data(), static_cast<std::size_t>(n))) return false;
-        from += n;
-        length -= static_cast<std::uint64_t>(n);
-    }
+    if (const int err = copyAll(fd, offset, m_fd, length))
+        return err == ENODATA ? fail("read the picture for", ENODATA) : fail("write", err);
     return true;
 }
 
 bool AtomicFile::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
     if (m_failed || m_fd < 0) return false;
     if (g_writeFault) return fail("write", *g_writeFault);
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(m_fd, p, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fail("write", errno);
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
+    if (const int err = writeAllAt(m_fd, data, size, offset)) return fail("write", err);
     return true;
 }
 

@@ -29,8 +29,4 @@ PictureLoad LazyPictureIo::open(const std::string& path) {
     return {opened.take(), {}};
 }
 
-std::string LazyPictureIo::save(const Picture& picture, const std::string& path) {
-    return SavePicture(picture, path);
-}
-
 }  // namespace vm::cli

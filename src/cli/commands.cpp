@@ -17,7 +17,9 @@
 #include "imaging/canvas.h"
 #include "imaging/image_saving.h"
 #include "imaging/working_area.h"
+#include "platform/file_io.h"
 #include "platform/random_source.h"
+#include "platform/user_messages.h"
 #include "platform/utf8.h"
 
 #ifndef VEILMARK_VERSION
@@ -69,45 +71,29 @@ int report(Console& console, int status, const std::string& why) {
     return status;
 }
 
-std::string readFailure(int err) {
-    switch (err) {
-        case ENOENT:
-            return "it does not exist";
-        case EACCES:
-        case EPERM:
-            return "permission denied";
-        case EISDIR:
-            return "it is a folder";
-        default:
-            return std::strerror(err);
-    }
-}
-
 // The whole file, up to kTextFileLimit bytes. what: "password" or "message".
 Outcome<std::string> readTextFile(const std::string& path, const char* what) {
     const std::string name = std::string("the ") + what + " file " + path;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return Outcome<std::string>::failed(kFileError,
-                                            "cannot read " + name + ": " + readFailure(errno));
+                                            "cannot read " + name + ": " + errnoWording(errno));
     std::string bytes;
     char buffer[16384];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int err = errno;
+        std::size_t got = 0;
+        if (const int err = readUpTo(fd, buffer, sizeof buffer, &got); err != 0) {
             ::close(fd);
             return Outcome<std::string>::failed(kFileError,
-                                                "cannot read " + name + ": " + readFailure(err));
+                                                "cannot read " + name + ": " + errnoWording(err));
         }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        bytes.append(buffer, got);
         if (bytes.size() > kTextFileLimit) {
             ::close(fd);
             return Outcome<std::string>::failed(
                 kRefused, name + " is too large to be a " + what + " (more than 1 MiB)");
         }
+        if (got < sizeof buffer) break;
     }
     ::close(fd);
     return Outcome<std::string>::of(std::move(bytes));

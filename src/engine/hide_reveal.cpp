@@ -159,10 +159,4 @@ bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& 
     return revealed.found && revealed.message == message;
 }
 
-std::string unreadableSave(const std::string& path) {
-    return "The message could not be read back from the picture written for " + path +
-           ", so nothing was saved there and any file of that name is as it was. Try again, or "
-           "save to another place.";
-}
-
 }  // namespace vm

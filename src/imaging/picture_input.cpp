@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_io.h"
 #include "platform/user_messages.h"
 
 namespace vm {
@@ -32,14 +33,14 @@ Result<std::vector<std::uint8_t>> readAll(int fd, const std::string& path, std::
     std::vector<std::uint8_t> bytes;
     std::uint8_t buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return cannotRead(path, errno);
-        if (n == 0) return bytes;
-        if (bytes.size() + static_cast<std::size_t>(n) > limit)
+        std::size_t got = 0;
+        if (const int err = readUpTo(fd, buffer, sizeof buffer, &got); err != 0)
+            return cannotRead(path, err);
+        if (bytes.size() + got > limit)
             return failure("The picture in " + path + " is too large to open (more than " +
                            std::to_string(limit >> 20) + " MB came through the pipe).");
-        bytes.insert(bytes.end(), buffer, buffer + n);
+        bytes.insert(bytes.end(), buffer, buffer + got);
+        if (got < sizeof buffer) return bytes;
     }
 }
 
@@ -89,16 +90,8 @@ bool PictureInput::readAt(std::uint64_t offset, void* out, std::size_t size) con
         std::memcpy(out, m_bytes.data() + offset, size);
         return true;
     }
-    auto* p = static_cast<char*>(out);
-    while (size > 0) {
-        const ssize_t n = ::pread(m_fd, p, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
+    std::size_t got = 0;
+    return readUpTo(m_fd, out, size, offset, &got) == 0 && got == size;
 }
 
 std::vector<std::uint8_t> PictureInput::head(std::size_t n) const {

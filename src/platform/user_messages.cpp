@@ -5,10 +5,10 @@
 
 namespace vm {
 
-std::string readBackFailed(const std::string& path) {
-    return "The picture was written to " + path +
-           ", but the message could not be read back from it. Save again, or choose another "
-           "place.";
+std::string unreadableSave(const std::string& path) {
+    return "The message could not be read back from the picture written for " + path +
+           ", so nothing was saved there and any file of that name is as it was. Try again, or "
+           "save to another place.";
 }
 
 std::string errnoWording(int err) {

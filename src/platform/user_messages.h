@@ -15,8 +15,9 @@ inline constexpr const char* kErrorTitle = "Veilmark - Error";
 inline constexpr const char* kNoFreeSlots =
     "The picture is too small for this message: not enough free colour values were found in it.";
 
-// A written picture that does not give the message back.
-std::string readBackFailed(const std::string& path);
+// A picture written for path that does not give the message back: it never took
+// path's place.
+std::string unreadableSave(const std::string& path);
 
 // What an errno from opening or reading a file means, in a few words
 // ("it does not exist", "permission denied").

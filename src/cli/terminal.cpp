@@ -66,7 +66,8 @@ class EchoOff {
 std::optional<std::string> readHiddenLine(int ttyFd, int promptFd, const std::string& prompt) {
     termios saved{};
     if (!::isatty(ttyFd) || ::tcgetattr(ttyFd, &saved) != 0) return std::nullopt;
-    (void)writeAll(promptFd, prompt.data(), prompt.size());  // a prompt that cannot show is no reason to stop
+    // A prompt that cannot be shown is no reason to stop: the line is still read.
+    (void)writeAll(promptFd, prompt.data(), prompt.size());
     EchoOff quiet(ttyFd, saved);
     if (!quiet.active()) return std::nullopt;
 

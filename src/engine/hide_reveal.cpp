@@ -132,6 +132,10 @@ void hidePayload(const HidePlan& plan, Canvas& picture1, const WorkingArea& area
 Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
                        RandomSource& generator) {
     resetGenerator(generator, seed);
+    return readPayload(picture2, area, generator);
+}
+
+Revealed readPayload(const Canvas& picture2, const WorkingArea& area, RandomSource& generator) {
     UsedSlots usedSlots;
     SlotDraw draw{generator, usedSlots, area};
     Revealed result;

@@ -47,6 +47,8 @@ struct Revealed {
 // than looping or failing) where the working area cannot hold what it reads.
 Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
                        RandomSource& generator);
+// The same read from wherever the generator stands now.
+Revealed readPayload(const Canvas& picture2, const WorkingArea& area, RandomSource& generator);
 
 // What the user is told when a hide runs out of fresh slots.
 inline constexpr const char* kNoFreeSlots =

@@ -5,6 +5,7 @@
 #   hide from JPEG          <= 1.2 x  djpeg -bmp -outfile X  (decoding the JPEG to a bitmap)
 #   hide from BMP           <= 2   x  cat FILE >NEW          (copying the bitmap)
 #   reveal from 24 MP BMP   <= 1   x  cat FILE >/dev/null    (reading the bitmap)
+#   scan of 24 MP BMP       <= 10  x  cat FILE >/dev/null    (all 65,536 slot sequences)
 #   peak memory, 24 MP hide <= 1.6 x  width x height x 3     (the picture's 24-bit size)
 #
 # Each time is the best of RUNS runs (default 9) after one warm-up, so the files
@@ -130,6 +131,9 @@ for size in 4000x3000 6000x4000; do
   row "reveal from BMP, $mp MP" "$(ms "$reveal_t")" "$(ms "$read_t")" ms "$([ "$mp" = 24 ] && echo 1 || echo -)" "cat >/dev/null"
 
   if [ "$mp" = 24 ]; then
+    read -r scan_t scan_read_t < <(pair : "$cli" scan "$out" -- : cat_null "$bmp")
+    cmp -s <("$cli" scan "$out") "$secret" || die "scan did not find the secret ($size)"
+    row "scan from BMP, $mp MP" "$(ms "$scan_t")" "$(ms "$scan_read_t")" ms 10 "cat >/dev/null"
     w=${size%x*} h=${size#*x}
     picture_kib=$((w * h * 3 / 1024))
     rm -f "$out"

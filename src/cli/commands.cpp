@@ -227,18 +227,16 @@ int hide(const Arguments& arguments, Console& console) {
         return report(console, kRefused, kNoFreeSlots);
     }
     // The written points become a light layer over the picture as opened, which the
-    // writer streams out row by row.
+    // writer streams out row by row. Only a file that gives the message back takes
+    // OUTPUT's place.
     CommitCanvas(picture1);
-    const std::string error = console.pictures.save(*picture1.Picture(), arguments.output);
+    const std::string error =
+        SavePicture(*picture1.Picture(), arguments.output, [&](const std::string& staged) {
+            return readsBack(console.pictures.open(staged).picture, plan.seed, area, *message.value)
+                       ? std::string()
+                       : unreadableSave(arguments.output);
+        });
     if (!error.empty()) return report(console, kFileError, error);
-
-    // Only a file that gives the message back counts as done.
-    if (!readsBack(console.pictures.open(arguments.output).picture, plan.seed, area,
-                   *message.value))
-        return report(console, kFileError,
-                      "The picture was written to " + arguments.output +
-                          ", but the message could not be read back from it. Write it again, or "
-                          "to another place.");
     return kDone;
 }
 
@@ -306,13 +304,15 @@ int runCommand(const Arguments& arguments, Console& console) {
     try {
         switch (arguments.command) {
             case Command::Help:
-                console.out << helpText();
-                console.out.flush();
-                return console.out ? kDone : kFileError;
             case Command::Version:
-                console.out << versionText();
+                console.out << (arguments.command == Command::Help ? helpText() : versionText());
                 console.out.flush();
-                return console.out ? kDone : kFileError;
+                if (!console.out)
+                    return report(console, kFileError,
+                                  std::string("could not write the ") +
+                                      (arguments.command == Command::Help ? "help" : "version") +
+                                      " to standard output");
+                return kDone;
             case Command::Hide:
                 return hide(arguments, console);
             case Command::Reveal:

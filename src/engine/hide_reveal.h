@@ -58,6 +58,8 @@ inline constexpr const char* kNoFreeSlots =
 // saved file before the save counts as done.
 bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& area,
                std::u32string_view message);
+// What the user is told when it does not: the new picture never took path's place.
+std::string unreadableSave(const std::string& path);
 
 // The seed for a password, or a refusal with its explanation.
 struct SeedResult {

@@ -275,7 +275,9 @@ int scan(const Arguments& arguments, Console& console) {
     }
     console.out.flush();
     if (!console.out)
-        return report(console, kFileError, "could not write the messages to standard output");
+        return report(console, kFileError,
+                      messages.size() > 1 ? "could not write the messages to standard output"
+                                          : "could not write the message to standard output");
     if (messages.size() > 1) {
         console.err << kProgram << ": " << messages.size() << " different messages found in "
                     << arguments.input << ", each followed by a NUL byte\n";

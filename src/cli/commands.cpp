@@ -250,7 +250,9 @@ int scan(const Arguments& arguments, Console& console) {
     }
     console.out.flush();
     if (!console.out)
-        return report(console, kFileError, "could not write the messages to standard output");
+        return report(console, kFileError,
+                      messages.size() > 1 ? "could not write the messages to standard output"
+                                          : "could not write the message to standard output");
     if (messages.size() > 1) {
         console.err << kProgram << ": " << messages.size() << " different messages found in "
                     << arguments.input << ", each followed by a NUL byte\n";
@@ -311,8 +313,10 @@ trying every order of places, without it (scan).
 
   hide    Reads INPUT (BMP, GIF, JPEG, PNG and the like, recognised by content),
           hides the message in it and writes OUTPUT as an uncompressed 24-bit BMP,
-          whatever its name. OUTPUT is replaced only once it is complete, and is
-          then read back to check that the message comes out again.
+          whatever its name. OUTPUT is written complete and read back, to check
+          that the message comes out again, before it replaces an existing file,
+          whose links, owner and permissions are kept. A device, pipe or socket
+          as OUTPUT is refused.
   reveal  Writes the message hidden in INPUT to standard output exactly, in
           UTF-8, with nothing added (no newline).
   scan    Finds a message without its password: whatever the password, hide

@@ -51,23 +51,26 @@ class Parser {
   public:
     explicit Parser(const std::vector<std::string>& words) : m_words(words) {}
 
-    ParseResult run() {
-        if (m_words.empty()) return fail("no command given; use hide or reveal");
+    Result<Arguments> run() {
+        if (m_words.empty()) return fail("no command given; use hide, reveal or scan");
         const std::string& first = m_words.front();
         if (first == "hide") {
-            m_result.arguments.command = Command::Hide;
+            m_arguments.command = Command::Hide;
         } else if (first == "reveal") {
-            m_result.arguments.command = Command::Reveal;
+            m_arguments.command = Command::Reveal;
+        } else if (first == "scan") {
+            m_arguments.command = Command::Scan;
         } else if (first == "--help" || first == "-h" || first == "help") {
-            m_result.arguments.command = Command::Help;
-            return m_result;
+            m_arguments.command = Command::Help;
+            return result();
         } else if (first == "--version") {
-            m_result.arguments.command = Command::Version;
-            return m_result;
+            m_arguments.command = Command::Version;
+            return result();
         } else if (!first.empty() && first.front() == '-') {
-            return fail("the command (hide or reveal) comes before the options, not " + first);
+            return fail("the command (hide, reveal or scan) comes before the options, not " +
+                        first);
         } else {
-            return fail("unknown command '" + first + "'; use hide or reveal");
+            return fail("unknown command '" + first + "'; use hide, reveal or scan");
         }
 
         std::vector<std::string> files;
@@ -79,27 +82,43 @@ class Parser {
             } else if (word == "--") {
                 optionsEnded = true;
             } else if (!takeOption(word)) {
-                return m_result;
+                return result();
             } else if (m_stop) {
-                return m_result;
+                return result();
             }
         }
         return finish(files);
     }
 
   private:
-    ParseResult fail(std::string why) {
-        m_result.error = std::move(why);
-        return m_result;
+    std::string commandName() const {
+        switch (m_arguments.command) {
+            case Command::Hide:
+                return "hide";
+            case Command::Scan:
+                return "scan";
+            default:
+                return "reveal";
+        }
     }
 
-    // Keeps the error for the result; false, so that option handlers can return it.
+    Result<Arguments> result() const {
+        if (!m_error.empty()) return failure(m_error);
+        return m_arguments;
+    }
+
+    Result<Arguments> fail(std::string why) {
+        m_error = std::move(why);
+        return result();
+    }
+
+    // Keeps the error for the result(); false, so that option handlers can return it.
     bool refuse(std::string why) {
-        m_result.error = std::move(why);
+        m_error = std::move(why);
         return false;
     }
 
-    // False after an error (kept in m_result).
+    // False after an error (kept in m_error).
     bool takeOption(const std::string& word) {
         const OptionName* option = nullptr;
         std::optional<std::string> value;
@@ -128,7 +147,7 @@ class Parser {
     }
 
     bool apply(const OptionName& option, std::string value) {
-        Arguments& a = m_result.arguments;
+        Arguments& a = m_arguments;
         switch (option.option) {
             case Option::Help:
                 a.command = Command::Help;
@@ -140,6 +159,9 @@ class Parser {
                 return true;
             case Option::Password:
             case Option::PasswordFile:
+                if (a.command == Command::Scan)
+                    return refuse("scan takes no password (" + spelled(option) +
+                                  "): it tries them all");
                 if (a.password || a.passwordFile)
                     return refuse("give the password once: -p, --password or --password-file");
                 (option.option == Option::Password ? a.password : a.passwordFile) =
@@ -148,14 +170,15 @@ class Parser {
             case Option::Message:
             case Option::MessageFile:
                 if (a.command != Command::Hide)
-                    return refuse("reveal takes no message (" + spelled(option) + ")");
+                    return refuse(commandName() + " takes no message (" + spelled(option) + ")");
                 if (a.message || a.messageFile)
                     return refuse("give the message once: -m, --message or --message-file");
                 (option.option == Option::Message ? a.message : a.messageFile) = std::move(value);
                 return true;
             case Option::Area:
-                if (a.command != Command::Reveal)
-                    return refuse("--area is for reveal only; hide always uses the size of INPUT");
+                if (a.command == Command::Hide)
+                    return refuse(
+                        "--area is for reveal and scan only; hide always uses the size of INPUT");
                 if (a.area) return refuse("give --area once");
                 a.area = parseAreaSize(value);
                 if (!a.area)
@@ -166,8 +189,8 @@ class Parser {
         return false;
     }
 
-    ParseResult finish(std::vector<std::string>& files) {
-        Arguments& a = m_result.arguments;
+    Result<Arguments> finish(std::vector<std::string>& files) {
+        Arguments& a = m_arguments;
         if (a.command == Command::Hide) {
             if (!a.message && !a.messageFile)
                 return fail("hide needs a message: -m MESSAGE or --message-file FILE");
@@ -178,18 +201,20 @@ class Parser {
             a.input = files[0];
             a.output = files[1];
         } else {
-            if (files.empty()) return fail("reveal needs the file to read: INPUT");
+            if (files.empty()) return fail(commandName() + " needs the file to read: INPUT");
             if (files.size() > 1)
-                return fail("reveal takes one file, INPUT; '" + files[1] + "' is one too many");
+                return fail(commandName() + " takes one file, INPUT; '" + files[1] +
+                            "' is one too many");
             a.input = files[0];
         }
-        return m_result;
+        return result();
     }
 
     const std::vector<std::string>& m_words;
     std::size_t m_next = 0;
     bool m_stop = false;
-    ParseResult m_result;
+    Arguments m_arguments;
+    std::string m_error;  // why the line is refused; empty while it is not
 };
 
 }  // namespace
@@ -205,7 +230,7 @@ std::optional<AreaSize> parseAreaSize(const std::string& text) {
     return size;
 }
 
-ParseResult parseArguments(const std::vector<std::string>& words) {
+Result<Arguments> parseArguments(const std::vector<std::string>& words) {
     return Parser(words).run();
 }
 

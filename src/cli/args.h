@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace vm::cli {
 
-enum class Command { Hide, Reveal, Help, Version };
+enum class Command { Hide, Reveal, Scan, Help, Version };
 
 struct AreaSize {
     std::int32_t width = 0;
@@ -23,19 +25,14 @@ struct Arguments {
     std::optional<std::string> passwordFile;  // --password-file
     std::optional<std::string> message;       // -m, --message
     std::optional<std::string> messageFile;   // --message-file ("-": standard input)
-    std::optional<AreaSize> area;             // --area (reveal only)
+    std::optional<AreaSize> area;             // --area (reveal and scan)
     std::string input;
     std::string output;  // hide only
 };
 
-struct ParseResult {
-    Arguments arguments;
-    std::string error;  // empty when the line is well formed
-    bool ok() const { return error.empty(); }
-};
-
-// words: the arguments after the program's name.
-ParseResult parseArguments(const std::vector<std::string>& words);
+// words: the arguments after the program's name. Fails, saying why, on a line that
+// is not well formed.
+Result<Arguments> parseArguments(const std::vector<std::string>& words);
 
 // "WIDTHxHEIGHT" with two positive whole numbers, or nothing.
 std::optional<AreaSize> parseAreaSize(const std::string& text);

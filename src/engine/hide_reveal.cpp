@@ -14,12 +14,33 @@
 namespace vm {
 
 namespace {
+// Whether a character shows as something of its own between quotes. Controls,
+// spaces other than the plain one, joiners, marks of direction, the byte-order
+// mark, selectors of variants, lone combining marks and code points without a
+// picture are named by their code only.
+bool visible(char32_t ch) {
+    struct Range {
+        char32_t first, last;
+    };
+    static constexpr Range kUnseen[] = {
+        {0x00, 0x1F},       {0x7F, 0xA0},        {0xAD, 0xAD},     {0x0300, 0x036F},
+        {0x061C, 0x061C},   {0x115F, 0x1160},    {0x17B4, 0x17B5}, {0x180B, 0x180F},
+        {0x2000, 0x200F},   {0x2028, 0x202F},    {0x205F, 0x206F}, {0x3000, 0x3000},
+        {0x3164, 0x3164},   {0xD800, 0xF8FF},    {0xFDD0, 0xFDEF}, {0xFE00, 0xFE0F},
+        {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},    {0xFFF0, 0xFFFB}, {0x1D173, 0x1D17A},
+        {0xE0000, 0xE0FFF}, {0xF0000, 0x10FFFF},
+    };
+    if (ch > 0x10FFFF || (ch & 0xFFFE) == 0xFFFE) return false;
+    for (const Range& r : kUnseen)
+        if (ch >= r.first && ch <= r.last) return false;
+    return true;
+}
+
 std::string describe(char32_t ch, std::size_t index) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
-    const bool printable = ch >= 0x20 && ch != 0x7F && !(ch >= 0x80 && ch < 0xA0);
-    return (printable ? "\"" + toUtf8(std::u32string(1, ch)) + "\" (" + code + ")"
-                      : std::string(code)) +
+    return (visible(ch) ? "\"" + toUtf8(std::u32string(1, ch)) + "\" (" + code + ")"
+                        : std::string(code)) +
            " at position " + std::to_string(index + 1);
 }
 
@@ -30,11 +51,6 @@ std::string withThousands(std::int64_t n) {
     return digits;
 }
 
-// Empties the set entry by entry, as the collection it stands for is emptied; it is
-// released when the operation's scope ends.
-void release(UsedSlots& usedSlots) {
-    while (usedSlots.count() > 0) usedSlots.removeFirst();
-}
 }  // namespace
 
 void resetGenerator(RandomSource& generator, std::int32_t seed) {
@@ -105,20 +121,20 @@ void hidePayload(const HidePlan& plan, Canvas& picture1, const WorkingArea& area
     Canvas work = picture1;
     for (char byte : plan.payload) EmbedByte(draw, work, static_cast<std::uint8_t>(byte));
     picture1 = std::move(work);
-    release(usedSlots);
 }
 
 Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
                        RandomSource& generator) {
     resetGenerator(generator, seed);
+    return readPayload(picture2, area, generator);
+}
+
+Revealed readPayload(const Canvas& picture2, const WorkingArea& area, RandomSource& generator) {
     UsedSlots usedSlots;
     SlotDraw draw{generator, usedSlots, area};
     Revealed result;
     try {
-        if (slotsForPayload(1) > area.slots()) {
-            release(usedSlots);
-            return result;
-        }
+        if (slotsForPayload(1) > area.slots()) return result;
         const std::int16_t n = ExtractByte(draw, picture2);
         if (slotsForPayload(1 + static_cast<std::size_t>(n)) <= area.slots()) {
             std::u32string text;
@@ -130,7 +146,6 @@ Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingA
     } catch (const SlotsExhausted&) {
         result = {};
     }
-    release(usedSlots);
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
 #include "platform/random_source.h"
+#include "platform/user_messages.h"
 
 namespace vm {
 
@@ -47,10 +48,8 @@ struct Revealed {
 // than looping or failing) where the working area cannot hold what it reads.
 Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
                        RandomSource& generator);
-
-// What the user is told when a hide runs out of fresh slots.
-inline constexpr const char* kNoFreeSlots =
-    "The picture is too small for this message: not enough free colour values were found in it.";
+// The same read from wherever the generator stands now.
+Revealed readPayload(const Canvas& picture2, const WorkingArea& area, RandomSource& generator);
 
 // Whether a picture written by a hide gives the message back: the check made on a
 // saved file before the save counts as done.

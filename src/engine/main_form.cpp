@@ -27,11 +27,10 @@ bool MainForm::dropOnDecrypt(const std::string& path) {
     return openImageFile(path, Picture2, Image2, area, m_boxes);
 }
 
-std::string MainForm::checkSavedFile(const std::string& path, std::int32_t seed) const {
-    const std::string lost = "The picture was written to " + path +
-                             ", but the message could not be read back from it. Save again, or "
-                             "choose another place.";
-    return readsBack(openPictureFile(path).picture, seed, area, Text2) ? std::string() : lost;
+std::string MainForm::checkSavedFile(const std::string& staged, const std::string& path,
+                                     std::int32_t seed) const {
+    return readsBack(openPictureFile(staged).picture, seed, area, Text2) ? std::string()
+                                                                         : unreadableSave(path);
 }
 
 void MainForm::Command2_Click() {
@@ -69,8 +68,8 @@ void MainForm::Command2_Click() {
         return;
     }
     CommitCanvas(Picture1);
-    SaveCanvas(Picture1, path, m_boxes, [this, &plan](const std::string& saved) {
-        return checkSavedFile(saved, plan.seed);
+    SaveCanvas(Picture1, path, m_boxes, [this, &plan, &path](const std::string& staged) {
+        return checkSavedFile(staged, path, plan.seed);
     });
 }
 

@@ -1,10 +1,11 @@
 #pragma once
-// Reading picture files by their content, whatever their name, and writing
-// pictures as uncompressed 24-bit bitmaps that keep every point exactly.
+// Opening pictures with the toolkit's decoders, for callers not yet handed a
+// PictureDecoder of their own.
 
 #include <string>
 
-#include "imaging/picture.h"
+#include "imaging/bitmap_writer.h"
+#include "imaging/picture_reader.h"
 
 namespace vm {
 
@@ -14,18 +15,7 @@ struct PictureLoad {
     explicit operator bool() const { return picture != nullptr; }
 };
 
-// Decodes the whole file into memory (BMP, GIF, JPEG, PNG and whatever else the
-// installed image plugins read). An animated picture gives its first frame.
 PictureLoad LoadPicture(const std::string& path);
-
-// As LoadPicture, but a plain 24-bit bitmap is read in place instead of decoded.
 PictureLoad openPictureFile(const std::string& path);
-
-// Writes the picture as a 24-bit bitmap, atomically; the empty text on success,
-// otherwise what went wrong. An existing file of that name survives any failure.
-std::string SavePicture(const Picture& picture, const std::string& path);
-
-// The largest decoded picture, in bytes, that opening will allocate.
-std::uint64_t decodeMemoryLimit();
 
 }  // namespace vm

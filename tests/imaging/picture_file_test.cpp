@@ -11,7 +11,7 @@
 #include "imaging/decoded_picture.h"
 #include "imaging/layered_picture.h"
 #include "imaging/picture_file.h"
-#include "platform/atomic_file.h"
+#include "platform/file_replacement.h"
 #include "support/test_pictures.h"
 
 namespace vm {
@@ -104,9 +104,9 @@ TEST(PictureFile, ABitmapOpenedInPlaceSavesWithItsWrittenPointsByteForByte) {
 
         // A fault while copying, or a source cut short, keeps the old target.
         writeFile(dir.file("target.bmp"), "kept");
-        AtomicFile::injectWriteFault(ENOSPC);
+        FileReplacement::injectWriteFault(ENOSPC);
         EXPECT_NE(SavePicture(layered, dir.file("target.bmp")), "");
-        AtomicFile::injectWriteFault(std::nullopt);
+        FileReplacement::injectWriteFault(std::nullopt);
         std::filesystem::resize_file(source, 60);
         EXPECT_NE(SavePicture(layered, dir.file("target.bmp")), "");
         EXPECT_EQ(readFile(dir.file("target.bmp")), "kept");
@@ -177,7 +177,8 @@ TEST(PictureFile, FilesThatAreNoPictureGiveAClearSentence) {
          {Case{dir.file("missing.bmp"), "does not exist"}, Case{dir.file("empty.bmp"), "is empty"},
           Case{dir.file("noise.jpg"), "not a picture"}, Case{dir.file("cut.bmp"), ""},
           Case{dir.file("folder.bmp"), "is a folder"}}) {
-        for (auto open : {&LoadPicture, &openPictureFile}) {
+        using Open = PictureLoad (*)(const std::string&);
+        for (Open open : {Open{&LoadPicture}, Open{&openPictureFile}}) {
             const PictureLoad load = open(c.path);
             EXPECT_FALSE(load) << c.path;
             EXPECT_NE(load.error.find(c.words), std::string::npos) << load.error;

@@ -81,9 +81,7 @@ class Parser {
                 files.push_back(word);
             } else if (word == "--") {
                 optionsEnded = true;
-            } else if (!takeOption(word)) {
-                return result();
-            } else if (m_stop) {
+            } else if (!takeOption(word) || m_stop) {
                 return result();
             }
         }

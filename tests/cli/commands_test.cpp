@@ -240,7 +240,7 @@ TEST_F(CliCommands, RefusalsExitFourAndWriteNothing) {
 
 TEST_F(CliCommands, FileProblemsExitThreeAndKeepWhatWasThere) {
     const std::string in = cover("BMP");
-    writeFile(dir.file("garbage.jpg"), std::string("\xff\xd8\xff\xe0 not really", 16));
+    writeFile(dir.file("garbage.jpg"), "\xff\xd8\xff\xe0 not really");
     writeFile(dir.file("kept.bmp"), "an older file");
     ::chmod(dir.file("kept.bmp").c_str(), 0444);
     std::filesystem::create_directory(dir.file("folder.bmp"));

@@ -237,6 +237,8 @@ bool FileReplacement::createStaging() {
         err = m_fd < 0 ? errno : 0;
     }
     if (m_fd < 0 && (err == 0 || err == EOPNOTSUPP || err == EISDIR || err == EINVAL)) {
+        // No signal may come between making the named file and noting it for removal.
+        EndingSignalsHeld held;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string name = hiddenName(m_name);
             m_fd = ::openat(m_folderFd, name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);

@@ -9,10 +9,11 @@ pkgs=(
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-liberation
   imagemagick libjpeg-turbo-progs
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   xfsprogs
+  librsvg2-bin dpkg-dev fakeroot lintian appstream desktop-file-utils man-db x11-utils
 )
-[ "${1:-}" = "--runtime" ] && pkgs=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev fonts-liberation)
+[ "${1:-}" = "--runtime" ] && pkgs=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev fonts-liberation librsvg2-bin)
 
 missing=()
 for p in "${pkgs[@]}"; do

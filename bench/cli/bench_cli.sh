@@ -9,6 +9,7 @@
 #     24 MP BMP                        (a durable replacement by hand)
 #   what flushing costs     <= 0.5 x  djpeg of the 24 MP JPEG (the hide over an
 #     a 24 MP replacement              existing file less the hide to a new one)
+#   scan of 24 MP BMP       <= 10  x  cat FILE >/dev/null    (all 65,536 slot sequences)
 #   peak memory, 24 MP hide <= 1.6 x  width x height x 3     (the picture's 24-bit size)
 #
 # Each time is the best of RUNS runs (default 9) after one warm-up, so the files
@@ -20,7 +21,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-cli=${1:-${VEILMARK_CLI:-$root/build-cli/src/cli/veilmark-cli}}
+cli=${1:-${VEILMARK_CLI:-$root/build-bench/src/cli/veilmark-cli}}
 runs=${RUNS:-9}
 corpus=${CORPUS:-${TMPDIR:-/tmp}/veilmark-bench-corpus}
 
@@ -152,6 +153,9 @@ for size in 4000x3000 6000x4000; do
     row "hide over BMP, $mp MP" "$(ms "$replace_t")" "$(ms "$durable_t")" ms 2 "cat+sync+mv+sync"
     row "flushing, $mp MP" "$(ms "$flush_t")" "$(ms "$djpeg_t")" ms 0.5 "djpeg -bmp"
 
+    read -r scan_t scan_read_t < <(pair : "$cli" scan "$out" -- : cat_null "$bmp")
+    cmp -s <("$cli" scan "$out") "$secret" || die "scan did not find the secret ($size)"
+    row "scan from BMP, $mp MP" "$(ms "$scan_t")" "$(ms "$scan_read_t")" ms 10 "cat >/dev/null"
     w=${size%x*} h=${size#*x}
     picture_kib=$((w * h * 3 / 1024))
     rm -f "$out"

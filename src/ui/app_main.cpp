@@ -36,7 +36,7 @@ class QuitWhenShown : public QObject {
 
 int runApplication(QApplication& app) {
     QCoreApplication::setApplicationName(QStringLiteral("Veilmark"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("veilmark"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.veilmark.Veilmark"));
     QApplication::setFont(appFont());
     // Dialogs and message boxes carry it too; the About window sets a blank one of its own.
     QApplication::setWindowIcon(appIcon());

@@ -106,7 +106,8 @@ FileReplacement::~FileReplacement() {
 }
 
 bool FileReplacement::fail(const std::string& what, int err) {
-    return refuse("Could not " + what + " " + m_target + ": " + errnoWording(err, FileAccess::Writing) + ".");
+    return refuse("Could not " + what + " " + m_target + ": " +
+                  errnoWording(err, FileAccess::Writing) + ".");
 }
 
 bool FileReplacement::refuse(const std::string& sentence) {
@@ -356,7 +357,8 @@ bool FileReplacement::commitInPlace() {
         (void)::fchmod(m_targetFd, m_mode & ~mode_t{S_ISUID | S_ISGID});
     if (err == 0 && ::fsync(m_targetFd) != 0) err = errno;
     if (err != 0)
-        return refuse("Could not write " + m_target + ": " + errnoWording(err, FileAccess::Writing) +
+        return refuse("Could not write " + m_target + ": " +
+                      errnoWording(err, FileAccess::Writing) +
                       ". It was being rewritten in place and may be damaged.");
     return true;
 }

@@ -166,10 +166,13 @@ bool FileReplacement::open() {
     struct stat st {};
     if (::fstatat(m_folderFd, m_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(st.st_mode)) return fail("write", EISDIR);
-        if (!S_ISREG(st.st_mode))
-            return refuse("Could not write " + m_target +
-                          ": it is not a regular file (it is a device, a pipe or a socket), and "
-                          "only files are replaced. Choose a file name.");
+        if (!S_ISREG(st.st_mode)) {
+            const char* kind = S_ISFIFO(st.st_mode)   ? "a pipe"
+                               : S_ISSOCK(st.st_mode) ? "a socket"
+                                                      : "a device";
+            return refuse("Could not write " + m_target + ": it is " + kind +
+                          ", not a regular file, and only files are replaced.");
+        }
         // Root may write anywhere; a file marked read-only is still not ours to replace.
         if ((st.st_mode & 0222) == 0) return fail("replace the read-only file", EACCES);
         if (::faccessat(m_folderFd, m_name.c_str(), W_OK, AT_EACCESS) != 0) {

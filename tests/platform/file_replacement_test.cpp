@@ -86,9 +86,8 @@ const Target kTargets[] = {
      true},
     {"LongestName", "echo old >" + kLong, kLong, kLong, nullptr, 0644, 1, false, false},
     {"NamedStaging", "echo old >" + kLong, kLong, kLong, nullptr, 0644, 1, false, false, true},
-    {"Pipe", "mkfifo p", "p", "p", "is not a regular file", 0644, 1, false, true},
-    {"DeviceNode", "mknod null c 1 3", "null", "null", "is not a regular file", 0644, 1, false,
-     true},
+    {"Pipe", "mkfifo p", "p", "p", "not a regular file", 0644, 1, false, true},
+    {"DeviceNode", "mknod null c 1 3", "null", "null", "not a regular file", 0644, 1, false, true},
     {"ReadOnlyFile", "echo old >a && chmod 444 a", "a", "a", "read-only", 0444, 1, false, true},
     {"NewFileInLockedFolder", "chmod 555 .", "new", "new", "permission denied", 0, 0, false, false},
 };

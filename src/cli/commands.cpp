@@ -154,8 +154,8 @@ std::string usageLine(const std::string& error) {
 }  // namespace
 
 // Opens INPUT into the canvas; the working area is its size.
-Result<void> openInto(const std::string& path, Console& console, Canvas& canvas,
-                      WorkingArea& area) {
+static Result<void> openInto(const std::string& path, Console& console, Canvas& canvas,
+                             WorkingArea& area) {
     Result<PictureRef> opened = openPictureFile(path, console.decoder);
     if (!opened) return failure(opened.error(), kFileError);
     placeOpenedPicture(opened.take(), canvas, area);

@@ -27,3 +27,6 @@ inline constexpr const char* kPictureModuleEntry = "veilmark_cli_picture_decoder
 using PictureModuleEntry = PictureDecoder* (*)();
 
 }  // namespace vm::cli
+
+// That function, defined in the module only.
+extern "C" vm::PictureDecoder* veilmark_cli_picture_decoder();

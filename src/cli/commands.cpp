@@ -203,23 +203,23 @@ int hide(const Arguments& arguments, Console& console) {
     const HidePlan textCheck = prepareHide(*password.value, *message.value, roomy);
     if (textCheck.refusal != Refusal::None) return report(console, kRefused, textCheck.explanation);
 
-    Canvas picture1;
+    Canvas canvas;
     WorkingArea area;
-    if (std::string error = openInto(arguments.input, console, picture1, area); !error.empty())
+    if (std::string error = openInto(arguments.input, console, canvas, area); !error.empty())
         return report(console, kFileError, error);
 
     const HidePlan plan = prepareHide(*password.value, *message.value, area);
     if (plan.refusal != Refusal::None) return report(console, kRefused, plan.explanation);
     RandomSource generator;
     try {
-        hidePayload(plan, picture1, area, generator);
+        hidePayload(plan, canvas, area, generator);
     } catch (const SlotsExhausted&) {
         return report(console, kRefused, kNoFreeSlots);
     }
     // The written points become a light layer over the picture as opened, which the
     // writer streams out row by row.
-    CommitCanvas(picture1);
-    const std::string error = console.pictures.save(*picture1.Picture(), arguments.output);
+    CommitCanvas(canvas);
+    const std::string error = console.pictures.save(*canvas.Picture(), arguments.output);
     if (!error.empty()) return report(console, kFileError, error);
 
     // Only a file that gives the message back counts as done.
@@ -238,17 +238,17 @@ int reveal(const Arguments& arguments, Console& console) {
     const SeedResult seed = seedFor(*password.value);
     if (seed.refusal != Refusal::None) return report(console, kRefused, seed.explanation);
 
-    Canvas picture2;
+    Canvas canvas;
     WorkingArea area;
-    if (std::string error = openInto(arguments.input, console, picture2, area); !error.empty())
+    if (std::string error = openInto(arguments.input, console, canvas, area); !error.empty())
         return report(console, kFileError, error);
     if (arguments.area) {
-        area.ImageWidth = arguments.area->width;
-        area.ImageHeight = arguments.area->height;
+        area.width = arguments.area->width;
+        area.height = arguments.area->height;
     }
 
     RandomSource generator;
-    const Revealed revealed = revealPayload(seed.seed, picture2, area, generator);
+    const Revealed revealed = revealPayload(seed.seed, canvas, area, generator);
     if (!revealed.found)
         return report(console, kNothingFound,
                       "no hidden message found in " + arguments.input +

@@ -35,7 +35,7 @@ inline constexpr std::uint32_t kMaxSlotAttempts = 1u << 24;
 // again. Throws SlotsExhausted when the bound above is reached.
 Slot drawFreshSlot(SlotDraw& draw);
 
-void EmbedByte(SlotDraw& draw, Canvas& picture1, std::uint8_t value);
-std::int16_t ExtractByte(SlotDraw& draw, const Canvas& picture2);
+void embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value);
+std::int16_t extractByte(SlotDraw& draw, const Canvas& canvas);
 
 }  // namespace vm

@@ -11,14 +11,14 @@ namespace vm {
 class Canvas;
 
 struct WorkingArea {
-    std::int32_t ImageWidth = 0;
-    std::int32_t ImageHeight = 0;
-    bool ImageLoaded = false;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool loaded = false;
 
     // Slots the area offers: three channels of every point.
     std::int64_t slots() const {
-        if (ImageWidth <= 0 || ImageHeight <= 0) return 0;
-        return 3 * static_cast<std::int64_t>(ImageWidth) * ImageHeight;
+        if (width <= 0 || height <= 0) return 0;
+        return 3 * static_cast<std::int64_t>(width) * height;
     }
 };
 

@@ -4,7 +4,7 @@
 #include <QTimer>
 
 #include "ui/app_style.h"
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/qt_window_host.h"
@@ -49,7 +49,7 @@ int runApplication(QApplication& app) {
     QtMessageBoxes boxes;
     QtFileDialogs dialogs;
     QtWindowHost host;
-    frmMain main(host, boxes, dialogs);
+    MainWindow main(host, boxes, dialogs);
     host.setMain(&main);
     QuitWhenShown probe;
     if (args.contains(QStringLiteral("--quit-when-shown"))) main.installEventFilter(&probe);

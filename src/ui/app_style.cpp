@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QPushButton>
 
 namespace vm::ui {
 
@@ -67,15 +66,6 @@ QIcon appIcon() {
     QIcon icon;
     for (int size : {16, 32}) icon.addPixmap(QPixmap::fromImage(drawAppIcon(size)));
     return icon;
-}
-
-QPushButton* addCloseButton(QWidget* window, const QRect& geometry) {
-    auto* button = new QPushButton(QStringLiteral("Close"), window);
-    button->setObjectName(QStringLiteral("Command1"));
-    button->setGeometry(geometry);
-    button->setAutoDefault(true);
-    button->setFocus();
-    return button;
 }
 
 }  // namespace vm::ui

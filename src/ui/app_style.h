@@ -7,9 +7,6 @@
 #include <QImage>
 #include <QRect>
 
-class QPushButton;
-class QWidget;
-
 namespace vm::ui {
 
 // Layouts are kept in twips, 15 to a pixel at 96 dpi; Qt scales device-independent
@@ -26,11 +23,7 @@ QFont appFont(int pointSize = 9);
 
 // The application icon drawn at one size (16 or 32 pixels look best).
 QImage drawAppIcon(int size);
-// Both sizes as one icon, for frmMain and the Help window.
+// Both sizes as one icon, for the main and the Help window.
 QIcon appIcon();
-
-// The Close button of the About and Help windows, named Command1 and given the
-// focus; Enter presses it, as Space does.
-QPushButton* addCloseButton(QWidget* window, const QRect& geometry);
 
 }  // namespace vm::ui

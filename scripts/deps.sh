@@ -10,6 +10,7 @@ pkgs=(
   xvfb xauth fonts-liberation
   imagemagick libjpeg-turbo-progs
   clang libclang-rt-14-dev
+  xfsprogs
 )
 [ "${1:-}" = "--runtime" ] && pkgs=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev fonts-liberation)
 

@@ -52,12 +52,14 @@ class Parser {
     explicit Parser(const std::vector<std::string>& words) : m_words(words) {}
 
     ParseResult run() {
-        if (m_words.empty()) return fail("no command given; use hide or reveal");
+        if (m_words.empty()) return fail("no command given; use hide, reveal or scan");
         const std::string& first = m_words.front();
         if (first == "hide") {
             m_result.arguments.command = Command::Hide;
         } else if (first == "reveal") {
             m_result.arguments.command = Command::Reveal;
+        } else if (first == "scan") {
+            m_result.arguments.command = Command::Scan;
         } else if (first == "--help" || first == "-h" || first == "help") {
             m_result.arguments.command = Command::Help;
             return m_result;
@@ -65,9 +67,10 @@ class Parser {
             m_result.arguments.command = Command::Version;
             return m_result;
         } else if (!first.empty() && first.front() == '-') {
-            return fail("the command (hide or reveal) comes before the options, not " + first);
+            return fail("the command (hide, reveal or scan) comes before the options, not " +
+                        first);
         } else {
-            return fail("unknown command '" + first + "'; use hide or reveal");
+            return fail("unknown command '" + first + "'; use hide, reveal or scan");
         }
 
         std::vector<std::string> files;
@@ -88,6 +91,17 @@ class Parser {
     }
 
   private:
+    std::string commandName() const {
+        switch (m_result.arguments.command) {
+            case Command::Hide:
+                return "hide";
+            case Command::Scan:
+                return "scan";
+            default:
+                return "reveal";
+        }
+    }
+
     ParseResult fail(std::string why) {
         m_result.error = std::move(why);
         return m_result;
@@ -140,6 +154,9 @@ class Parser {
                 return true;
             case Option::Password:
             case Option::PasswordFile:
+                if (a.command == Command::Scan)
+                    return refuse("scan takes no password (" + spelled(option) +
+                                  "): it tries them all");
                 if (a.password || a.passwordFile)
                     return refuse("give the password once: -p, --password or --password-file");
                 (option.option == Option::Password ? a.password : a.passwordFile) =
@@ -148,14 +165,15 @@ class Parser {
             case Option::Message:
             case Option::MessageFile:
                 if (a.command != Command::Hide)
-                    return refuse("reveal takes no message (" + spelled(option) + ")");
+                    return refuse(commandName() + " takes no message (" + spelled(option) + ")");
                 if (a.message || a.messageFile)
                     return refuse("give the message once: -m, --message or --message-file");
                 (option.option == Option::Message ? a.message : a.messageFile) = std::move(value);
                 return true;
             case Option::Area:
-                if (a.command != Command::Reveal)
-                    return refuse("--area is for reveal only; hide always uses the size of INPUT");
+                if (a.command == Command::Hide)
+                    return refuse(
+                        "--area is for reveal and scan only; hide always uses the size of INPUT");
                 if (a.area) return refuse("give --area once");
                 a.area = parseAreaSize(value);
                 if (!a.area)
@@ -178,9 +196,10 @@ class Parser {
             a.input = files[0];
             a.output = files[1];
         } else {
-            if (files.empty()) return fail("reveal needs the file to read: INPUT");
+            if (files.empty()) return fail(commandName() + " needs the file to read: INPUT");
             if (files.size() > 1)
-                return fail("reveal takes one file, INPUT; '" + files[1] + "' is one too many");
+                return fail(commandName() + " takes one file, INPUT; '" + files[1] +
+                            "' is one too many");
             a.input = files[0];
         }
         return m_result;

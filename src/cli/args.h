@@ -10,7 +10,7 @@
 
 namespace vm::cli {
 
-enum class Command { Hide, Reveal, Help, Version };
+enum class Command { Hide, Reveal, Scan, Help, Version };
 
 struct AreaSize {
     std::int32_t width = 0;
@@ -23,7 +23,7 @@ struct Arguments {
     std::optional<std::string> passwordFile;  // --password-file
     std::optional<std::string> message;       // -m, --message
     std::optional<std::string> messageFile;   // --message-file ("-": standard input)
-    std::optional<AreaSize> area;             // --area (reveal only)
+    std::optional<AreaSize> area;             // --area (reveal and scan)
     std::string input;
     std::string output;  // hide only
 };

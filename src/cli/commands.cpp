@@ -8,9 +8,12 @@
 #include <new>
 #include <ostream>
 
+#include "cli/mapped_bitmap.h"
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
+#include "engine/message_scan.h"
 #include "engine/payload.h"
+#include "imaging/bitmap_file_picture.h"
 #include "imaging/canvas.h"
 #include "imaging/image_saving.h"
 #include "imaging/working_area.h"
@@ -178,6 +181,13 @@ Outcome<std::u32string> obtainMessage(const Arguments& arguments, Console& conso
     return decoded(readTextFile(*arguments.messageFile, "message"), "message");
 }
 
+// --area: read as if the picture had that size.
+void applyArea(const Arguments& arguments, WorkingArea& area) {
+    if (!arguments.area) return;
+    area.width = arguments.area->width;
+    area.height = arguments.area->height;
+}
+
 std::string usageLine(const std::string& error) {
     return error + " (see " + kProgram + " --help)";
 }
@@ -217,18 +227,16 @@ int hide(const Arguments& arguments, Console& console) {
         return report(console, kRefused, kNoFreeSlots);
     }
     // The written points become a light layer over the picture as opened, which the
-    // writer streams out row by row.
+    // writer streams out row by row. Only a file that gives the message back takes
+    // OUTPUT's place.
     CommitCanvas(canvas);
-    const std::string error = console.pictures.save(*canvas.Picture(), arguments.output);
+    const std::string error =
+        SavePicture(*canvas.Picture(), arguments.output, [&](const std::string& staged) {
+            return readsBack(console.pictures.open(staged).picture, plan.seed, area, *message.value)
+                       ? std::string()
+                       : unreadableSave(arguments.output);
+        });
     if (!error.empty()) return report(console, kFileError, error);
-
-    // Only a file that gives the message back counts as done.
-    if (!readsBack(console.pictures.open(arguments.output).picture, plan.seed, area,
-                   *message.value))
-        return report(console, kFileError,
-                      "The picture was written to " + arguments.output +
-                          ", but the message could not be read back from it. Write it again, or "
-                          "to another place.");
     return kDone;
 }
 
@@ -242,10 +250,7 @@ int reveal(const Arguments& arguments, Console& console) {
     WorkingArea area;
     if (std::string error = openInto(arguments.input, console, canvas, area); !error.empty())
         return report(console, kFileError, error);
-    if (arguments.area) {
-        area.width = arguments.area->width;
-        area.height = arguments.area->height;
-    }
+    applyArea(arguments, area);
 
     RandomSource generator;
     const Revealed revealed = revealPayload(seed.seed, canvas, area, generator);
@@ -262,21 +267,56 @@ int reveal(const Arguments& arguments, Console& console) {
     return kDone;
 }
 
+int scan(const Arguments& arguments, Console& console) {
+    Canvas canvas;
+    WorkingArea area;
+    if (std::string error = openInto(arguments.input, console, canvas, area); !error.empty())
+        return report(console, kFileError, error);
+    applyArea(arguments, area);
+    if (auto bitmap = std::dynamic_pointer_cast<const BitmapFilePicture>(canvas.Picture()))
+        if (auto mapped = MappedBitmap::map(*bitmap)) canvas.setPicture(std::move(mapped));
+
+    const std::vector<std::u32string> messages = scanMessages(canvas, area);
+    if (messages.empty())
+        return report(console, kNothingFound,
+                      "no hidden message found in " + arguments.input + " under any password");
+    // One message is printed exactly as reveal prints it; several each end with a
+    // NUL byte, so that a reader can split them.
+    for (const std::u32string& message : messages) {
+        const std::string bytes = toUtf8(message);
+        console.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (messages.size() > 1) console.out.put('\0');
+    }
+    console.out.flush();
+    if (!console.out)
+        return report(console, kFileError, "could not write the messages to standard output");
+    if (messages.size() > 1) {
+        console.err << kProgram << ": " << messages.size() << " different messages found in "
+                    << arguments.input << ", each followed by a NUL byte\n";
+        console.err.flush();
+    }
+    return kDone;
+}
+
 int runCommand(const Arguments& arguments, Console& console) {
     try {
         switch (arguments.command) {
             case Command::Help:
-                console.out << helpText();
-                console.out.flush();
-                return console.out ? kDone : kFileError;
             case Command::Version:
-                console.out << versionText();
+                console.out << (arguments.command == Command::Help ? helpText() : versionText());
                 console.out.flush();
-                return console.out ? kDone : kFileError;
+                if (!console.out)
+                    return report(console, kFileError,
+                                  std::string("could not write the ") +
+                                      (arguments.command == Command::Help ? "help" : "version") +
+                                      " to standard output");
+                return kDone;
             case Command::Hide:
                 return hide(arguments, console);
             case Command::Reveal:
                 return reveal(arguments, console);
+            case Command::Scan:
+                return scan(arguments, console);
         }
     } catch (const std::bad_alloc&) {
         return report(console, kFileError, "there is not enough memory for this picture");
@@ -300,11 +340,13 @@ std::string helpText() {
     return R"(Usage:
   veilmark-cli hide   [-p PASSWORD | --password-file FILE] (-m MESSAGE | --message-file FILE) INPUT OUTPUT
   veilmark-cli reveal [-p PASSWORD | --password-file FILE] [--area WIDTHxHEIGHT] INPUT
+  veilmark-cli scan   [--area WIDTHxHEIGHT] INPUT
   veilmark-cli --help | --version
 
 Hides a short text message in the lowest bits of a picture's colours, at places
 drawn from a password, and reads it back. The message is concealed, not
-encrypted: anyone with the password, and this program, can read it.
+encrypted: anyone with this program can read it, with the password or, by
+trying every order of places, without it (scan).
 
   hide    Reads INPUT (BMP, GIF, JPEG, PNG and the like, recognised by content),
           hides the message in it and writes OUTPUT as an uncompressed 24-bit BMP,
@@ -312,6 +354,11 @@ encrypted: anyone with the password, and this program, can read it.
           then read back to check that the message comes out again.
   reveal  Writes the message hidden in INPUT to standard output exactly, in
           UTF-8, with nothing added (no newline).
+  scan    Finds a message without its password: whatever the password, hide
+          can only choose among 65,536 orders of places, and scan tries them
+          all. It prints the message as reveal does;
+          when it finds several different ones, each is followed by a NUL byte
+          and their number is said on standard error.
 
 Options:
   -p, --password=PASSWORD   the password; an empty one is a password too
@@ -320,8 +367,8 @@ Options:
   -m, --message=MESSAGE     the message to hide (hide only)
       --message-file=FILE   read the message from FILE, exactly; "-" reads
                             standard input
-      --area=WIDTHxHEIGHT   reveal as if INPUT were WIDTH x HEIGHT points
-                            (reveal only; see below)
+      --area=WIDTHxHEIGHT   read as if INPUT were WIDTH x HEIGHT points
+                            (reveal and scan; see below)
   -h, --help                show this help
       --version             show the version
   --                        end of options; what follows are files
@@ -333,15 +380,16 @@ Windows-1252: Western European letters, digits, signs and control characters.
 A message has at most 252 characters; line breaks are kept exactly as given,
 so CR LF counts as two.
 
-Reveal needs the password the message was hidden with. The places that carry
-the message depend on the picture's size too: pictures written by hide need no
---area, which is for a message hidden by the windowed program while a picture
-of another size was the one opened last there.
+Reveal needs the password the message was hidden with; scan shows that a
+password keeps no secret from anyone who has this program. The places that
+carry the message depend on the picture's size too: pictures written by hide
+need no --area, which is for a message hidden by the windowed program while a
+picture of another size was the one opened last there.
 
 Exit status:
   0  done (also for a hidden empty message, which reveal prints as nothing)
   1  no hidden message found: the password is wrong or nothing is hidden in
-     INPUT; the two cannot be told apart
+     INPUT; the two cannot be told apart (scan: nothing is hidden)
   2  usage error: a wrong option or file count, no password to be had
   3  a file could not be read, decoded or written (an existing OUTPUT is kept)
   4  refused: a message over 252 characters, a character outside Windows-1252,
@@ -351,6 +399,8 @@ Every error is one line on standard error.
 Example:
   veilmark-cli hide -p 'tulip mountain' -m 'Meet at noon.' photo.jpg photo-vm.bmp
   veilmark-cli reveal -p 'tulip mountain' photo-vm.bmp
+  Meet at noon.
+  veilmark-cli scan photo-vm.bmp
   Meet at noon.
 )";
 }

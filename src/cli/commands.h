@@ -43,6 +43,8 @@ int runProgram(const std::vector<std::string>& words, Console& console);
 int runCommand(const Arguments& arguments, Console& console);
 int hide(const Arguments& arguments, Console& console);
 int reveal(const Arguments& arguments, Console& console);
+// Tries every slot sequence a password can give; needs no password.
+int scan(const Arguments& arguments, Console& console);
 
 std::string helpText();
 std::string versionText();  // one line, with its newline

@@ -6,8 +6,4 @@ PictureLoad DirectPictureIo::open(const std::string& path) {
     return openPictureFile(path);
 }
 
-std::string DirectPictureIo::save(const Picture& picture, const std::string& path) {
-    return SavePicture(picture, path);
-}
-
 }  // namespace vm::cli

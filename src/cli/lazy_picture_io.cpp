@@ -32,8 +32,4 @@ PictureLoad LazyPictureIo::open(const std::string& path) {
     return decoders->open(path);
 }
 
-std::string LazyPictureIo::save(const Picture& picture, const std::string& path) {
-    return SavePicture(picture, path);
-}
-
 }  // namespace vm::cli

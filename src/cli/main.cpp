@@ -12,6 +12,7 @@
 
 #include "cli/commands.h"
 #include "cli/terminal.h"
+#include "platform/file_replacement.h"
 
 namespace {
 // The decoder module: beside the program in a build folder, in the library folder
@@ -29,6 +30,8 @@ std::string pictureModule() {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    // Interrupted or over a file-size limit, a save removes what it can and says so.
+    vm::cleanUpSavesOnSignals();
     vm::cli::LazyPictureIo pictures(pictureModule());
     vm::cli::Console console{
         std::cin,

@@ -12,13 +12,18 @@ std::int32_t scaled(float r, std::int32_t bound) {
 }
 }  // namespace
 
+Slot drawSlot(RandomSource& generator, const WorkingArea& area) {
+    const std::int32_t x = scaled(generator.next(), area.width);
+    const std::int32_t y = scaled(generator.next(), area.height);
+    const int channel =
+        static_cast<int>(std::floor(static_cast<double>(generator.next()) * 100)) % 3;
+    return {channel, x, y};
+}
+
 Slot drawFreshSlot(SlotDraw& draw) {
     for (std::uint32_t attempt = 0; attempt < kMaxSlotAttempts; ++attempt) {
-        const std::int32_t x = scaled(draw.generator.next(), draw.area.width);
-        const std::int32_t y = scaled(draw.generator.next(), draw.area.height);
-        const int channel =
-            static_cast<int>(std::floor(static_cast<double>(draw.generator.next()) * 100)) % 3;
-        if (draw.usedSlots.add(channel, x, y)) return {channel, x, y};
+        const Slot slot = drawSlot(draw.generator, draw.area);
+        if (draw.usedSlots.add(slot.channel, slot.x, slot.y)) return slot;
     }
     throw SlotsExhausted();
 }
@@ -40,10 +45,7 @@ std::int16_t extractByte(SlotDraw& draw, const Canvas& canvas) {
     unsigned mask = 1;
     unsigned result = 0;
     for (int i = 0; i < 8; ++i) {
-        const Slot slot = drawFreshSlot(draw);
-        const auto colour = static_cast<std::uint32_t>(canvas.Point(slot.x, slot.y));
-        const std::uint32_t channelByte = (colour >> (8 * slot.channel)) & 0xFF;
-        if ((channelByte & 1) != 0) result |= mask;
+        if (slotBit(canvas, drawFreshSlot(draw)) != 0) result |= mask;
         mask *= 2;
     }
     return static_cast<std::int16_t>(result);

@@ -31,9 +31,18 @@ struct SlotDraw {
 // starting state has been tried.
 inline constexpr std::uint32_t kMaxSlotAttempts = 1u << 24;
 
-// Three draws per attempt (x, then y, then channel); a slot already used is drawn
-// again. Throws SlotsExhausted when the bound above is reached.
+// One attempt: three draws, x, then y, then channel.
+Slot drawSlot(RandomSource& generator, const WorkingArea& area);
+
+// Attempts until a slot not yet used comes up, which is then recorded. Throws
+// SlotsExhausted when the bound above is reached.
 Slot drawFreshSlot(SlotDraw& draw);
+
+// The bit a slot carries: its channel's least significant bit.
+inline unsigned slotBit(const Canvas& picture, const Slot& slot) {
+    const auto colour = static_cast<std::uint32_t>(picture.Point(slot.x, slot.y));
+    return (colour >> (8 * slot.channel)) & 1;
+}
 
 void embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value);
 std::int16_t extractByte(SlotDraw& draw, const Canvas& canvas);

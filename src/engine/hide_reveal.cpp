@@ -14,12 +14,33 @@
 namespace vm {
 
 namespace {
+// Whether a character shows as something of its own between quotes. Controls,
+// spaces other than the plain one, joiners, marks of direction, the byte-order
+// mark, selectors of variants, lone combining marks and code points without a
+// picture are named by their code only.
+bool visible(char32_t ch) {
+    struct Range {
+        char32_t first, last;
+    };
+    static constexpr Range kUnseen[] = {
+        {0x00, 0x1F},       {0x7F, 0xA0},        {0xAD, 0xAD},     {0x0300, 0x036F},
+        {0x061C, 0x061C},   {0x115F, 0x1160},    {0x17B4, 0x17B5}, {0x180B, 0x180F},
+        {0x2000, 0x200F},   {0x2028, 0x202F},    {0x205F, 0x206F}, {0x3000, 0x3000},
+        {0x3164, 0x3164},   {0xD800, 0xF8FF},    {0xFDD0, 0xFDEF}, {0xFE00, 0xFE0F},
+        {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},    {0xFFF0, 0xFFFB}, {0x1D173, 0x1D17A},
+        {0xE0000, 0xE0FFF}, {0xF0000, 0x10FFFF},
+    };
+    if (ch > 0x10FFFF || (ch & 0xFFFE) == 0xFFFE) return false;
+    for (const Range& r : kUnseen)
+        if (ch >= r.first && ch <= r.last) return false;
+    return true;
+}
+
 std::string describe(char32_t ch, std::size_t index) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
-    const bool printable = ch >= 0x20 && ch != 0x7F && !(ch >= 0x80 && ch < 0xA0);
-    return (printable ? "\"" + toUtf8(std::u32string(1, ch)) + "\" (" + code + ")"
-                      : std::string(code)) +
+    return (visible(ch) ? "\"" + toUtf8(std::u32string(1, ch)) + "\" (" + code + ")"
+                        : std::string(code)) +
            " at position " + std::to_string(index + 1);
 }
 
@@ -111,6 +132,10 @@ void hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea& area,
 Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
                        RandomSource& generator) {
     resetGenerator(generator, seed);
+    return readPayload(canvas, area, generator);
+}
+
+Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator) {
     UsedSlots usedSlots;
     SlotDraw draw{generator, usedSlots, area};
     Revealed result;
@@ -141,6 +166,12 @@ bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& 
     RandomSource generator;
     const Revealed revealed = revealPayload(seed, canvas, area, generator);
     return revealed.found && revealed.message == message;
+}
+
+std::string unreadableSave(const std::string& path) {
+    return "The message could not be read back from the picture written for " + path +
+           ", so nothing was saved there and any file of that name is as it was. Try again, or "
+           "save to another place.";
 }
 
 }  // namespace vm

@@ -47,6 +47,8 @@ struct Revealed {
 // than looping or failing) where the working area cannot hold what it reads.
 Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
                        RandomSource& generator);
+// The same read from wherever the generator stands now.
+Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator);
 
 // What the user is told when a hide runs out of fresh slots.
 inline constexpr const char* kNoFreeSlots =
@@ -56,6 +58,8 @@ inline constexpr const char* kNoFreeSlots =
 // saved file before the save counts as done.
 bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& area,
                std::u32string_view message);
+// What the user is told when it does not: the new picture never took path's place.
+std::string unreadableSave(const std::string& path);
 
 // The seed for a password, or a refusal with its explanation.
 struct SeedResult {

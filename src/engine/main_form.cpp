@@ -27,11 +27,10 @@ bool MainForm::dropOnDecrypt(const std::string& path) {
     return openImageFile(path, decryptCanvas, decryptPreview, area, m_boxes);
 }
 
-std::string MainForm::checkSavedFile(const std::string& path, std::int32_t seed) const {
-    const std::string lost = "The picture was written to " + path +
-                             ", but the message could not be read back from it. Save again, or "
-                             "choose another place.";
-    return readsBack(openPictureFile(path).picture, seed, area, message) ? std::string() : lost;
+std::string MainForm::checkSavedFile(const std::string& staged, const std::string& path,
+                                     std::int32_t seed) const {
+    return readsBack(openPictureFile(staged).picture, seed, area, message) ? std::string()
+                                                                           : unreadableSave(path);
 }
 
 void MainForm::hideMessage() {
@@ -69,8 +68,8 @@ void MainForm::hideMessage() {
         return;
     }
     CommitCanvas(encryptCanvas);
-    SaveCanvas(encryptCanvas, path, m_boxes, [this, &plan](const std::string& saved) {
-        return checkSavedFile(saved, plan.seed);
+    SaveCanvas(encryptCanvas, path, m_boxes, [this, &plan, &path](const std::string& staged) {
+        return checkSavedFile(staged, path, plan.seed);
     });
 }
 

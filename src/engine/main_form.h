@@ -44,7 +44,8 @@ class MainForm {
     RandomSource generator;
 
   private:
-    std::string checkSavedFile(const std::string& path, std::int32_t seed) const;
+    std::string checkSavedFile(const std::string& staged, const std::string& path,
+                               std::int32_t seed) const;
     void refuse(const std::string& why);
 
     MessageBoxes& m_boxes;

@@ -1,7 +1,6 @@
 #include "imaging/image_saving.h"
 
 #include "imaging/open_image.h"
-#include "imaging/picture_file.h"
 
 namespace vm {
 
@@ -19,8 +18,7 @@ bool SaveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& box
         boxes.MsgBox("There is no picture to save.", vbCritical, std::string(kErrorTitle));
         return false;
     }
-    std::string error = SavePicture(*canvas.Picture(), path);
-    if (error.empty() && check) error = check(path);
+    const std::string error = SavePicture(*canvas.Picture(), path, check);
     if (!error.empty()) {
         boxes.MsgBox(error, vbCritical, std::string(kErrorTitle));
         return false;

@@ -2,9 +2,9 @@
 // Asking where to save, committing the written points into the canvas's picture
 // and writing it as a bitmap.
 
-#include <functional>
 #include <string>
 
+#include "imaging/bitmap_writer.h"
 #include "imaging/canvas.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
@@ -25,14 +25,11 @@ std::string ChooseSaveFile(FileDialogs& dialogs);
 // The canvas's surface, written points included, becomes its picture.
 void CommitCanvas(Canvas& canvas);
 
-// Reads a freshly written file back; the empty text when it holds what it should,
-// otherwise why not.
-using SavedFileCheck = std::function<std::string(const std::string& path)>;
-
 // Writes the canvas's picture to the path as a bitmap and confirms with the file's
-// name. When writing fails, or the check finds the file wrong, the user is told
-// why instead and an existing file of that name is left intact (writing) or
-// replaced by the faulty one (check). Returns whether the save was confirmed.
+// name. The check reads the new file back before it replaces anything. When
+// writing fails, or the check finds the file wrong, the user is told why instead
+// and an existing file of that name is left byte for byte as it was. Returns
+// whether the save was confirmed.
 bool SaveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& boxes,
                 const SavedFileCheck& check = {});
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "imaging/bitmap_writer.h"  // SavePicture, the counterpart of the readers here
 #include "imaging/picture.h"
 
 namespace vm {
@@ -20,10 +21,6 @@ PictureLoad LoadPicture(const std::string& path);
 
 // As LoadPicture, but a plain 24-bit bitmap is read in place instead of decoded.
 PictureLoad openPictureFile(const std::string& path);
-
-// Writes the picture as a 24-bit bitmap, atomically; the empty text on success,
-// otherwise what went wrong. An existing file of that name survives any failure.
-std::string SavePicture(const Picture& picture, const std::string& path);
 
 // The largest decoded picture, in bytes, that opening will allocate.
 std::uint64_t decodeMemoryLimit();

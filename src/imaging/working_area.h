@@ -15,10 +15,12 @@ struct WorkingArea {
     std::int32_t height = 0;
     bool loaded = false;
 
-    // Slots the area offers: three channels of every point.
+    // Slots the area offers: three channels of every point. An area larger than any
+    // picture (a reveal may be told one) offers at most the largest count there is.
     std::int64_t slots() const {
         if (width <= 0 || height <= 0) return 0;
-        return 3 * static_cast<std::int64_t>(width) * height;
+        const std::int64_t points = static_cast<std::int64_t>(width) * height;
+        return points > INT64_MAX / 3 ? INT64_MAX : 3 * points;
     }
 };
 

@@ -21,8 +21,8 @@ float RandomSource::next(float argument) {
 
 void RandomSource::randomize(double seed) {
     const auto hi = static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(seed) >> 32);
-    m_state = (((hi & 0xFFFFu) << 8) ^ ((hi >> 8) & 0xFFFF00u)) | (m_state & 0xFF0000FFu);
-    m_state &= kMask;
+    const std::uint32_t mixed = ((hi & 0xFFFFu) << 8) ^ ((hi >> 8) & 0xFFFF00u);
+    m_state = (mixed & kRandomizedBits) | (m_state & kMask & ~kRandomizedBits);
 }
 
 }  // namespace vm

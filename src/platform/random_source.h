@@ -10,6 +10,8 @@ namespace vm {
 class RandomSource {
   public:
     static constexpr std::uint32_t kInitialState = 0x50000;
+    // The state bits randomize() sets from its seed; it keeps the others as they were.
+    static constexpr std::uint32_t kRandomizedBits = 0xFFFF00;
 
     // Next value of the stream, 0 <= r < 1.
     float next();

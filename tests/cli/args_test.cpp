@@ -89,6 +89,11 @@ TEST(CliArguments, MalformedLinesAreRefusedWithAReason) {
         {"hide", "-m", "x", "a", "b", "c"},
         {"hide", "-m", "x", "--message-file", "f", "a", "b"},
         {"hide", "-m", "x", "--area", "5x5", "a", "b"},
+        {"scan", "-p", "x", "a"},
+        {"scan", "--password-file", "f", "a"},
+        {"scan", "-m", "x", "a"},
+        {"scan"},
+        {"scan", "a", "b"},
     };
     for (const auto& line : lines) {
         const ParseResult r = parseArguments(line);

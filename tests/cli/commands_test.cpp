@@ -6,9 +6,13 @@
 
 #include <QImage>
 
+#include <algorithm>
+#include <random>
+
 #include "cli/commands.h"
 #include "cli_harness.h"
 #include "engine/hide_reveal.h"
+#include "engine/message_scan.h"
 #include "imaging/canvas.h"
 #include "imaging/open_image.h"
 #include "imaging/picture_file.h"
@@ -281,14 +285,93 @@ TEST_F(CliCommands, AreaReadsAMessageHiddenWhileAnotherPictureSetIt) {
     EXPECT_EQ(cli.run({"reveal", "--area", "48x64", "-p", "pw", out}).status, cli::kNothingFound);
 }
 
+TEST_F(CliCommands, ScanFindsEveryMessageWithoutItsPassword) {
+    const auto stateAfterReset = [](std::int32_t seed) {
+        RandomSource generator;
+        resetGenerator(generator, seed);
+        return generator.state();
+    };
+    // Scanning is only complete if every seed's reset lands on a state it tries.
+    const std::vector<std::uint32_t> states = statesAfterReset();
+    EXPECT_EQ(states.size(), 65536u);
+    EXPECT_TRUE(std::adjacent_find(states.begin(), states.end(), std::greater_equal<>()) ==
+                states.end());
+    std::mt19937 random(20261207);
+    std::vector<std::int32_t> seeds = {0, 1, -1, INT32_MIN, INT32_MAX};
+    for (int i = 0; i < 2000; ++i) seeds.push_back(static_cast<std::int32_t>(random()));
+    for (const std::int32_t seed : seeds)
+        EXPECT_TRUE(std::binary_search(states.begin(), states.end(), stateAfterReset(seed)))
+            << seed;
+
+    // A password nobody chose, and a second one whose slots start elsewhere.
+    std::string password;
+    for (int i = 0; i < 16; ++i) password += static_cast<char>('!' + random() % 94);
+    const std::string second = "second password";
+    const std::uint32_t firstState = stateAfterReset(seedFor(*fromUtf8(password)).seed);
+    const std::uint32_t secondState = stateAfterReset(seedFor(*fromUtf8(second)).seed);
+    ASSERT_NE(firstState, secondState);
+
+    const std::string first = "Grüße from a JPEG € 100%", other = "a second message";
+    const std::string one = dir.file("one.bmp"), two = dir.file("two.bmp");
+    ASSERT_EQ(hide(password, first, cover("JPEG", 200, 150), one).status, cli::kDone) << password;
+    ASSERT_EQ(hide(second, other, one, two).status, cli::kDone);
+    const std::string both =
+        firstState < secondState ? first + '\0' + other + '\0' : other + '\0' + first + '\0';
+
+    struct Row {
+        const char* name;
+        std::vector<std::string> words;
+        int status;
+        std::string out;
+        const char* err;  // part of the one error line; "" for none
+    };
+    const Row rows[] = {
+        {"one message, printed as reveal prints it", {"scan", one}, cli::kDone, first, ""},
+        {"a clean picture",
+         {"scan", cover("GIF", 200, 150)},
+         cli::kNothingFound,
+         "",
+         "no hidden message found"},
+        {"two messages, each ended by NUL",
+         {"scan", two},
+         cli::kDone,
+         both,
+         "2 different messages"},
+        // Three slots cannot hold the 32 of the smallest payload: no state is tried at
+        // all (trying one would hunt for fresh slots that are not there).
+        {"an area too small for any payload",
+         {"scan", "--area", "1x1", one},
+         cli::kNothingFound,
+         "",
+         "no hidden message found"},
+        {"a file that is not there",
+         {"scan", dir.file("missing.bmp")},
+         cli::kFileError,
+         "",
+         "missing.bmp"},
+    };
+    for (const Row& row : rows) {
+        const CliRun r = cli.run(row.words);
+        EXPECT_EQ(r.status, row.status) << row.name << ": " << r.err;
+        EXPECT_EQ(r.out, row.out) << row.name;
+        if (*row.err == 0) {
+            EXPECT_EQ(r.err, "") << row.name;
+        } else {
+            EXPECT_TRUE(oneErrorLine(r.err)) << row.name << ": " << r.err;
+            EXPECT_NE(r.err.find(row.err), std::string::npos) << row.name << ": " << r.err;
+        }
+    }
+}
+
 TEST_F(CliCommands, HelpVersionAndUsageErrors) {
     CliRun r = cli.run({"--version"});
     EXPECT_EQ(r.status, cli::kDone);
     EXPECT_EQ(r.out, std::string("veilmark-cli ") + VEILMARK_VERSION + "\n");
     r = cli.run({"--help"});
     EXPECT_EQ(r.status, cli::kDone);
-    for (const char* part : {"hide", "reveal", "--password-file", "--message-file", "--area",
-                             "VEILMARK_PASSWORD", "Exit status", "  4  refused", "Example"})
+    for (const char* part :
+         {"hide", "reveal", "scan", "--password-file", "--message-file", "--area",
+          "VEILMARK_PASSWORD", "Exit status", "  4  refused", "Example"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part;
     r = cli.run({"reveal", "--bogus", "x"});
     EXPECT_EQ(r.status, cli::kUsage);

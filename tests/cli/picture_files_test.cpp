@@ -2,9 +2,11 @@
 // and the decoders must load only when a file needs them.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QImage>
 
+#include "cli/mapped_bitmap.h"
 #include "cli/picture_io.h"
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/layered_picture.h"
@@ -40,7 +42,7 @@ TEST(CliPictureFiles, DecodersLoadOnlyForFilesThatNeedThem) {
     PictureLoad opened = lazy.open(bmp);
     ASSERT_TRUE(opened) << opened.error;
     EXPECT_FALSE(lazy.moduleLoaded());
-    ASSERT_EQ(lazy.save(*opened.picture, dir.file("copy.bmp")), "");
+    ASSERT_EQ(SavePicture(*opened.picture, dir.file("copy.bmp")), "");  // needs no decoder
     EXPECT_FALSE(lazy.moduleLoaded());
 
     opened = lazy.open(jpg);
@@ -56,6 +58,26 @@ TEST(CliPictureFiles, DecodersLoadOnlyForFilesThatNeedThem) {
     const PictureLoad failed = broken.open(jpg);
     EXPECT_FALSE(failed);
     EXPECT_NE(failed.error.find("decoders"), std::string::npos) << failed.error;
+}
+
+TEST(CliPictureFiles, MappedBitmapReadsAsInPlaceAndSurvivesBeingCutShort) {
+    TempDir dir;
+    const std::string bmp = dir.file("cover.bmp");
+    ASSERT_TRUE(patternImage(201, 100).save(QString::fromStdString(bmp), "BMP"));  // padded rows
+    const auto bitmap = BitmapFilePicture::open(bmp);
+    ASSERT_TRUE(bitmap);
+    const auto mapped = cli::MappedBitmap::map(*bitmap);
+    ASSERT_TRUE(mapped);
+    expectSamePicture(*bitmap, *mapped);
+
+    // The top row lies at the end of the file: once the file is cut to its first page
+    // the point reads black, as the file read in place reads it, and nothing stops.
+    const Colour top = mapped->colourAt(200, 0);
+    ASSERT_NE(top, 0);
+    ASSERT_EQ(::truncate(bmp.c_str(), 4096), 0);
+    EXPECT_EQ(mapped->colourAt(200, 0), 0);
+    EXPECT_EQ(bitmap->colourAt(200, 0), 0);
+    EXPECT_EQ(mapped->colourAt(0, 99), bitmap->colourAt(0, 99));  // still there
 }
 
 }  // namespace

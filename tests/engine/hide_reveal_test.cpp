@@ -144,6 +144,9 @@ TEST(HideReveal, RefusalsComeBeforeAnythingChanges) {
     const Case cases[] = {
         {U"ok", U"Ā", Refusal::MessageCharacter, "\"Ā\" (U+0100) at position 1"},
         {U"中", U"ok", Refusal::PasswordCharacter, "U+4E2D"},
+        // Characters that cannot be seen are named, not quoted.
+        {U"ok", U"a\uFEFFb", Refusal::MessageCharacter, "character U+FEFF at position 2"},
+        {U"\u200Bok", U"ok", Refusal::PasswordCharacter, "character U+200B at position 1"},
         {std::u32string(32767, U'p'), U"", Refusal::PasswordTooLong, "32,766"},
         {U"ok", std::u32string(253, U'x'), Refusal::MessageTooLong, "252"},
         {U"ok", std::u32string(147, U'x'), Refusal::AreaTooSmall, "1,200"},
@@ -185,6 +188,10 @@ TEST(HideReveal, TheAreaMustMatchToReadBack) {
     RandomSource g;
     EXPECT_FALSE(revealPayload(seedFor(U"pw").seed, saved, WorkingArea{299, 200, true}, g).found);
     EXPECT_TRUE(revealPayload(seedFor(U"pw").seed, saved, WorkingArea{300, 200, true}, g).found);
+    // The largest area a reveal can be told: more slots than a 64-bit count holds.
+    const WorkingArea largest{INT32_MAX, INT32_MAX, true};
+    EXPECT_EQ(largest.slots(), INT64_MAX);
+    EXPECT_FALSE(revealPayload(seedFor(U"pw").seed, saved, largest, g).found);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 #include "engine/main_form.h"
 #include "imaging/picture_file.h"
-#include "platform/atomic_file.h"
+#include "platform/file_replacement.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 
@@ -68,9 +68,9 @@ const Fault kFaults[] = {
     {"FolderNotWritable",
      [](const fs::path& d) {
          fs::create_directory(d / "locked");
-         writeFile((d / "locked" / "out.bmp").string(), kPrecious);
+         writeFile((d / "locked" / "kept.bmp").string(), kPrecious);
          fs::permissions(d / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-         return (d / "locked" / "out.bmp").string();
+         return (d / "locked" / "out.bmp").string();  // a new file there
      },
      "permission denied"},
     {"TargetIsAFolder",
@@ -96,7 +96,7 @@ const Fault kFaults[] = {
     {"DiskFullInjected",
      [](const fs::path& d) {
          writeFile((d / "out.bmp").string(), kPrecious);
-         AtomicFile::injectWriteFault(ENOSPC);
+         FileReplacement::injectWriteFault(ENOSPC);
          return (d / "out.bmp").string();
      },
      "the disk is full"},
@@ -104,7 +104,7 @@ const Fault kFaults[] = {
 
 class SaveFlow : public ::testing::Test {
   protected:
-    void TearDown() override { AtomicFile::injectWriteFault(std::nullopt); }
+    void TearDown() override { FileReplacement::injectWriteFault(std::nullopt); }
 
     // Opens a cover of 90 kB on the Encrypt tab; returns the picture as opened.
     PictureRef openCover() {
@@ -132,7 +132,7 @@ class SaveFlow : public ::testing::Test {
         EXPECT_EQ(ui.boxes[0].prompt.find("Image saved to"), std::string::npos);
         EXPECT_NE(ui.boxes[0].prompt.find(path), std::string::npos) << ui.boxes[0].prompt;
         EXPECT_NE(ui.boxes[0].prompt.find(words), std::string::npos) << ui.boxes[0].prompt;
-        AtomicFile::injectWriteFault(std::nullopt);
+        FileReplacement::injectWriteFault(std::nullopt);
         EXPECT_EQ(snapshot(watched), before) << "a file changed or a temporary file was left";
         // The canvas keeps the committed picture with the message in it.
         EXPECT_NE(form.encryptCanvas.Picture(), opened);

@@ -11,7 +11,7 @@
 #include "imaging/decoded_picture.h"
 #include "imaging/layered_picture.h"
 #include "imaging/picture_file.h"
-#include "platform/atomic_file.h"
+#include "platform/file_replacement.h"
 #include "support/test_pictures.h"
 
 namespace vm {
@@ -104,9 +104,9 @@ TEST(PictureFile, ABitmapOpenedInPlaceSavesWithItsWrittenPointsByteForByte) {
 
         // A fault while copying, or a source cut short, keeps the old target.
         writeFile(dir.file("target.bmp"), "kept");
-        AtomicFile::injectWriteFault(ENOSPC);
+        FileReplacement::injectWriteFault(ENOSPC);
         EXPECT_NE(SavePicture(layered, dir.file("target.bmp")), "");
-        AtomicFile::injectWriteFault(std::nullopt);
+        FileReplacement::injectWriteFault(std::nullopt);
         std::filesystem::resize_file(source, 60);
         EXPECT_NE(SavePicture(layered, dir.file("target.bmp")), "");
         EXPECT_EQ(readFile(dir.file("target.bmp")), "kept");

@@ -1,0 +1,353 @@
+// Saving must never destroy what was there: the new contents take the target's
+// place only once complete and read back; links, owner, group and mode are kept;
+// only regular files are replaced; every failure, and a kill at any moment, leaves
+// the old file byte for byte intact and no temporary file behind.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "platform/file_replacement.h"
+#include "support/test_pictures.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+
+std::size_t entries(const fs::path& dir) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] auto& e : fs::recursive_directory_iterator(dir)) ++n;
+    return n;
+}
+
+// Writes the bytes, reads them back from the staged file before committing, as
+// the savers do; false with *error set on failure.
+bool save(const std::string& path, const std::string& bytes, std::string* error = nullptr) {
+    FileReplacement file(path);
+    bool ok = file.open() && file.write(bytes.data(), bytes.size());
+    if (ok) {
+        const std::string staged = file.stagedPath();
+        ok = !staged.empty() && readFile(staged) == bytes;
+        if (!ok) file.abandon("read back wrong");
+    }
+    ok = ok && file.commit();
+    if (error) *error = file.error();
+    return ok;
+}
+
+struct stat statOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st;
+}
+
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// One kind of target. arrange() makes it in the folder and returns the name the
+// user saves to; holder is the file that must carry the contents afterwards.
+struct Target {
+    const char* name;
+    std::function<std::string(const fs::path& dir)> arrange;
+    const char* holder;
+    const char* refusal;  // words of the message, or nothing when the save succeeds
+    mode_t mode;          // of the holder afterwards
+    nlink_t links;
+    bool foreignOwner;  // nobody:nogroup, kept
+    bool sameInode;     // rewritten in place
+    bool named = false;
+};
+void PrintTo(const Target& row, std::ostream* out) {
+    *out << row.name;
+}
+
+std::string existing(const fs::path& dir, const std::string& name, mode_t mode) {
+    const std::string path = (dir / name).string();
+    writeFile(path, "old contents");
+    ::chmod(path.c_str(), mode);
+    return path;
+}
+
+const std::string kLongName = std::string(NAME_MAX - 8, 'n');
+
+const Target kTargets[] = {
+    {"NewFile", [](const fs::path& d) { return (d / "new.bmp").string(); }, "new.bmp", nullptr,
+     0666, 1, false, false},
+    {"PrivateFile", [](const fs::path& d) { return existing(d, "a.bmp", 0600); }, "a.bmp", nullptr,
+     0600, 1, false, false},
+    {"SetUserIdDropped", [](const fs::path& d) { return existing(d, "a.bmp", 04755); }, "a.bmp",
+     nullptr, 0755, 1, false, false},
+    {"SymbolicLink",
+     [](const fs::path& d) {
+         existing(d, "real.bmp", 0640);
+         fs::create_symlink("real.bmp", d / "link.bmp");
+         return (d / "link.bmp").string();
+     },
+     "real.bmp", nullptr, 0640, 1, false, false},
+    {"DanglingLink",
+     [](const fs::path& d) {
+         fs::create_directory(d / "sub");
+         fs::create_symlink("sub/made.bmp", d / "link.bmp");
+         return (d / "link.bmp").string();
+     },
+     "sub/made.bmp", nullptr, 0666, 1, false, false},
+    {"HardLinked",
+     [](const fs::path& d) {
+         const std::string path = existing(d, "a.bmp", 0644);
+         fs::create_hard_link(path, d / "b.bmp");
+         return path;
+     },
+     "b.bmp", nullptr, 0644, 2, false, true},
+    {"OtherOwner",
+     [](const fs::path& d) {
+         const std::string path = existing(d, "a.bmp", 0640);
+         if (::chown(path.c_str(), kNobody, kNogroup) != 0) return std::string();
+         return path;
+     },
+     "a.bmp", nullptr, 0640, 1, true, false},
+    {"FolderTakesNoNewFiles",
+     [](const fs::path& d) {
+         const std::string path = existing(d, "a.bmp", 0644);
+         fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec);
+         return path;
+     },
+     "a.bmp", nullptr, 0644, 1, false, true},
+    {"LongestName", [](const fs::path& d) { return existing(d, kLongName, 0644); },
+     kLongName.c_str(), nullptr, 0644, 1, false, false},
+    {"NamedStaging", [](const fs::path& d) { return existing(d, kLongName, 0644); },
+     kLongName.c_str(), nullptr, 0644, 1, false, false, true},
+    {"Pipe",
+     [](const fs::path& d) {
+         ::mkfifo((d / "pipe").c_str(), 0644);
+         return (d / "pipe").string();
+     },
+     "pipe", "is not a regular file", 0644, 1, false, true},
+    {"DeviceNode",
+     [](const fs::path& d) {
+         if (::mknod((d / "null").c_str(), S_IFCHR | 0644, makedev(1, 3)) != 0)
+             return std::string();
+         return (d / "null").string();
+     },
+     "null", "is not a regular file", 0644, 1, false, true},
+    {"ReadOnlyFile", [](const fs::path& d) { return existing(d, "a.bmp", 0444); }, "a.bmp",
+     "read-only", 0444, 1, false, true},
+    {"NewFileInLockedFolder",
+     [](const fs::path& d) {
+         fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec);
+         return (d / "new.bmp").string();
+     },
+     "new.bmp", "permission denied", 0, 0, false, false},
+};
+
+class TargetKinds : public ::testing::TestWithParam<Target> {
+  protected:
+    void TearDown() override { FileReplacement::stageInNamedFiles(false); }
+};
+
+TEST_P(TargetKinds, KeepWhatTheUserHas) {
+    const Target& row = GetParam();
+    TempDir dir;
+    const fs::path folder = dir.path() / "f";
+    fs::create_directory(folder);
+    const std::string path = row.arrange(folder);
+    if (path.empty()) GTEST_SKIP() << "needs root to make this target";
+    const std::string holder = (folder / row.holder).string();
+    const struct stat before = statOf(holder);
+    const bool throughLink = fs::is_symlink(path);
+    const std::size_t count = entries(folder);
+    FileReplacement::stageInNamedFiles(row.named);
+
+    std::string error;
+    const bool saved = save(path, "new contents", &error);
+
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(entries(folder), count + (row.refusal || before.st_nlink ? 0 : 1))
+        << "a temporary file was left behind";
+    if (row.refusal) {
+        EXPECT_FALSE(saved);
+        EXPECT_NE(error.find(row.refusal), std::string::npos) << error;
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        const struct stat after = statOf(holder);
+        EXPECT_EQ(after.st_mode, before.st_mode) << "the target changed kind or mode";
+        if (S_ISREG(before.st_mode)) {
+            EXPECT_EQ(readFile(holder), "old contents");
+        }
+        return;
+    }
+    ASSERT_TRUE(saved) << error;
+    EXPECT_EQ(readFile(holder), "new contents");
+    EXPECT_EQ(fs::is_symlink(path), throughLink) << "the link was replaced by a file";
+    const struct stat after = statOf(holder);
+    const mode_t mode = before.st_nlink ? row.mode : row.mode & ~currentUmask();
+    EXPECT_EQ(after.st_mode & 07777, mode);
+    EXPECT_EQ(after.st_nlink, row.links);
+    EXPECT_EQ(after.st_uid, row.foreignOwner ? kNobody : ::geteuid());
+    EXPECT_EQ(after.st_gid, row.foreignOwner ? kNogroup : ::getegid());
+    if (before.st_nlink) {
+        EXPECT_EQ(after.st_ino == before.st_ino, row.sameInode);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, TargetKinds, ::testing::ValuesIn(kTargets),
+                         [](const ::testing::TestParamInfo<Target>& p) {
+                             return std::string(p.param.name);
+                         });
+
+TEST(FileReplacement, ReplacesOnlyOnceCommitted) {
+    TempDir dir;
+    const std::string path = dir.file("out.bmp");
+    ASSERT_TRUE(save(path, "first"));
+    {
+        FileReplacement file(path);
+        ASSERT_TRUE(file.open());
+        ASSERT_TRUE(file.write("second", 6));
+        EXPECT_EQ(readFile(file.stagedPath()), "second");
+        EXPECT_EQ(readFile(path), "first") << "replaced before the commit";
+        file.abandon("the check failed");
+        EXPECT_EQ(file.error(), "the check failed");
+        EXPECT_FALSE(file.commit());
+    }
+    EXPECT_EQ(readFile(path), "first");
+    ASSERT_TRUE(save(path, "third"));
+    EXPECT_EQ(readFile(path), "third");
+    EXPECT_EQ(entries(dir.path()), 1u);
+}
+
+class FileReplacementFaults : public ::testing::Test {
+  protected:
+    void SetUp() override { writeFile(target, "precious"); }
+    void TearDown() override { FileReplacement::injectWriteFault(std::nullopt); }
+    void expectIntact() {
+        EXPECT_EQ(readFile(target), "precious");
+        EXPECT_EQ(entries(dir.path()), 1u) << "a temporary file was left behind";
+    }
+    TempDir dir;
+    std::string target = dir.file("a.bmp");
+};
+
+TEST_F(FileReplacementFaults, DiskFullDuringWrite) {
+    FileReplacement::injectWriteFault(ENOSPC);
+    std::string error;
+    EXPECT_FALSE(save(target, "new contents", &error));
+    EXPECT_NE(error.find("the disk is full"), std::string::npos) << error;
+    EXPECT_NE(error.find(target), std::string::npos);
+    expectIntact();
+}
+
+TEST_F(FileReplacementFaults, TargetIsAFolderOrInAMissingFolder) {
+    fs::create_directory(dir.file("sub"));
+    std::string error;
+    EXPECT_FALSE(save(dir.file("sub"), "new", &error));
+    EXPECT_NE(error.find("a folder has that name"), std::string::npos) << error;
+    EXPECT_FALSE(save(dir.file("missing/x.bmp"), "new", &error));
+    EXPECT_NE(error.find("the folder does not exist"), std::string::npos) << error;
+    EXPECT_FALSE(save(target + "/x.bmp", "new", &error));  // a file used as a folder
+    EXPECT_NE(error.find("part of the path is not a folder"), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_directory(dir.file("sub")));
+    EXPECT_EQ(readFile(target), "precious");
+    EXPECT_EQ(entries(dir.path()), 2u);
+}
+
+TEST_F(FileReplacementFaults, AbandonedWriteLeavesNothing) {
+    for (bool named : {false, true}) {
+        FileReplacement::stageInNamedFiles(named);
+        {
+            FileReplacement file(target);
+            ASSERT_TRUE(file.open());
+            ASSERT_TRUE(file.write("partial", 7));
+            ASSERT_FALSE(file.stagedPath().empty());
+        }  // never committed
+        FileReplacement::stageInNamedFiles(false);
+        expectIntact();
+    }
+}
+
+// A process that saves over one file again and again is ended at random moments,
+// as a user's Ctrl+C, a shutdown or the kernel would; what it leaves must be the
+// old file or one of the new ones, complete, and nothing else.
+struct Ending {
+    const char* name;
+    int signal;
+    bool named;  // staged in a named file, which only a catchable signal can remove
+};
+void PrintTo(const Ending& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class KilledMidSave : public ::testing::TestWithParam<Ending> {};
+
+TEST_P(KilledMidSave, LeavesOldOrNewAndNothingElse) {
+    const Ending& row = GetParam();
+    TempDir dir;
+    const std::string target = dir.file("out.bmp");
+    const std::string old(1 << 19, 'o');
+    const std::string first(1 << 20, 'a'), second(3 << 18, 'b');
+    writeFile(target, old);
+    std::mt19937 random(std::random_device{}());
+    for (int round = 0; round < 8; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            cleanUpSavesOnSignals();
+            FileReplacement::stageInNamedFiles(row.named);
+            ::close(ready[0]);
+            for (int n = 0;; ++n) {
+                if (n == 1) ::close(ready[1]);  // one save done: the parent may start its clock
+                const std::string& bytes = n % 2 ? second : first;
+                FileReplacement file(target);
+                if (!(file.open() && file.write(bytes.data(), bytes.size()) &&
+                      !file.stagedPath().empty() && file.commit()))
+                    ::_exit(3);
+            }
+        }
+        ::close(ready[1]);
+        char byte;
+        while (::read(ready[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+        ::close(ready[0]);
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
+        ::kill(child, row.signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child failed: status " << status;
+        EXPECT_EQ(WTERMSIG(status), row.signal);
+        EXPECT_EQ(entries(dir.path()), 1u) << "round " << round << " left a file behind";
+        const std::string now = readFile(target);
+        EXPECT_TRUE(now == old || now == first || now == second)
+            << "round " << round << ": the target holds " << now.size() << " bytes of neither";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, KilledMidSave,
+    ::testing::Values(Ending{"Kill", SIGKILL, false}, Ending{"Terminate", SIGTERM, false},
+                      Ending{"TerminateNamed", SIGTERM, true},
+                      Ending{"InterruptNamed", SIGINT, true}, Ending{"HangUpNamed", SIGHUP, true}),
+    [](const ::testing::TestParamInfo<Ending>& p) { return std::string(p.param.name); });
+
+}  // namespace
+}  // namespace vm

@@ -170,19 +170,19 @@ int hide(const Arguments& arguments, Console& console) {
 
     // What no picture could take is refused before one is read.
     const WorkingArea roomy{1 << 20, 1 << 20, true};
-    const HidePlan textCheck = prepareHide(*password, *message, roomy);
-    if (textCheck.refusal != Refusal::None) return report(console, kRefused, textCheck.explanation);
+    if (const Result<HidePlan> textCheck = prepareHide(*password, *message, roomy); !textCheck)
+        return report(console, kRefused, textCheck.error());
 
     Canvas canvas;
     WorkingArea area;
     if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
 
-    const HidePlan plan = prepareHide(*password, *message, area);
-    if (plan.refusal != Refusal::None) return report(console, kRefused, plan.explanation);
+    const Result<HidePlan> plan = prepareHide(*password, *message, area);
+    if (!plan) return report(console, kRefused, plan.error());
     RandomSource generator;
     try {
-        hidePayload(plan, canvas, area, generator);
+        hidePayload(*plan, canvas, area, generator);
     } catch (const SlotsExhausted&) {
         return report(console, kRefused, kNoFreeSlots);
     }
@@ -193,7 +193,7 @@ int hide(const Arguments& arguments, Console& console) {
     const std::string error =
         SavePicture(*canvas.Picture(), arguments.output, [&](const std::string& staged) {
             const Result<PictureRef> written = openPictureFile(staged, console.decoder);
-            return written && readsBack(*written, plan.seed, area, *message)
+            return written && readsBack(*written, plan->seed, area, *message)
                        ? std::string()
                        : unreadableSave(arguments.output);
         });
@@ -204,8 +204,8 @@ int hide(const Arguments& arguments, Console& console) {
 int reveal(const Arguments& arguments, Console& console) {
     const Result<std::u32string> password = obtainPassword(arguments, console, false);
     if (!password) return report(console, password.why());
-    const SeedResult seed = seedFor(*password);
-    if (seed.refusal != Refusal::None) return report(console, kRefused, seed.explanation);
+    const Result<std::int32_t> seed = seedFor(*password);
+    if (!seed) return report(console, kRefused, seed.error());
 
     Canvas canvas;
     WorkingArea area;
@@ -214,7 +214,7 @@ int reveal(const Arguments& arguments, Console& console) {
     applyArea(arguments, area);
 
     RandomSource generator;
-    const Revealed revealed = revealPayload(seed.seed, canvas, area, generator);
+    const Revealed revealed = revealPayload(*seed, canvas, area, generator);
     if (!revealed.found)
         return report(console, kNothingFound,
                       "no hidden message found in " + arguments.input +

@@ -58,57 +58,49 @@ void resetGenerator(RandomSource& generator, std::int32_t seed) {
     generator.randomize(static_cast<double>(seed));
 }
 
-SeedResult seedFor(std::u32string_view password) {
+namespace {
+Failure refused(Refusal why, std::string explanation) {
+    return failure(std::move(explanation), static_cast<int>(why));
+}
+}  // namespace
+
+Result<std::int32_t> seedFor(std::u32string_view password) {
     try {
-        return {Refusal::None, {}, passwordSeed(password)};
+        return passwordSeed(password);
     } catch (const UnsupportedCharacter& e) {
-        return {Refusal::PasswordCharacter,
-                "The password contains the character " + describe(e.character, e.position) +
-                    ", which Veilmark cannot use. Passwords and messages may use the letters, "
-                    "digits and signs of Western European languages.",
-                0};
+        return refused(Refusal::PasswordCharacter,
+                       "The password contains the character " + describe(e.character, e.position) +
+                           ", which Veilmark cannot use. Passwords and messages may use the "
+                           "letters, digits and signs of Western European languages.");
     } catch (const OverflowError&) {
-        return {Refusal::PasswordTooLong,
-                "The password is too long: Veilmark takes at most " +
-                    withThousands(kMaxPasswordLength) + " characters.",
-                0};
+        return refused(Refusal::PasswordTooLong,
+                       "The password is too long: Veilmark takes at most " +
+                           withThousands(kMaxPasswordLength) + " characters.");
     }
 }
 
-HidePlan prepareHide(std::u32string_view password, std::u32string_view message,
-                     const WorkingArea& area) {
-    HidePlan plan;
-    const SeedResult seed = seedFor(password);
-    if (seed.refusal != Refusal::None) {
-        plan.refusal = seed.refusal;
-        plan.explanation = seed.explanation;
-        return plan;
-    }
-    plan.seed = seed.seed;
-    if (auto bad = firstUnsupported(message)) {
-        plan.refusal = Refusal::MessageCharacter;
-        plan.explanation = "The message contains the character " + describe(message[*bad], *bad) +
+Result<HidePlan> prepareHide(std::u32string_view password, std::u32string_view message,
+                             const WorkingArea& area) {
+    const Result<std::int32_t> seed = seedFor(password);
+    if (!seed) return seed.why();
+    if (auto bad = firstUnsupported(message))
+        return refused(Refusal::MessageCharacter,
+                       "The message contains the character " + describe(message[*bad], *bad) +
                            ", which cannot be hidden. Messages may use the letters, digits and "
-                           "signs of Western European languages.";
-        return plan;
-    }
-    if (message.size() > kMaxMessageLength) {
-        plan.refusal = Refusal::MessageTooLong;
-        plan.explanation = "The message is too long: at most " + std::to_string(kMaxMessageLength) +
+                           "signs of Western European languages.");
+    if (message.size() > kMaxMessageLength)
+        return refused(Refusal::MessageTooLong,
+                       "The message is too long: at most " + std::to_string(kMaxMessageLength) +
                            " characters can be hidden, and it has " +
-                           withThousands(static_cast<std::int64_t>(message.size())) + ".";
-        return plan;
-    }
-    plan.payload = framePayload(message);
+                           withThousands(static_cast<std::int64_t>(message.size())) + ".");
+    HidePlan plan{*seed, framePayload(message)};
     const std::int64_t needed = slotsForPayload(plan.payload.size());
-    if (needed > area.slots()) {
-        plan.refusal = Refusal::AreaTooSmall;
-        plan.explanation = "The picture is too small for this message: it needs " +
+    if (needed > area.slots())
+        return refused(Refusal::AreaTooSmall,
+                       "The picture is too small for this message: it needs " +
                            withThousands(needed) + " colour values, and " +
                            std::to_string(area.width) + " x " + std::to_string(area.height) +
-                           " points offer " + withThousands(area.slots()) + ".";
-        plan.payload.clear();
-    }
+                           " points offer " + withThousands(area.slots()) + ".");
     return plan;
 }
 

@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "engine/main_form.h"
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 
@@ -289,7 +289,7 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
     for (Tab tab : {Tab::Encrypt, Tab::Decrypt}) {
         SCOPED_TRACE(tab == Tab::Encrypt ? "Encrypt tab" : "Decrypt tab");
         ScriptedPlatform ui;
-        MainForm form(ui, ui);
+        MainForm form(ui, ui, ui.decoder);
         open(form, ui, Tab::Encrypt, earlier);
         open(form, ui, Tab::Decrypt, earlier);
         Canvas& canvas = tab == Tab::Encrypt ? form.encryptCanvas : form.decryptCanvas;
@@ -349,17 +349,16 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
 
     // The in-place reader (used to check a saved file, and by the command line)
     // opens the same files and reads the same points.
-    const PictureLoad decoded = LoadPicture(path);
-    const PictureLoad inPlace = openPictureFile(path);
+    const Result<PictureRef> decoded = test::loadPicture(path);
+    const Result<PictureRef> inPlace = test::openPicture(path);
     EXPECT_EQ(static_cast<bool>(inPlace), expect.inPlaceOpens.value_or(expect.opens))
-        << inPlace.error;
+        << inPlace.error();
     if (decoded && inPlace) {
-        ASSERT_EQ(inPlace.picture->width(), decoded.picture->width());
-        ASSERT_EQ(inPlace.picture->height(), decoded.picture->height());
-        for (std::int32_t y = 0; y < decoded.picture->height(); ++y)
-            for (std::int32_t x = 0; x < decoded.picture->width(); ++x)
-                ASSERT_EQ(inPlace.picture->colourAt(x, y), decoded.picture->colourAt(x, y))
-                    << x << "," << y;
+        ASSERT_EQ((*inPlace)->width(), (*decoded)->width());
+        ASSERT_EQ((*inPlace)->height(), (*decoded)->height());
+        for (std::int32_t y = 0; y < (*decoded)->height(); ++y)
+            for (std::int32_t x = 0; x < (*decoded)->width(); ++x)
+                ASSERT_EQ((*inPlace)->colourAt(x, y), (*decoded)->colourAt(x, y)) << x << "," << y;
     }
 }
 
@@ -393,7 +392,7 @@ TEST(HostileFileSystem, PathsThatAreNoPlainFileOpenOrSayWhatTheyAre) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         ScriptedPlatform ui;
-        MainForm form(ui, ui);
+        MainForm form(ui, ui, ui.decoder);
         ui.answer(earlier);
         form.openOnDecrypt();
         const PictureRef before = form.decryptCanvas.Picture();

@@ -83,8 +83,8 @@ void quietQt(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 // The Decrypt tab as a user left it: a small picture opened, the area its size.
 void resetForm() {
-    g_form->Picture2.setPicture(g_baseline);
-    g_form->Image2 = g_baseline;
+    g_form->decryptCanvas.setPicture(g_baseline);
+    g_form->decryptPreview = g_baseline;
     g_form->area = {g_baseline->width(), g_baseline->height(), true};
     g_ui->boxes.clear();
 }
@@ -156,24 +156,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     resetForm();
     const bool opened = g_form->dropOnDecrypt(path);
-    const vm::PictureRef& picture = g_form->Picture2.Picture();
+    const vm::PictureRef& picture = g_form->decryptCanvas.Picture();
     if (opened) {
         check(g_ui->boxes.empty(), "an opened picture was reported");
         check(picture != nullptr && picture != g_baseline, "the tab did not get the picture");
-        check(g_form->Image2 == picture, "the preview shows another picture");
-        check(g_form->area.ImageLoaded, "the flag is down after opening");
-        check(g_form->area.ImageWidth == picture->width() &&
-                  g_form->area.ImageHeight == picture->height(),
+        check(g_form->decryptPreview == picture, "the preview shows another picture");
+        check(g_form->area.loaded, "the flag is down after opening");
+        check(g_form->area.width == picture->width() && g_form->area.height == picture->height(),
               "the working area is not the picture's size");
         check(picture->width() > 0 && picture->height() > 0, "an empty picture opened");
         if (inPlace) expectSamePoints(*picture, *inPlace.picture);
     } else {
-        check(picture == g_baseline && g_form->Image2 == g_baseline,
+        check(picture == g_baseline && g_form->decryptPreview == g_baseline,
               "a failed opening changed the tab");
-        check(g_form->area.ImageLoaded && g_form->area.ImageWidth == g_baseline->width() &&
-                  g_form->area.ImageHeight == g_baseline->height(),
+        check(g_form->area.loaded && g_form->area.width == g_baseline->width() &&
+                  g_form->area.height == g_baseline->height(),
               "a failed opening changed the working area or the flag");
-        check(g_form->Picture2.changedPoints() == 0, "a failed opening wrote points");
+        check(g_form->decryptCanvas.changedPoints() == 0, "a failed opening wrote points");
         check(g_ui->boxes.size() == 1, "a failed opening was not reported exactly once");
         const Recorder::Box& box = g_ui->boxes.front();
         check(box.code == vm::vbCritical && box.title == std::string(vm::kErrorTitle),

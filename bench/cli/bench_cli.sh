@@ -21,7 +21,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-cli=${1:-${VEILMARK_CLI:-$root/build-cli/src/cli/veilmark-cli}}
+cli=${1:-${VEILMARK_CLI:-$root/build-bench/src/cli/veilmark-cli}}
 runs=${RUNS:-9}
 corpus=${CORPUS:-${TMPDIR:-/tmp}/veilmark-bench-corpus}
 

@@ -3,7 +3,7 @@
 
 #include <QtGlobal>
 
-#include "cli/picture_io.h"
+#include "cli/lazy_decoder.h"
 #include "imaging/qt_picture_decoder.h"
 
 namespace {

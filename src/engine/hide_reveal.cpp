@@ -60,7 +60,7 @@ void resetGenerator(RandomSource& generator, std::int32_t seed) {
 
 SeedResult seedFor(std::u32string_view password) {
     try {
-        return {Refusal::None, {}, PasswordSeed(password)};
+        return {Refusal::None, {}, passwordSeed(password)};
     } catch (const UnsupportedCharacter& e) {
         return {Refusal::PasswordCharacter,
                 "The password contains the character " + describe(e.character, e.position) +
@@ -103,44 +103,43 @@ HidePlan prepareHide(std::u32string_view password, std::u32string_view message,
     const std::int64_t needed = slotsForPayload(plan.payload.size());
     if (needed > area.slots()) {
         plan.refusal = Refusal::AreaTooSmall;
-        plan.explanation =
-            "The picture is too small for this message: it needs " + withThousands(needed) +
-            " colour values, and " + std::to_string(area.ImageWidth) + " x " +
-            std::to_string(area.ImageHeight) + " points offer " + withThousands(area.slots()) + ".";
+        plan.explanation = "The picture is too small for this message: it needs " +
+                           withThousands(needed) + " colour values, and " +
+                           std::to_string(area.width) + " x " + std::to_string(area.height) +
+                           " points offer " + withThousands(area.slots()) + ".";
         plan.payload.clear();
     }
     return plan;
 }
 
-void hidePayload(const HidePlan& plan, Canvas& picture1, const WorkingArea& area,
+void hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea& area,
                  RandomSource& generator) {
     resetGenerator(generator, plan.seed);
     UsedSlots usedSlots;
     SlotDraw draw{generator, usedSlots, area};
     // Work on a copy (it shares the picture) so that a failure leaves the canvas untouched.
-    Canvas work = picture1;
-    for (char byte : plan.payload) EmbedByte(draw, work, static_cast<std::uint8_t>(byte));
-    picture1 = std::move(work);
+    Canvas work = canvas;
+    for (char byte : plan.payload) embedByte(draw, work, static_cast<std::uint8_t>(byte));
+    canvas = std::move(work);
 }
 
-Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
+Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
                        RandomSource& generator) {
     resetGenerator(generator, seed);
-    return readPayload(picture2, area, generator);
+    return readPayload(canvas, area, generator);
 }
 
-Revealed readPayload(const Canvas& picture2, const WorkingArea& area, RandomSource& generator) {
+Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator) {
     UsedSlots usedSlots;
     SlotDraw draw{generator, usedSlots, area};
     Revealed result;
     try {
         if (slotsForPayload(1) > area.slots()) return result;
-        const std::int16_t n = ExtractByte(draw, picture2);
+        const std::int16_t n = extractByte(draw, canvas);
         if (slotsForPayload(1 + static_cast<std::size_t>(n)) <= area.slots()) {
             std::u32string text;
             for (std::int16_t i = 1; i <= n; ++i)
-                text.push_back(
-                    charFromAnsi(static_cast<std::uint8_t>(ExtractByte(draw, picture2))));
+                text.push_back(charFromAnsi(static_cast<std::uint8_t>(extractByte(draw, canvas))));
             result.found = unframePayloadText(text, result.message);
         }
     } catch (const SlotsExhausted&) {

@@ -36,7 +36,7 @@ HidePlan prepareHide(std::u32string_view password, std::u32string_view message,
 // Restarts the generator from the seed and hides the payload in the canvas. On a
 // working area that runs out of fresh slots it throws SlotsExhausted and leaves
 // the canvas as it was.
-void hidePayload(const HidePlan& plan, Canvas& picture1, const WorkingArea& area,
+void hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea& area,
                  RandomSource& generator);
 
 struct Revealed {
@@ -46,10 +46,10 @@ struct Revealed {
 
 // Restarts the generator from the seed and reads a payload. Finds nothing (rather
 // than looping or failing) where the working area cannot hold what it reads.
-Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
+Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
                        RandomSource& generator);
 // The same read from wherever the generator stands now.
-Revealed readPayload(const Canvas& picture2, const WorkingArea& area, RandomSource& generator);
+Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator);
 
 // Whether a picture written by a hide gives the message back: the check made on a
 // saved file before the save counts as done.

@@ -22,23 +22,26 @@ class MainForm {
   public:
     MainForm(MessageBoxes& boxes, FileDialogs& dialogs) : m_boxes(boxes), m_dialogs(dialogs) {}
 
-    void Command1_Click();  // Open Image, Encrypt tab
-    void Command2_Click();  // Encrypt: the hide
-    void Command3_Click();  // Decrypt: the reveal
-    void Command4_Click();  // Open Image, Decrypt tab
-    void cmdSave_Click();   // the stand-alone save
-    void mnuClear_Click();
+    // The buttons and menu items of the window, one handler each.
+    void openOnEncrypt();       // Open Image on the Encrypt tab
+    void hideMessage();         // Encrypt: hides the message and saves the picture
+    void revealMessage();       // Decrypt: reads the message back
+    void openOnDecrypt();       // Open Image on the Decrypt tab
+    void saveEncryptPicture();  // Alt+S: saves the Encrypt tab's picture as it is
+    void clearAll();            // File > Clear: both tabs as at start
 
     // A picture dropped on a tab opens as Open Image would.
     bool dropOnEncrypt(const std::string& path);
     bool dropOnDecrypt(const std::string& path);
 
-    // Text boxes; a line break is CR LF, two characters.
-    std::u32string Text1, Text2, Text3, Text4;
-    Canvas Picture1, Picture2;
-    PictureRef Image1, Image2;  // what the previews show
+    // The four text boxes; a line break is CR LF, two characters.
+    std::u32string encryptPassword, message;
+    std::u32string revealedMessage, decryptPassword;
+    // The pictures each tab works on, and what its preview shows.
+    Canvas encryptCanvas, decryptCanvas;
+    PictureRef encryptPreview, decryptPreview;
     WorkingArea area;
-    RandomSource Generator;
+    RandomSource generator;
 
   private:
     std::string checkSavedFile(const std::string& staged, const std::string& path,

@@ -78,12 +78,12 @@ TEST_F(CliCommands, RoundTripsThroughEveryCoverFormat) {
         EXPECT_EQ(shown.out, message) << format;  // exactly, no newline added
 
         // The window opens the file and reads it the same way.
-        Canvas picture2;
-        picture2.setPicture(LoadPicture(out).picture);
+        Canvas written;
+        written.setPicture(LoadPicture(out).picture);
         WorkingArea area;
-        setWorkingArea(picture2, area);
+        setWorkingArea(written, area);
         RandomSource generator;
-        const Revealed revealed = revealPayload(seedFor(U"s3cret").seed, picture2, area, generator);
+        const Revealed revealed = revealPayload(seedFor(U"s3cret").seed, written, area, generator);
         EXPECT_TRUE(revealed.found) << format;
         EXPECT_EQ(toUtf8(revealed.message), message) << format;
     }

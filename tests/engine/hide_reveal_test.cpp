@@ -35,7 +35,7 @@ struct Scene {
         resetGenerator(generator, seed);
         UsedSlots used;
         SlotDraw draw{generator, used, area};
-        for (char b : bytes) EmbedByte(draw, canvas, static_cast<std::uint8_t>(b));
+        for (char b : bytes) embedByte(draw, canvas, static_cast<std::uint8_t>(b));
     }
     WorkingArea area;
     Canvas canvas;

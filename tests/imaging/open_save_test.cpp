@@ -42,9 +42,9 @@ TEST_F(OpenSave, OpenAsksWithTheFourFiltersAndSetsAreaFlagAndPreview) {
     EXPECT_EQ(ui.dialogs[0].request.Filter,
               "Bitmap (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPG (*.jpg)|*.jpg|All Files (*.*)|*.*");
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(area.ImageWidth, 400);
-    EXPECT_EQ(area.ImageHeight, 300);
-    EXPECT_TRUE(area.ImageLoaded);
+    EXPECT_EQ(area.width, 400);
+    EXPECT_EQ(area.height, 300);
+    EXPECT_TRUE(area.loaded);
     EXPECT_EQ(preview, canvas.Picture());  // one picture object, shared
 }
 
@@ -53,8 +53,8 @@ TEST_F(OpenSave, OnePointPictureGivesAOnePointArea) {
     ui.answer(savedPicture(1, 1, "dot.bmp"));
     OpenImage(canvas, preview, area, ui, ui);
     EXPECT_EQ(canvas.Picture()->himetricWidth(), 26);
-    EXPECT_EQ(area.ImageWidth, 1);
-    EXPECT_EQ(area.ImageHeight, 1);
+    EXPECT_EQ(area.width, 1);
+    EXPECT_EQ(area.height, 1);
 }
 
 TEST_F(OpenSave, CancelOrABadFileChangesNothing) {
@@ -72,8 +72,8 @@ TEST_F(OpenSave, CancelOrABadFileChangesNothing) {
     EXPECT_EQ(canvas.Picture(), first);
     EXPECT_EQ(preview, first);
     EXPECT_EQ(canvas.changedPoints(), 1u);
-    EXPECT_EQ(area.ImageWidth, 40);
-    EXPECT_TRUE(area.ImageLoaded);
+    EXPECT_EQ(area.width, 40);
+    EXPECT_TRUE(area.loaded);
     ASSERT_EQ(ui.boxes.size(), 1u);  // only the bad file is reported
     EXPECT_EQ(ui.boxes[0].code, vbCritical);
     EXPECT_EQ(ui.boxes[0].title, "Veilmark - Error");
@@ -83,7 +83,7 @@ TEST_F(OpenSave, CancelOrABadFileChangesNothing) {
 TEST_F(OpenSave, ABadFileBeforeAnyPictureLeavesTheFlagDown) {
     ui.answer(dir.file("nowhere.bmp"));
     OpenImage(canvas, preview, area, ui, ui);
-    EXPECT_FALSE(area.ImageLoaded);
+    EXPECT_FALSE(area.loaded);
     EXPECT_EQ(canvas.Picture(), nullptr);
     EXPECT_EQ(ui.boxes.size(), 1u);
 }

@@ -1,10 +1,10 @@
-#include <dlfcn.h>
+#include "cli/lazy_decoder.h"
 
-#include "cli/picture_io.h"
+#include <dlfcn.h>
 
 namespace vm::cli {
 
-Result<PictureRef> LazyPictureIo::decode(const PictureInputRef& input) {
+Result<PictureRef> LazyDecoder::decode(const PictureInputRef& input) {
     if (!m_module) {
         // Never closed: pictures it made point into its code.
         void* handle = ::dlopen(m_modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -20,13 +20,6 @@ Result<PictureRef> LazyPictureIo::decode(const PictureInputRef& input) {
         m_module = entry();
     }
     return m_module->decode(input);
-}
-
-PictureLoad LazyPictureIo::open(const std::string& path) {
-    // A plain 24-bit bitmap needs nothing but the few points a command reads.
-    Result<PictureRef> opened = openPictureFile(path, *this);
-    if (!opened) return {nullptr, opened.error()};
-    return {opened.take(), {}};
 }
 
 }  // namespace vm::cli

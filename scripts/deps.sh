@@ -9,7 +9,7 @@ pkgs=(
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-liberation
   imagemagick libjpeg-turbo-progs
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   xfsprogs
   librsvg2-bin dpkg-dev fakeroot lintian appstream desktop-file-utils man-db x11-utils
 )

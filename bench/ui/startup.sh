@@ -5,7 +5,7 @@
 # Usage: bench/ui/startup.sh [BINARY] [RUNS]   (offscreen unless QT_QPA_PLATFORM is set)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-bin=${1:-build-ui/src/ui/veilmark}
+bin=${1:-build-bench/src/ui/veilmark}
 runs=${2:-15}
 limit_ms=${VEILMARK_STARTUP_LIMIT_MS:-300}
 [ -x "$bin" ] || { echo "no program at $bin: build it first" >&2; exit 1; }

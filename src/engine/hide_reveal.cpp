@@ -51,11 +51,6 @@ std::string withThousands(std::int64_t n) {
     return digits;
 }
 
-// Empties the set entry by entry, as the collection it stands for is emptied; it is
-// released when the operation's scope ends.
-void release(UsedSlots& usedSlots) {
-    while (usedSlots.count() > 0) usedSlots.removeFirst();
-}
 }  // namespace
 
 void resetGenerator(RandomSource& generator, std::int32_t seed) {
@@ -126,7 +121,6 @@ void hidePayload(const HidePlan& plan, Canvas& picture1, const WorkingArea& area
     Canvas work = picture1;
     for (char byte : plan.payload) EmbedByte(draw, work, static_cast<std::uint8_t>(byte));
     picture1 = std::move(work);
-    release(usedSlots);
 }
 
 Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingArea& area,
@@ -140,10 +134,7 @@ Revealed readPayload(const Canvas& picture2, const WorkingArea& area, RandomSour
     SlotDraw draw{generator, usedSlots, area};
     Revealed result;
     try {
-        if (slotsForPayload(1) > area.slots()) {
-            release(usedSlots);
-            return result;
-        }
+        if (slotsForPayload(1) > area.slots()) return result;
         const std::int16_t n = ExtractByte(draw, picture2);
         if (slotsForPayload(1 + static_cast<std::size_t>(n)) <= area.slots()) {
             std::u32string text;
@@ -155,7 +146,6 @@ Revealed readPayload(const Canvas& picture2, const WorkingArea& area, RandomSour
     } catch (const SlotsExhausted&) {
         result = {};
     }
-    release(usedSlots);
     return result;
 }
 
@@ -167,12 +157,6 @@ bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& 
     RandomSource generator;
     const Revealed revealed = revealPayload(seed, canvas, area, generator);
     return revealed.found && revealed.message == message;
-}
-
-std::string unreadableSave(const std::string& path) {
-    return "The message could not be read back from the picture written for " + path +
-           ", so nothing was saved there and any file of that name is as it was. Try again, or "
-           "save to another place.";
 }
 
 }  // namespace vm

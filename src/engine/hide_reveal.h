@@ -9,6 +9,7 @@
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
 #include "platform/random_source.h"
+#include "platform/user_messages.h"
 
 namespace vm {
 
@@ -50,16 +51,10 @@ Revealed revealPayload(std::int32_t seed, const Canvas& picture2, const WorkingA
 // The same read from wherever the generator stands now.
 Revealed readPayload(const Canvas& picture2, const WorkingArea& area, RandomSource& generator);
 
-// What the user is told when a hide runs out of fresh slots.
-inline constexpr const char* kNoFreeSlots =
-    "The picture is too small for this message: not enough free colour values were found in it.";
-
 // Whether a picture written by a hide gives the message back: the check made on a
 // saved file before the save counts as done.
 bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& area,
                std::u32string_view message);
-// What the user is told when it does not: the new picture never took path's place.
-std::string unreadableSave(const std::string& path);
 
 // The seed for a password, or a refusal with its explanation.
 struct SeedResult {

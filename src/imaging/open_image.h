@@ -8,13 +8,13 @@
 #include "imaging/working_area.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
+#include "platform/user_messages.h"
 
 namespace vm {
 
 inline constexpr const char* kOpenTitle = "Veilmark - Open Image";
 inline constexpr const char* kOpenFilter =
     "Bitmap (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPG (*.jpg)|*.jpg|All Files (*.*)|*.*";
-inline constexpr const char* kErrorTitle = "Veilmark - Error";
 
 // Asks for a file and opens it. A cancelled dialog or a file that cannot be opened
 // (the user is told why) leaves canvas, preview, area and flag as they were.

@@ -1,11 +1,11 @@
 #pragma once
-// Reading picture files by their content, whatever their name, and writing
-// pictures as uncompressed 24-bit bitmaps that keep every point exactly.
+// Opening pictures with the toolkit's decoders, for callers not yet handed a
+// PictureDecoder of their own.
 
 #include <string>
 
-#include "imaging/bitmap_writer.h"  // SavePicture, the counterpart of the readers here
-#include "imaging/picture.h"
+#include "imaging/bitmap_writer.h"
+#include "imaging/picture_reader.h"
 
 namespace vm {
 
@@ -15,14 +15,7 @@ struct PictureLoad {
     explicit operator bool() const { return picture != nullptr; }
 };
 
-// Decodes the whole file into memory (BMP, GIF, JPEG, PNG and whatever else the
-// installed image plugins read). An animated picture gives its first frame.
 PictureLoad LoadPicture(const std::string& path);
-
-// As LoadPicture, but a plain 24-bit bitmap is read in place instead of decoded.
 PictureLoad openPictureFile(const std::string& path);
-
-// The largest decoded picture, in bytes, that opening will allocate.
-std::uint64_t decodeMemoryLimit();
 
 }  // namespace vm

@@ -125,12 +125,19 @@ TEST_F(OpenSave, AFailedSaveSaysWhyConfirmsNothingAndKeepsTheOldFile) {
     EXPECT_EQ(readFile(target), before);
 }
 
-TEST_F(OpenSave, ACheckThatFindsTheFileWrongIsReportedInsteadOfTheConfirmation) {
+TEST_F(OpenSave, ACheckThatFindsTheFileWrongIsReportedAndReplacesNothing) {
     canvas.setPicture(patternPicture(4, 4));
-    EXPECT_FALSE(SaveCanvas(canvas, dir.file("x.bmp"), ui,
-                            [](const std::string&) { return std::string("it came back wrong"); }));
+    const std::string target = savedPicture(3, 3, "x.bmp", 5);
+    const std::string before = readFile(target);
+    std::string checked;
+    EXPECT_FALSE(SaveCanvas(canvas, target, ui, [&](const std::string& written) {
+        checked = readFile(written);
+        return std::string("it came back wrong");
+    }));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, "it came back wrong");
+    EXPECT_EQ(checked.size(), 54u + 4 * 4 * 3) << "the check did not read the new picture";
+    EXPECT_EQ(readFile(target), before) << "replaced before the check";
 }
 
 }  // namespace

@@ -177,7 +177,8 @@ TEST(PictureFile, FilesThatAreNoPictureGiveAClearSentence) {
          {Case{dir.file("missing.bmp"), "does not exist"}, Case{dir.file("empty.bmp"), "is empty"},
           Case{dir.file("noise.jpg"), "not a picture"}, Case{dir.file("cut.bmp"), ""},
           Case{dir.file("folder.bmp"), "is a folder"}}) {
-        for (auto open : {&LoadPicture, &openPictureFile}) {
+        using Open = PictureLoad (*)(const std::string&);
+        for (Open open : {Open{&LoadPicture}, Open{&openPictureFile}}) {
             const PictureLoad load = open(c.path);
             EXPECT_FALSE(load) << c.path;
             EXPECT_NE(load.error.find(c.words), std::string::npos) << load.error;

@@ -20,9 +20,10 @@
 #include <vector>
 
 #include "engine/main_form.h"
+#include "imaging/bitmap_writer.h"
 #include "imaging/decoded_picture.h"
 #include "imaging/open_image.h"
-#include "imaging/picture_file.h"
+#include "imaging/qt_picture_decoder.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ void check(bool ok, const char* what) {
 
 std::string g_folder;
 Recorder* g_ui = nullptr;
+vm::QtPictureDecoder* g_decoder = nullptr;
 vm::MainForm* g_form = nullptr;
 vm::PictureRef g_baseline;
 
@@ -83,8 +85,8 @@ void quietQt(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 // The Decrypt tab as a user left it: a small picture opened, the area its size.
 void resetForm() {
-    g_form->Picture2.setPicture(g_baseline);
-    g_form->Image2 = g_baseline;
+    g_form->decryptCanvas.setPicture(g_baseline);
+    g_form->decryptPreview = g_baseline;
     g_form->area = {g_baseline->width(), g_baseline->height(), true};
     g_ui->boxes.clear();
 }
@@ -121,7 +123,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_folder = tmpl;
     std::atexit([] { std::filesystem::remove_all(g_folder); });
     g_ui = new Recorder;
-    g_form = new vm::MainForm(*g_ui, *g_ui);
+    g_decoder = new vm::QtPictureDecoder;
+    g_form = new vm::MainForm(*g_ui, *g_ui, *g_decoder);
     QImage image(3, 2, QImage::Format_RGB32);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) image.setPixel(x, y, qRgb(10 * x, 20 * y, 99));
@@ -130,9 +133,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // of the first input that asks for them.
     const std::string warmUp = g_folder + "/warm-up";
     std::ofstream(warmUp) << "no picture at all";
-    (void)vm::LoadPicture(warmUp);
+    (void)vm::LoadPicture(warmUp, *g_decoder);
     (void)vm::SavePicture(*g_baseline, warmUp);
-    (void)vm::LoadPicture(warmUp);
+    (void)vm::LoadPicture(warmUp, *g_decoder);
     std::filesystem::remove(warmUp);
     return 0;
 }
@@ -149,31 +152,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    const vm::PictureLoad inPlace = vm::openPictureFile(path);
-    check(inPlace || !inPlace.error.empty(), "a failed opening without a reason");
+    const vm::Result<vm::PictureRef> inPlace = vm::openPictureFile(path, *g_decoder);
+    check(inPlace || !inPlace.error().empty(), "a failed opening without a reason");
     check(vm::decodeMemoryLimit() == std::uint64_t{512} << 20,
           "the memory limit is not the harness's");
 
     resetForm();
     const bool opened = g_form->dropOnDecrypt(path);
-    const vm::PictureRef& picture = g_form->Picture2.Picture();
+    const vm::PictureRef& picture = g_form->decryptCanvas.Picture();
     if (opened) {
         check(g_ui->boxes.empty(), "an opened picture was reported");
         check(picture != nullptr && picture != g_baseline, "the tab did not get the picture");
-        check(g_form->Image2 == picture, "the preview shows another picture");
-        check(g_form->area.ImageLoaded, "the flag is down after opening");
-        check(g_form->area.ImageWidth == picture->width() &&
-                  g_form->area.ImageHeight == picture->height(),
+        check(g_form->decryptPreview == picture, "the preview shows another picture");
+        check(g_form->area.loaded, "the flag is down after opening");
+        check(g_form->area.width == picture->width() && g_form->area.height == picture->height(),
               "the working area is not the picture's size");
         check(picture->width() > 0 && picture->height() > 0, "an empty picture opened");
-        if (inPlace) expectSamePoints(*picture, *inPlace.picture);
+        if (inPlace) expectSamePoints(*picture, **inPlace);
     } else {
-        check(picture == g_baseline && g_form->Image2 == g_baseline,
+        check(picture == g_baseline && g_form->decryptPreview == g_baseline,
               "a failed opening changed the tab");
-        check(g_form->area.ImageLoaded && g_form->area.ImageWidth == g_baseline->width() &&
-                  g_form->area.ImageHeight == g_baseline->height(),
+        check(g_form->area.loaded && g_form->area.width == g_baseline->width() &&
+                  g_form->area.height == g_baseline->height(),
               "a failed opening changed the working area or the flag");
-        check(g_form->Picture2.changedPoints() == 0, "a failed opening wrote points");
+        check(g_form->decryptCanvas.changedPoints() == 0, "a failed opening wrote points");
         check(g_ui->boxes.size() == 1, "a failed opening was not reported exactly once");
         const Recorder::Box& box = g_ui->boxes.front();
         check(box.code == vm::vbCritical && box.title == std::string(vm::kErrorTitle),

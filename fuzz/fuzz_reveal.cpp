@@ -81,53 +81,55 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const vm::PictureRef picture = std::make_shared<vm::DecodedPicture>(std::move(image));
 
     // The reveal on whatever the points hold.
-    vm::Canvas picture2;
-    picture2.setPicture(picture);
-    const vm::SeedResult seed = vm::seedFor(revealPassword);
-    check((seed.refusal == vm::Refusal::None) == (revealPassword.size() <= vm::kMaxPasswordLength &&
-                                                  !vm::firstUnsupported(revealPassword)),
+    vm::Canvas revealCanvas;
+    revealCanvas.setPicture(picture);
+    const vm::Result<std::int32_t> seed = vm::seedFor(revealPassword);
+    check(static_cast<bool>(seed) == (revealPassword.size() <= vm::kMaxPasswordLength &&
+                                      !vm::firstUnsupported(revealPassword)),
           "the password was judged wrongly");
-    if (seed.refusal == vm::Refusal::None) {
+    if (seed) {
         vm::RandomSource generator;
-        const vm::Revealed found = vm::revealPayload(seed.seed, picture2, area, generator);
+        const vm::Revealed found = vm::revealPayload(*seed, revealCanvas, area, generator);
         check(found.found || found.message.empty(), "a failed reveal returned text");
         check(found.message.size() <= vm::kMaxMessageLength, "a reveal read more than fits");
-        check(picture2.changedPoints() == 0 && picture2.Picture() == picture,
+        check(revealCanvas.changedPoints() == 0 && revealCanvas.Picture() == picture,
               "the reveal wrote to its canvas");
     }
 
     // The hide, and the reveal that must find it.
-    const vm::HidePlan plan = vm::prepareHide(hidePassword, message, area);
+    const vm::Result<vm::HidePlan> planned = vm::prepareHide(hidePassword, message, area);
     const bool fits = 8 * static_cast<std::int64_t>(message.size() + 4) <= area.slots();
-    if (plan.refusal == vm::Refusal::AreaTooSmall) check(!fits, "a message that fits was refused");
-    if (plan.refusal != vm::Refusal::None) {
-        check(!plan.explanation.empty(), "a refusal without a reason");
+    if (!planned) {
+        if (static_cast<vm::Refusal>(planned.kind()) == vm::Refusal::AreaTooSmall)
+            check(!fits, "a message that fits was refused");
+        check(!planned.error().empty(), "a refusal without a reason");
         return 0;
     }
+    const vm::HidePlan& plan = *planned;
     check(fits && message.size() <= vm::kMaxMessageLength, "a hide was accepted that cannot fit");
     check(plan.payload.size() == message.size() + 4,
           "the payload is not framed as L, marker, text");
-    if (area.ImageWidth > width || area.ImageHeight > height) return 0;  // the window refuses this
+    if (area.width > width || area.height > height) return 0;  // the window refuses this
 
-    vm::Canvas picture1;
-    picture1.setPicture(picture);
+    vm::Canvas hideCanvas;
+    hideCanvas.setPicture(picture);
     vm::RandomSource generator;
     try {
-        vm::hidePayload(plan, picture1, area, generator);
+        vm::hidePayload(plan, hideCanvas, area, generator);
     } catch (const vm::SlotsExhausted&) {
         // A crowded area whose free slots the generator no longer reaches: refused, untouched.
-        check(picture1.changedPoints() == 0, "a failed hide changed the canvas");
+        check(hideCanvas.changedPoints() == 0, "a failed hide changed the canvas");
         return 0;
     }
-    check(picture1.changedPoints() <= 8 * plan.payload.size(), "the hide wrote too many points");
+    check(hideCanvas.changedPoints() <= 8 * plan.payload.size(), "the hide wrote too many points");
     vm::Canvas saved;
-    saved.setPicture(picture1.Image());
+    saved.setPicture(hideCanvas.Image());
     for (std::int32_t y = 0; y < height; ++y)
         for (std::int32_t x = 0; x < width; ++x) {
             const auto before = static_cast<std::uint32_t>(picture->colourAt(x, y));
             const auto after = static_cast<std::uint32_t>(saved.Point(x, y));
             check((before & 0xFEFEFE) == (after & 0xFEFEFE), "the hide changed more than low bits");
-            check(before == after || (x < area.ImageWidth && y < area.ImageHeight),
+            check(before == after || (x < area.width && y < area.height),
                   "the hide wrote outside the working area");
         }
     vm::RandomSource fresh;

@@ -35,6 +35,7 @@ convert -size 96x64 gradient:red-blue "$root/cover.png"
 "$bin/veilmark-cli" hide -p 'tulip mountain' -m 'Meet at noon.' "$root/cover.png" "$root/out.bmp"
 [ "$("$bin/veilmark-cli" reveal -p 'tulip mountain' "$root/out.bmp")" = 'Meet at noon.' ] ||
   fail "the message did not come back"
+[ "$("$bin/veilmark-cli" scan "$root/out.bmp")" = 'Meet at noon.' ] || fail "scan did not find it"
 # The window, on a virtual screen: shown, with its icon, and nothing on standard error.
 mkdir -m 700 "$root/runtime"
 XDG_RUNTIME_DIR="$root/runtime" xvfb-run -a bash -c '

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Pictures of every window for the README, made under a virtual X server: the main
 # window on each tab (after a real hide and reveal of an example message), About
-# and Help. Usage: scripts/screenshots.sh [BINARY] [OUTDIR]
+# and Help. Usage: scripts/screenshots.sh [TOOL] [OUTDIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bin=${1:-build-dev/src/ui/veilmark}
+bin=${1:-build-dev/src/ui/veilmark_window_tool}
 out=${2:-docs}
-[ -x "$bin" ] || { echo "no program at $bin: build it first (cmake --preset dev && cmake --build --preset dev)" >&2; exit 1; }
+[ -x "$bin" ] || { echo "no window tool at $bin: build it first (cmake --preset dev && cmake --build --preset dev)" >&2; exit 1; }
 command -v xvfb-run >/dev/null || { echo "xvfb-run missing: bash scripts/deps.sh" >&2; exit 1; }
 
 work=$(mktemp -d)

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Start-up to a shown main window: runs the program N times with --quit-when-shown
-# (it ends once the main window has been drawn the first time) and reports the
-# wall-clock time of each whole process, from exec to exit, and the median.
-# Usage: bench/ui/startup.sh [BINARY] [RUNS]   (offscreen unless QT_QPA_PLATFORM is set)
+# Start-up to a shown main window: runs the window tool N times with --quit-when-shown
+# (it starts as veilmark does and ends once the main window has been drawn the first
+# time) and reports the wall-clock time of each whole process, from exec to exit,
+# and the median.
+# Usage: bench/ui/startup.sh [TOOL] [RUNS]   (offscreen unless QT_QPA_PLATFORM is set)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-bin=${1:-build-bench/src/ui/veilmark}
+bin=${1:-build-bench/src/ui/veilmark_window_tool}
 runs=${2:-15}
 limit_ms=${VEILMARK_STARTUP_LIMIT_MS:-300}
-[ -x "$bin" ] || { echo "no program at $bin: build it first" >&2; exit 1; }
+[ -x "$bin" ] || { echo "no window tool at $bin: build it first" >&2; exit 1; }
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -143,8 +143,8 @@ Result<std::u32string> obtainMessage(const Arguments& arguments, Console& consol
 // --area: read as if the picture had that size.
 void applyArea(const Arguments& arguments, WorkingArea& area) {
     if (!arguments.area) return;
-    area.ImageWidth = arguments.area->width;
-    area.ImageHeight = arguments.area->height;
+    area.width = arguments.area->width;
+    area.height = arguments.area->height;
 }
 
 std::string usageLine(const std::string& error) {
@@ -170,30 +170,30 @@ int hide(const Arguments& arguments, Console& console) {
 
     // What no picture could take is refused before one is read.
     const WorkingArea roomy{1 << 20, 1 << 20, true};
-    const HidePlan textCheck = prepareHide(*password, *message, roomy);
-    if (textCheck.refusal != Refusal::None) return report(console, kRefused, textCheck.explanation);
+    if (const Result<HidePlan> textCheck = prepareHide(*password, *message, roomy); !textCheck)
+        return report(console, kRefused, textCheck.error());
 
-    Canvas picture1;
+    Canvas canvas;
     WorkingArea area;
-    if (Result<void> opened = openInto(arguments.input, console, picture1, area); !opened)
+    if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
 
-    const HidePlan plan = prepareHide(*password, *message, area);
-    if (plan.refusal != Refusal::None) return report(console, kRefused, plan.explanation);
+    const Result<HidePlan> plan = prepareHide(*password, *message, area);
+    if (!plan) return report(console, kRefused, plan.error());
     RandomSource generator;
     try {
-        hidePayload(plan, picture1, area, generator);
+        hidePayload(*plan, canvas, area, generator);
     } catch (const SlotsExhausted&) {
         return report(console, kRefused, kNoFreeSlots);
     }
     // The written points become a light layer over the picture as opened, which the
     // writer streams out row by row. Only a file that gives the message back takes
     // OUTPUT's place.
-    CommitCanvas(picture1);
+    CommitCanvas(canvas);
     const std::string error =
-        SavePicture(*picture1.Picture(), arguments.output, [&](const std::string& staged) {
+        SavePicture(*canvas.Picture(), arguments.output, [&](const std::string& staged) {
             const Result<PictureRef> written = openPictureFile(staged, console.decoder);
-            return written && readsBack(*written, plan.seed, area, *message)
+            return written && readsBack(*written, plan->seed, area, *message)
                        ? std::string()
                        : unreadableSave(arguments.output);
         });
@@ -204,17 +204,17 @@ int hide(const Arguments& arguments, Console& console) {
 int reveal(const Arguments& arguments, Console& console) {
     const Result<std::u32string> password = obtainPassword(arguments, console, false);
     if (!password) return report(console, password.why());
-    const SeedResult seed = seedFor(*password);
-    if (seed.refusal != Refusal::None) return report(console, kRefused, seed.explanation);
+    const Result<std::int32_t> seed = seedFor(*password);
+    if (!seed) return report(console, kRefused, seed.error());
 
-    Canvas picture2;
+    Canvas canvas;
     WorkingArea area;
-    if (Result<void> opened = openInto(arguments.input, console, picture2, area); !opened)
+    if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
     applyArea(arguments, area);
 
     RandomSource generator;
-    const Revealed revealed = revealPayload(seed.seed, picture2, area, generator);
+    const Revealed revealed = revealPayload(*seed, canvas, area, generator);
     if (!revealed.found)
         return report(console, kNothingFound,
                       "no hidden message found in " + arguments.input +
@@ -229,15 +229,15 @@ int reveal(const Arguments& arguments, Console& console) {
 }
 
 int scan(const Arguments& arguments, Console& console) {
-    Canvas picture2;
+    Canvas canvas;
     WorkingArea area;
-    if (Result<void> opened = openInto(arguments.input, console, picture2, area); !opened)
+    if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
     applyArea(arguments, area);
-    if (auto bitmap = std::dynamic_pointer_cast<const BitmapFilePicture>(picture2.Picture()))
-        if (auto mapped = MappedBitmap::map(*bitmap)) picture2.setPicture(std::move(mapped));
+    if (auto bitmap = std::dynamic_pointer_cast<const BitmapFilePicture>(canvas.Picture()))
+        if (auto mapped = MappedBitmap::map(*bitmap)) canvas.setPicture(std::move(mapped));
 
-    const std::vector<std::u32string> messages = scanMessages(picture2, area);
+    const std::vector<std::u32string> messages = scanMessages(canvas, area);
     if (messages.empty())
         return report(console, kNothingFound,
                       "no hidden message found in " + arguments.input + " under any password");

@@ -13,8 +13,8 @@ std::int32_t scaled(float r, std::int32_t bound) {
 }  // namespace
 
 Slot drawSlot(RandomSource& generator, const WorkingArea& area) {
-    const std::int32_t x = scaled(generator.next(), area.ImageWidth);
-    const std::int32_t y = scaled(generator.next(), area.ImageHeight);
+    const std::int32_t x = scaled(generator.next(), area.width);
+    const std::int32_t y = scaled(generator.next(), area.height);
     const int channel =
         static_cast<int>(std::floor(static_cast<double>(generator.next()) * 100)) % 3;
     return {channel, x, y};
@@ -28,24 +28,24 @@ Slot drawFreshSlot(SlotDraw& draw) {
     throw SlotsExhausted();
 }
 
-void EmbedByte(SlotDraw& draw, Canvas& picture1, std::uint8_t value) {
+void embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value) {
     unsigned mask = 1;
     for (int i = 0; i < 8; ++i) {
         const Slot slot = drawFreshSlot(draw);
-        const auto colour = static_cast<std::uint32_t>(picture1.Point(slot.x, slot.y));
+        const auto colour = static_cast<std::uint32_t>(canvas.Point(slot.x, slot.y));
         std::uint32_t rgb[3] = {colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF};
         const std::uint32_t bit = (value & mask) != 0 ? 1 : 0;
         rgb[slot.channel] = (rgb[slot.channel] & 254) | bit;
-        picture1.PSet(slot.x, slot.y, makeColour(rgb[0], rgb[1], rgb[2]));
+        canvas.PSet(slot.x, slot.y, makeColour(rgb[0], rgb[1], rgb[2]));
         mask *= 2;
     }
 }
 
-std::int16_t ExtractByte(SlotDraw& draw, const Canvas& picture2) {
+std::int16_t extractByte(SlotDraw& draw, const Canvas& canvas) {
     unsigned mask = 1;
     unsigned result = 0;
     for (int i = 0; i < 8; ++i) {
-        if (slotBit(picture2, drawFreshSlot(draw)) != 0) result |= mask;
+        if (slotBit(canvas, drawFreshSlot(draw)) != 0) result |= mask;
         mask *= 2;
     }
     return static_cast<std::int16_t>(result);

@@ -44,7 +44,7 @@ inline unsigned slotBit(const Canvas& picture, const Slot& slot) {
     return (colour >> (8 * slot.channel)) & 1;
 }
 
-void EmbedByte(SlotDraw& draw, Canvas& picture1, std::uint8_t value);
-std::int16_t ExtractByte(SlotDraw& draw, const Canvas& picture2);
+void embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value);
+std::int16_t extractByte(SlotDraw& draw, const Canvas& canvas);
 
 }  // namespace vm

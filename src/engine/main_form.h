@@ -2,12 +2,13 @@
 // The main window's state and handlers, without the window: the two canvases and
 // previews, the four text boxes, the working area and the generator. The window
 // (or a test) owns one, copies the boxes' text in before a handler runs and
-// shows what changed afterwards. Messages and dialogs go through the platform
-// interfaces given at construction.
+// shows what changed afterwards. Messages, dialogs and the picture decoders go
+// through the interfaces given at construction.
 
 #include <string>
 
 #include "imaging/canvas.h"
+#include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
@@ -20,25 +21,29 @@ inline constexpr std::size_t kMessageBoxLimit = 160;  // characters the user can
 
 class MainForm {
   public:
-    MainForm(MessageBoxes& boxes, FileDialogs& dialogs) : m_boxes(boxes), m_dialogs(dialogs) {}
+    MainForm(MessageBoxes& boxes, FileDialogs& dialogs, PictureDecoder& decoder)
+        : m_boxes(boxes), m_dialogs(dialogs), m_decoder(decoder) {}
 
-    void Command1_Click();  // Open Image, Encrypt tab
-    void Command2_Click();  // Encrypt: the hide
-    void Command3_Click();  // Decrypt: the reveal
-    void Command4_Click();  // Open Image, Decrypt tab
-    void cmdSave_Click();   // the stand-alone save
-    void mnuClear_Click();
+    // The buttons and menu items of the window, one handler each.
+    void openOnEncrypt();       // Open Image on the Encrypt tab
+    void hideMessage();         // Encrypt: hides the message and saves the picture
+    void revealMessage();       // Decrypt: reads the message back
+    void openOnDecrypt();       // Open Image on the Decrypt tab
+    void saveEncryptPicture();  // Alt+S: saves the Encrypt tab's picture as it is
+    void clearAll();            // File > Clear: both tabs as at start
 
     // A picture dropped on a tab opens as Open Image would.
     bool dropOnEncrypt(const std::string& path);
     bool dropOnDecrypt(const std::string& path);
 
-    // Text boxes; a line break is CR LF, two characters.
-    std::u32string Text1, Text2, Text3, Text4;
-    Canvas Picture1, Picture2;
-    PictureRef Image1, Image2;  // what the previews show
+    // The four text boxes; a line break is CR LF, two characters.
+    std::u32string encryptPassword, message;
+    std::u32string revealedMessage, decryptPassword;
+    // The pictures each tab works on, and what its preview shows.
+    Canvas encryptCanvas, decryptCanvas;
+    PictureRef encryptPreview, decryptPreview;
     WorkingArea area;
-    RandomSource Generator;
+    RandomSource generator;
 
   private:
     std::string checkSavedFile(const std::string& staged, const std::string& path,
@@ -47,6 +52,7 @@ class MainForm {
 
     MessageBoxes& m_boxes;
     FileDialogs& m_dialogs;
+    PictureDecoder& m_decoder;
 };
 
 // CR LF <-> the single line break a text widget shows.

@@ -14,7 +14,7 @@ namespace vm {
 namespace {
 
 // The length byte and the marker: all a state is tried on before its message is read.
-constexpr std::size_t kMarkerBytes = 1 + MessageMarker.size();
+constexpr std::size_t kMarkerBytes = 1 + kMessageMarker.size();
 constexpr std::size_t kMarkerSlots = static_cast<std::size_t>(slotsForPayload(kMarkerBytes));
 
 // The slots of one state's first bytes: so few that a linear search beats hashing,
@@ -52,7 +52,7 @@ bool markerFollows(RandomSource& generator, FirstSlots& used, const Canvas& pict
                    const WorkingArea& area) {
     for (int bit = 0; bit < 8; ++bit)
         if (!drawFresh(generator, used, area)) return false;
-    for (const char32_t marker : MessageMarker) {
+    for (const char32_t marker : kMessageMarker) {
         for (int bit = 0; bit < 8; ++bit) {
             const std::optional<Slot> slot = drawFresh(generator, used, area);
             if (!slot || slotBit(picture, *slot) != ((marker >> bit) & 1)) return false;
@@ -79,7 +79,7 @@ std::vector<std::uint32_t> statesAfterReset() {
     return states;
 }
 
-std::vector<std::u32string> scanMessages(const Canvas& picture2, const WorkingArea& area) {
+std::vector<std::u32string> scanMessages(const Canvas& canvas, const WorkingArea& area) {
     std::vector<std::u32string> messages;
     if (slotsForPayload(kMarkerBytes) > area.slots()) return messages;
     RandomSource generator;
@@ -87,10 +87,10 @@ std::vector<std::u32string> scanMessages(const Canvas& picture2, const WorkingAr
     for (const std::uint32_t state : statesAfterReset()) {
         generator.setState(state);
         used.clear();
-        if (!markerFollows(generator, used, picture2, area)) continue;
+        if (!markerFollows(generator, used, canvas, area)) continue;
         // A state that passes is read as reveal reads it, length byte and all.
         generator.setState(state);
-        Revealed revealed = readPayload(picture2, area, generator);
+        Revealed revealed = readPayload(canvas, area, generator);
         if (revealed.found &&
             std::find(messages.begin(), messages.end(), revealed.message) == messages.end())
             messages.push_back(std::move(revealed.message));

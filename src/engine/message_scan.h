@@ -18,6 +18,6 @@ std::vector<std::uint32_t> statesAfterReset();
 
 // The different messages hidden in the picture under any password, in the order of
 // the first state that reads each. Nothing when the area cannot hold a payload.
-std::vector<std::u32string> scanMessages(const Canvas& picture2, const WorkingArea& area);
+std::vector<std::u32string> scanMessages(const Canvas& canvas, const WorkingArea& area);
 
 }  // namespace vm

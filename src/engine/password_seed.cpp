@@ -8,7 +8,7 @@
 
 namespace vm {
 
-std::int32_t PasswordSeedFromCodes(const std::int16_t* codes, std::size_t count) {
+std::int32_t passwordSeedFromCodes(const std::int16_t* codes, std::size_t count) {
     // The character count and the position counter are 16-bit: 32,767 does not fit past the end.
     if (count > kMaxPasswordLength)
         throw OverflowError("Overflow: a password of " + std::to_string(count) +
@@ -26,16 +26,16 @@ std::int32_t PasswordSeedFromCodes(const std::int16_t* codes, std::size_t count)
     return static_cast<std::int32_t>(acc);
 }
 
-std::int32_t PasswordSeed(std::u32string_view password) {
+std::int32_t passwordSeed(std::u32string_view password) {
     if (password.size() > kMaxPasswordLength)
-        return PasswordSeedFromCodes(nullptr, password.size());  // throws
+        return passwordSeedFromCodes(nullptr, password.size());  // throws
     std::vector<std::int16_t> codes(password.size());
     for (std::size_t i = 0; i < password.size(); ++i) {
         const auto code = ansiCode(password[i]);
         if (!code) throw UnsupportedCharacter(password[i], i);
         codes[i] = static_cast<std::int16_t>(*code);
     }
-    return PasswordSeedFromCodes(codes.data(), codes.size());
+    return passwordSeedFromCodes(codes.data(), codes.size());
 }
 
 }  // namespace vm

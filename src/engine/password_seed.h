@@ -12,9 +12,9 @@ inline constexpr std::size_t kMaxPasswordLength = 32766;
 
 // Throws OverflowError for 32,767 characters or more, or a term outside 32 bits;
 // UnsupportedCharacter for a character the code page cannot carry.
-std::int32_t PasswordSeed(std::u32string_view password);
+std::int32_t passwordSeed(std::u32string_view password);
 
 // The fold on character codes as given (a code may lie outside 0..255).
-std::int32_t PasswordSeedFromCodes(const std::int16_t* codes, std::size_t count);
+std::int32_t passwordSeedFromCodes(const std::int16_t* codes, std::size_t count);
 
 }  // namespace vm

@@ -7,7 +7,7 @@
 namespace vm {
 
 std::string framePayload(std::u32string_view message) {
-    std::u32string text(MessageMarker);
+    std::u32string text(kMessageMarker);
     text += message;
     if (auto bad = firstUnsupported(message)) throw UnsupportedCharacter(message[*bad], *bad);
     std::string bytes;
@@ -18,8 +18,8 @@ std::string framePayload(std::u32string_view message) {
 }
 
 bool unframePayloadText(std::u32string_view text, std::u32string& message) {
-    if (text.substr(0, MessageMarker.size()) != MessageMarker) return false;
-    message.assign(text.substr(MessageMarker.size()));
+    if (text.substr(0, kMessageMarker.size()) != kMessageMarker) return false;
+    message.assign(text.substr(kMessageMarker.size()));
     return true;
 }
 

@@ -9,9 +9,9 @@
 
 namespace vm {
 
-inline constexpr std::u32string_view MessageMarker = U"VMK";
+inline constexpr std::u32string_view kMessageMarker = U"VMK";
 inline constexpr std::size_t kMaxPayloadText = 255;  // what the length byte can count
-inline constexpr std::size_t kMaxMessageLength = kMaxPayloadText - MessageMarker.size();
+inline constexpr std::size_t kMaxMessageLength = kMaxPayloadText - kMessageMarker.size();
 
 // Slots a payload of this many bytes (length byte included) takes.
 constexpr std::int64_t slotsForPayload(std::size_t bytes) {

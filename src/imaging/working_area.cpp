@@ -17,14 +17,14 @@ void setWorkingArea(const Canvas& canvas, WorkingArea& area) {
     const auto scaleHeight = static_cast<double>(canvas.height());
     if (scaleWidth < static_cast<double>(width)) width = roundToInt32(scaleWidth);
     if (scaleHeight < static_cast<double>(height)) height = roundToInt32(scaleHeight);
-    area.ImageWidth = width;
-    area.ImageHeight = height;
+    area.width = width;
+    area.height = height;
 }
 
 void placeOpenedPicture(PictureRef picture, Canvas& canvas, WorkingArea& area) {
     canvas.setPicture(std::move(picture));
     setWorkingArea(canvas, area);
-    area.ImageLoaded = true;
+    area.loaded = true;
 }
 
 }  // namespace vm

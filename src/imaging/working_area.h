@@ -11,15 +11,15 @@ namespace vm {
 class Canvas;
 
 struct WorkingArea {
-    std::int32_t ImageWidth = 0;
-    std::int32_t ImageHeight = 0;
-    bool ImageLoaded = false;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool loaded = false;
 
     // Slots the area offers: three channels of every point. An area larger than any
     // picture (a reveal may be told one) offers at most the largest count there is.
     std::int64_t slots() const {
-        if (ImageWidth <= 0 || ImageHeight <= 0) return 0;
-        const std::int64_t points = static_cast<std::int64_t>(ImageWidth) * ImageHeight;
+        if (width <= 0 || height <= 0) return 0;
+        const std::int64_t points = static_cast<std::int64_t>(width) * height;
         return points > INT64_MAX / 3 ? INT64_MAX : 3 * points;
     }
 };

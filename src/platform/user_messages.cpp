@@ -11,15 +11,34 @@ std::string unreadableSave(const std::string& path) {
            "save to another place.";
 }
 
-std::string errnoWording(int err) {
+std::string errnoWording(int err, FileAccess access) {
+    const bool writing = access == FileAccess::Writing;
     switch (err) {
         case ENOENT:
-            return "it does not exist";
+            return writing ? "the folder does not exist" : "it does not exist";
         case EACCES:
         case EPERM:
             return "permission denied";
+        case ENOSPC:
+            return "the disk is full";
+        case EDQUOT:
+            return "the disk quota is exhausted";
+        case EFBIG:
+            return "the file would pass the size limit for files";
+        case EROFS:
+            return "the file system is read-only";
+        case ENODATA:
+            return "its file was cut short or changed";
         case EISDIR:
-            return "it is a folder";
+            return writing ? "a folder has that name" : "it is a folder";
+        case ENOTDIR:
+            return "part of the path is not a folder";
+        case ENAMETOOLONG:
+            return "the name is too long";
+        case ELOOP:
+            return "it is a symbolic link that leads in a circle";
+        case ETXTBSY:
+            return "the file is a program that is running";
         default:
             return std::strerror(err);
     }

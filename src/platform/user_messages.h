@@ -19,9 +19,12 @@ inline constexpr const char* kNoFreeSlots =
 // path's place.
 std::string unreadableSave(const std::string& path);
 
-// What an errno from opening or reading a file means, in a few words
-// ("it does not exist", "permission denied").
-std::string errnoWording(int err);
+enum class FileAccess { Reading, Writing };
+
+// What an errno from opening, reading or writing a file means, in a few words
+// ("it does not exist", "the disk is full"). A missing name or a folder in its
+// place mean different things to a reader and to a writer.
+std::string errnoWording(int err, FileAccess access = FileAccess::Reading);
 
 // A file that could not be opened or read for the reason in err.
 Failure cannotRead(const std::string& path, int err);

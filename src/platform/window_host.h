@@ -9,11 +9,11 @@ class WindowHost {
   public:
     virtual ~WindowHost() = default;
     // Modeless, no owner: created on first use, brought to the front when shown already.
-    virtual void Show(WindowId window) = 0;
+    virtual void show(WindowId window) = 0;
     // The window disappears but keeps existing, with its position.
-    virtual void Hide(WindowId window) = 0;
+    virtual void hide(WindowId window) = 0;
     // Every window closes at once; no further event runs.
-    virtual void End() = 0;
+    virtual void end() = 0;
 };
 
 }  // namespace vm

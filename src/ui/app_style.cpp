@@ -1,7 +1,5 @@
 #include "ui/app_style.h"
 
-#include <QPushButton>
-
 namespace vm::ui {
 
 QFont appFont(int pointSize) {
@@ -17,15 +15,6 @@ QIcon appIcon() {
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
     return icon;
-}
-
-QPushButton* addCloseButton(QWidget* window, const QRect& geometry) {
-    auto* button = new QPushButton(QStringLiteral("Close"), window);
-    button->setObjectName(QStringLiteral("Command1"));
-    button->setGeometry(geometry);
-    button->setAutoDefault(true);
-    button->setFocus();
-    return button;
 }
 
 }  // namespace vm::ui

@@ -6,9 +6,6 @@
 #include <QIcon>
 #include <QRect>
 
-class QPushButton;
-class QWidget;
-
 namespace vm::ui {
 
 // Layouts are kept in twips, 15 to a pixel at 96 dpi; Qt scales device-independent
@@ -26,9 +23,5 @@ QFont appFont(int pointSize = 9);
 // The application icon, 16 to 256 pixels, rendered from the same drawing as the
 // icons installed for launchers; for the main window and the Help window.
 QIcon appIcon();
-
-// The Close button of the About and Help windows, named Command1 and given the
-// focus; Enter presses it, as Space does.
-QPushButton* addCloseButton(QWidget* window, const QRect& geometry);
 
 }  // namespace vm::ui

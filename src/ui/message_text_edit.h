@@ -18,7 +18,6 @@ class MessageTextEdit : public QPlainTextEdit {
     // Replaces the text, unless it is that text already (keeps the cursor).
     void setBoxText(const QString& text);
     qsizetype length() const;
-    qsizetype limit() const { return m_limit; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
-#include "ui/form1.h"
-#include "ui/form2.h"
+#include "ui/about_window.h"
+#include "ui/help_window.h"
 
 namespace vm::ui {
 
@@ -42,13 +42,13 @@ QWidget* QtWindowHost::window(WindowId window) const {
 
 QWidget* QtWindowHost::create(WindowId window) {
     QWidget* made = nullptr;
-    if (window == WindowId::About) made = new Form1(*this);
-    if (window == WindowId::Help) made = new Form2(*this);
+    if (window == WindowId::About) made = new AboutWindow(*this);
+    if (window == WindowId::Help) made = new HelpWindow(*this);
     if (made) made->setAttribute(Qt::WA_DeleteOnClose);
     return made;
 }
 
-void QtWindowHost::Show(WindowId window) {
+void QtWindowHost::show(WindowId window) {
     if (m_ended) return;
     QPointer<QWidget>& held = slot(window);
     if (!held) held = create(window);
@@ -62,7 +62,7 @@ void QtWindowHost::Show(WindowId window) {
     w->activateWindow();
 }
 
-void QtWindowHost::Hide(WindowId window) {
+void QtWindowHost::hide(WindowId window) {
     QWidget* w = slot(window).data();
     if (!w) return;
     // Pin the place it had, so showing it again puts it back there rather than
@@ -72,7 +72,7 @@ void QtWindowHost::Hide(WindowId window) {
     w->move(place);
 }
 
-void QtWindowHost::End() {
+void QtWindowHost::end() {
     if (m_ended) return;
     m_ended = true;
     delete m_about.data();

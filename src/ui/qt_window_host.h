@@ -1,8 +1,8 @@
 #pragma once
-// The program's windows: frmMain for the whole run, the About and Help windows
+// The program's windows: the main window for the whole run, the About and Help windows
 // made on first use. Each of those is modeless and has no owner; Close hides it
 // (it keeps its place), its close box destroys it (the QPointer goes null, so the
-// next Show makes a new one). End closes everything at once.
+// next show makes a new one). end() closes everything at once.
 
 #include <QPointer>
 #include <QWidget>
@@ -24,13 +24,12 @@ class QtWindowHost : public WindowHost {
 
     void setMain(QWidget* main) { m_main = main; }
 
-    void Show(WindowId window) override;
-    void Hide(WindowId window) override;
-    void End() override;
+    void show(WindowId window) override;
+    void hide(WindowId window) override;
+    void end() override;
 
     // The window as it exists now; nullptr before its first Show or after its close box.
     QWidget* window(WindowId window) const;
-    bool ended() const { return m_ended; }
 
   private:
     QPointer<QWidget>& slot(WindowId window);

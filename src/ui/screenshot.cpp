@@ -13,7 +13,7 @@
 
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 #include "ui/message_text_edit.h"
 #include "ui/qt_window_host.h"
 
@@ -60,30 +60,32 @@ int takeScreenshots(const QString& dirPath, const QString& picture) {
     QTemporaryDir work;
     Unattended platform(work.filePath(QStringLiteral("example.bmp")).toStdString());
     QtWindowHost host([] {});
-    frmMain main(host, platform, platform);
+    MainWindow main(host, platform, platform);
     host.setMain(&main);
     main.show();
     settle(300);
 
-    auto* tabs = main.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+    auto* tabs = main.findChild<QTabWidget*>(QStringLiteral("tabs"));
     if (!picture.isEmpty()) {
-        main.openDropped(frmMain::Tab::Encrypt, picture);
-        main.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("tulip"));
-        main.findChild<MessageTextEdit*>(QStringLiteral("Text2"))
+        main.openDropped(MainWindow::Tab::Encrypt, picture);
+        main.findChild<QLineEdit*>(QStringLiteral("encryptPassword"))
+            ->setText(QStringLiteral("tulip"));
+        main.findChild<MessageTextEdit*>(QStringLiteral("message"))
             ->setBoxText(QStringLiteral("Meet me by the old mill at noon.\nBring the map."));
-        main.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
-        main.openDropped(frmMain::Tab::Decrypt, work.filePath(QStringLiteral("example.bmp")));
-        main.findChild<QLineEdit*>(QStringLiteral("Text4"))->setText(QStringLiteral("tulip"));
-        main.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+        main.findChild<QPushButton*>(QStringLiteral("hideButton"))->click();
+        main.openDropped(MainWindow::Tab::Decrypt, work.filePath(QStringLiteral("example.bmp")));
+        main.findChild<QLineEdit*>(QStringLiteral("decryptPassword"))
+            ->setText(QStringLiteral("tulip"));
+        main.findChild<QPushButton*>(QStringLiteral("revealButton"))->click();
     }
     bool ok = save(&main, dir, QStringLiteral("main-encrypt.png"));
     tabs->setCurrentIndex(1);
     ok = save(&main, dir, QStringLiteral("main-decrypt.png")) && ok;
     tabs->setCurrentIndex(0);
 
-    host.Show(WindowId::About);
+    host.show(WindowId::About);
     ok = save(host.window(WindowId::About), dir, QStringLiteral("about.png")) && ok;
-    host.Show(WindowId::Help);
+    host.show(WindowId::Help);
     ok = save(host.window(WindowId::Help), dir, QStringLiteral("help.png")) && ok;
     return ok ? 0 : 1;
 }

@@ -46,7 +46,7 @@ TEST(BitCarrier, BitsGoLeastSignificantFirst) {
     Canvas canvas;
     canvas.setPicture(plainPicture(1000, 1000, makeColour(0x80, 0x80, 0x80)));
     Operation op(1000, 1000);
-    EmbedByte(op.draw, canvas, 1);
+    embedByte(op.draw, canvas, 1);
     const auto changed = changedPoints(canvas);
     ASSERT_EQ(changed.size(), 1u);
     EXPECT_EQ(changed[0], (std::pair<std::int32_t, std::int32_t>{332, 320}));
@@ -55,7 +55,7 @@ TEST(BitCarrier, BitsGoLeastSignificantFirst) {
     Canvas top;
     top.setPicture(plainPicture(1000, 1000, 0));
     Operation again(1000, 1000);
-    EmbedByte(again.draw, top, 128);
+    embedByte(again.draw, top, 128);
     ASSERT_EQ(changedPoints(top).size(), 1u);
     const std::string eighth = again.used.keyAt(7);  // the 1 went to the eighth slot
     const auto [x, y] = changedPoints(top)[0];
@@ -67,11 +67,11 @@ TEST(BitCarrier, OnlyTheLowBitOfTheChosenChannelChanges) {
     Canvas white;
     white.setPicture(plainPicture(50, 50, makeColour(255, 255, 255)));
     Operation op(50, 50, 4242);
-    EmbedByte(op.draw, white, 0);
+    embedByte(op.draw, white, 0);
     Canvas black;
     black.setPicture(plainPicture(50, 50, 0));
     Operation op2(50, 50, 4242);
-    EmbedByte(op2.draw, black, 255);
+    embedByte(op2.draw, black, 255);
     for (std::size_t i = 0; i < 8; ++i) {
         const std::string key = op.used.keyAt(i);
         int c = 0, x = 0, y = 0;
@@ -89,11 +89,11 @@ TEST(BitCarrier, EveryValueReadsBackFromACopyInOrder) {
     Canvas canvas;
     canvas.setPicture(patternPicture(64, 48));
     Operation hide(64, 48, -77);
-    for (int v = 0; v < 256; ++v) EmbedByte(hide.draw, canvas, static_cast<std::uint8_t>(v));
+    for (int v = 0; v < 256; ++v) embedByte(hide.draw, canvas, static_cast<std::uint8_t>(v));
     Canvas copy;
     copy.setPicture(canvas.Image());
     Operation read(64, 48, -77);
-    for (int v = 0; v < 256; ++v) ASSERT_EQ(ExtractByte(read.draw, copy), v);
+    for (int v = 0; v < 256; ++v) ASSERT_EQ(extractByte(read.draw, copy), v);
     EXPECT_EQ(hide.generator.state(), read.generator.state());
 }
 
@@ -104,14 +104,14 @@ TEST(BitCarrier, RedrawsKeepHideAndReadInStepOnATinyArea) {
     Canvas canvas;
     canvas.setPicture(patternPicture(4, 4));
     Operation hide(4, 4, 99);
-    for (std::uint8_t b : bytes) EmbedByte(hide.draw, canvas, b);
+    for (std::uint8_t b : bytes) embedByte(hide.draw, canvas, b);
     EXPECT_EQ(hide.used.count(), 40u);
 
     Canvas copy;
     copy.setPicture(canvas.Image());
     Operation read(4, 4, 99);
     std::uint32_t drawsBefore = 0;
-    for (std::uint8_t b : bytes) ASSERT_EQ(ExtractByte(read.draw, copy), b);
+    for (std::uint8_t b : bytes) ASSERT_EQ(extractByte(read.draw, copy), b);
     EXPECT_EQ(read.generator.state(), hide.generator.state());
     // More than three draws a slot were needed: count them by replaying.
     RandomSource replay;

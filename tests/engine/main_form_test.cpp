@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "engine/main_form.h"
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "support/form_session.h"
 #include "support/test_pictures.h"
 
@@ -20,8 +20,8 @@ class MainFormFlow : public ::testing::Test, public test::FormSession {};
 
 TEST_F(MainFormFlow, HideSaveOpenRevealAsAUserWould) {
     openEncrypt(cover(320, 240, "holiday.bmp"));
-    form.Text1 = U"s3cret";
-    form.Text2 = U"Meet at noon.\r\nBring the map.";
+    form.encryptPassword = U"s3cret";
+    form.message = U"Meet at noon.\r\nBring the map.";
     const std::string saved = hide(dir.file("secret.jpg"));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, "Image saved to " + saved);
@@ -29,14 +29,14 @@ TEST_F(MainFormFlow, HideSaveOpenRevealAsAUserWould) {
     EXPECT_EQ(ui.boxes[0].title, "Veilmark");
 
     openDecrypt(saved);  // a bitmap under a .jpg name, opened by content
-    form.Text4 = U"s3cret";
-    form.Command3_Click();
-    EXPECT_EQ(form.Text3, U"Meet at noon.\r\nBring the map.");
-    EXPECT_EQ(fromCrLf(form.Text3), U"Meet at noon.\nBring the map.");
+    form.decryptPassword = U"s3cret";
+    form.revealMessage();
+    EXPECT_EQ(form.revealedMessage, U"Meet at noon.\r\nBring the map.");
+    EXPECT_EQ(fromCrLf(form.revealedMessage), U"Meet at noon.\nBring the map.");
 
-    form.Text4 = U"S3cret";
-    form.Command3_Click();
-    EXPECT_EQ(form.Text3, U"");
+    form.decryptPassword = U"S3cret";
+    form.revealMessage();
+    EXPECT_EQ(form.revealedMessage, U"");
     EXPECT_EQ(ui.boxes.size(), 1u);  // the reveal says nothing either way
 }
 
@@ -49,25 +49,25 @@ TEST_F(MainFormFlow, CoversOfEveryFormatRoundTrip) {
     ASSERT_TRUE(picture.save(QString::fromStdString(png), "PNG"));
     for (const std::string& cover : {gif, jpg, png}) {
         openEncrypt(cover);
-        ASSERT_TRUE(form.area.ImageLoaded) << cover;
-        EXPECT_EQ(form.area.ImageWidth, 97);
-        EXPECT_EQ(form.area.ImageHeight, 61);
+        ASSERT_TRUE(form.area.loaded) << cover;
+        EXPECT_EQ(form.area.width, 97);
+        EXPECT_EQ(form.area.height, 61);
         if (cover != jpg) {
-            EXPECT_EQ(form.Picture1.Point(5, 3), makeColour(74, 181, (74 * 37) % 256));
+            EXPECT_EQ(form.encryptCanvas.Point(5, 3), makeColour(74, 181, (74 * 37) % 256));
         }
-        form.Text1 = U"pw";
-        form.Text2 = U"from " + std::u32string(cover.end() - 3, cover.end());
+        form.encryptPassword = U"pw";
+        form.message = U"from " + std::u32string(cover.end() - 3, cover.end());
         const std::string saved = hide(cover + ".out.gif");  // a bitmap, whatever the name
         openDecrypt(saved);
-        form.Text4 = U"pw";
-        form.Command3_Click();
-        EXPECT_EQ(form.Text3, form.Text2) << cover;
+        form.decryptPassword = U"pw";
+        form.revealMessage();
+        EXPECT_EQ(form.revealedMessage, form.message) << cover;
     }
 }
 
 TEST_F(MainFormFlow, NoPictureYetGivesTwoDifferentBoxes) {
-    form.Command2_Click();
-    form.Command3_Click();
+    form.hideMessage();
+    form.revealMessage();
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[0].prompt, "Load an image first!");
     EXPECT_EQ(ui.boxes[0].code, vbCritical);
@@ -80,56 +80,56 @@ TEST_F(MainFormFlow, NoPictureYetGivesTwoDifferentBoxes) {
 
 TEST_F(MainFormFlow, CancellingTheSaveDialogChangesNothing) {
     openEncrypt(cover(64, 64, "c.bmp"));
-    const PictureRef before = form.Picture1.Picture();
-    const std::uint32_t generator = form.Generator.state();
-    form.Text2 = U"never hidden";
+    const PictureRef before = form.encryptCanvas.Picture();
+    const std::uint32_t generator = form.generator.state();
+    form.message = U"never hidden";
     hide("");
-    EXPECT_EQ(form.Picture1.Picture(), before);
-    EXPECT_EQ(form.Picture1.changedPoints(), 0u);
-    EXPECT_EQ(form.Generator.state(), generator);
+    EXPECT_EQ(form.encryptCanvas.Picture(), before);
+    EXPECT_EQ(form.encryptCanvas.changedPoints(), 0u);
+    EXPECT_EQ(form.generator.state(), generator);
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST_F(MainFormFlow, HideCommitsIntoPicture1WhileThePreviewKeepsTheOpenedPicture) {
     openEncrypt(cover(64, 64, "c.bmp"));
-    const PictureRef opened = form.Image1;
-    form.Text2 = U"x";
+    const PictureRef opened = form.encryptPreview;
+    form.message = U"x";
     const std::string saved = hide(dir.file("out"));  // no extension typed
     EXPECT_EQ(saved, dir.file("out.bmp"));
     EXPECT_TRUE(std::filesystem::exists(saved));
-    EXPECT_NE(form.Picture1.Picture(), opened);
-    EXPECT_EQ(form.Image1, opened);
+    EXPECT_NE(form.encryptCanvas.Picture(), opened);
+    EXPECT_EQ(form.encryptPreview, opened);
 }
 
 TEST_F(MainFormFlow, TheWorkingAreaBelongsToTheLatestOpeningOnEitherTab) {
     openEncrypt(cover(200, 150, "big.bmp"));
     openDecrypt(cover(100, 80, "small.bmp", 1));
-    EXPECT_EQ(form.area.ImageWidth, 100);
-    EXPECT_EQ(form.area.ImageHeight, 80);
+    EXPECT_EQ(form.area.width, 100);
+    EXPECT_EQ(form.area.height, 80);
     // Hiding now draws within 100 x 80 on the Encrypt picture; a reveal needs that area.
-    form.Text2 = U"bounded";
+    form.message = U"bounded";
     const std::string saved = hide(dir.file("bounded.bmp"));
     ASSERT_EQ(ui.boxes.back().prompt, "Image saved to " + saved);
     openDecrypt(saved);  // now 200 x 150: the slots differ
-    form.Command3_Click();
-    EXPECT_EQ(form.Text3, U"");
+    form.revealMessage();
+    EXPECT_EQ(form.revealedMessage, U"");
     openEncrypt(cover(100, 80, "other.bmp", 2));  // back to 100 x 80
-    form.Command3_Click();
-    EXPECT_EQ(form.Text3, U"bounded");
+    form.revealMessage();
+    EXPECT_EQ(form.revealedMessage, U"bounded");
 }
 
 TEST_F(MainFormFlow, HideRefusesWhatWouldLoseTheMessageBeforeAskingForAFile) {
     openDecrypt(cover(50, 50, "d.bmp"));  // flag up, but nothing on the Encrypt tab
     hide(dir.file("never.bmp"));
     openEncrypt(cover(50, 50, "e.bmp"));
-    openDecrypt(cover(60, 50, "wider.bmp"));  // area wider than Picture1
+    openDecrypt(cover(60, 50, "wider.bmp"));  // area wider than encryptCanvas
     hide(dir.file("never.bmp"));
     openEncrypt(cover(50, 50, "e.bmp"));
-    form.Text2 = U"中文";
+    form.message = U"中文";
     hide(dir.file("never.bmp"));
-    form.Text2 = U"ok";
-    form.Text1 = std::u32string(32767, U'p');
+    form.message = U"ok";
+    form.encryptPassword = std::u32string(32767, U'p');
     hide(dir.file("never.bmp"));
     EXPECT_TRUE(std::none_of(ui.dialogs.begin(), ui.dialogs.end(), [](auto& d) { return d.save; }));
     ASSERT_EQ(ui.boxes.size(), 4u);
@@ -138,15 +138,15 @@ TEST_F(MainFormFlow, HideRefusesWhatWouldLoseTheMessageBeforeAskingForAFile) {
         EXPECT_EQ(box.title, "Veilmark - Error");
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("never.bmp")));
-    EXPECT_EQ(form.Picture1.changedPoints(), 0u);
+    EXPECT_EQ(form.encryptCanvas.changedPoints(), 0u);
 }
 
 TEST_F(MainFormFlow, TooSmallAPictureIsRefused) {
     openEncrypt(cover(5, 5, "tiny.bmp"));  // 25 points, 75 slots
-    form.Text2 = U"hello";                 // 9 bytes, 72 slots: fits
+    form.message = U"hello";               // 9 bytes, 72 slots: fits
     EXPECT_FALSE(hide(dir.file("ok.bmp")).empty());
     EXPECT_EQ(ui.boxes.back().code, vbOKOnly);
-    form.Text2 = U"hello!";  // 10 bytes, 80 slots: does not
+    form.message = U"hello!";  // 10 bytes, 80 slots: does not
     hide(dir.file("no.bmp"));
     EXPECT_EQ(ui.boxes.back().code, vbCritical);
     EXPECT_NE(ui.boxes.back().prompt.find("too small"), std::string::npos);
@@ -157,7 +157,7 @@ TEST_F(MainFormFlow, AFailedSaveIsReportedAndTheOldFileKept) {
     const std::string target = cover(10, 10, "existing.bmp", 3);
     const std::string before = readFile(target);
     std::filesystem::permissions(target, std::filesystem::perms::owner_read);
-    form.Text2 = U"msg";
+    form.message = U"msg";
     hide(target);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].code, vbCritical);
@@ -166,50 +166,50 @@ TEST_F(MainFormFlow, AFailedSaveIsReportedAndTheOldFileKept) {
 }
 
 TEST_F(MainFormFlow, StandAloneSaveWritesTheEncryptPicture) {
-    form.cmdSave_Click();  // nothing to save yet: told so, no dialog
+    form.saveEncryptPicture();  // nothing to save yet: told so, no dialog
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_TRUE(ui.dialogs.empty());
 
     openEncrypt(cover(30, 20, "c.bmp"));
-    form.Text2 = U"kept";
+    form.message = U"kept";
     hide(dir.file("hidden.bmp"));
     ui.answer(dir.file("copy"));
-    form.cmdSave_Click();
+    form.saveEncryptPicture();
     EXPECT_EQ(ui.dialogs.back().request.Filter, "Windows Bitmap (*.bmp)|*.bmp");
     EXPECT_EQ(ui.dialogs.back().request.DefaultExt, ".bmp");
     EXPECT_EQ(ui.boxes.size(), 2u);  // the hide's confirmation only
     EXPECT_EQ(readFile(dir.file("copy.bmp")), readFile(dir.file("hidden.bmp")));
     ui.answer("");
-    form.cmdSave_Click();  // cancelled: nothing
+    form.saveEncryptPicture();  // cancelled: nothing
     EXPECT_EQ(ui.boxes.size(), 2u);
 }
 
 TEST_F(MainFormFlow, ClearEmptiesBothTabsButKeepsTheArea) {
     openEncrypt(cover(40, 30, "c.bmp"));
     openDecrypt(cover(40, 30, "d.bmp"));
-    form.Text1 = U"a";
-    form.Text2 = U"b";
-    form.Text3 = U"c";
-    form.Text4 = U"d";
-    form.mnuClear_Click();
-    EXPECT_FALSE(form.area.ImageLoaded);
-    EXPECT_EQ(form.area.ImageWidth, 40);
-    EXPECT_EQ(form.Picture1.Picture(), nullptr);
-    EXPECT_EQ(form.Picture2.Picture(), nullptr);
-    EXPECT_EQ(form.Image1, nullptr);
-    EXPECT_EQ(form.Image2, nullptr);
-    EXPECT_TRUE(form.Text1.empty() && form.Text2.empty() && form.Text3.empty() &&
-                form.Text4.empty());
-    form.Command2_Click();
+    form.encryptPassword = U"a";
+    form.message = U"b";
+    form.revealedMessage = U"c";
+    form.decryptPassword = U"d";
+    form.clearAll();
+    EXPECT_FALSE(form.area.loaded);
+    EXPECT_EQ(form.area.width, 40);
+    EXPECT_EQ(form.encryptCanvas.Picture(), nullptr);
+    EXPECT_EQ(form.decryptCanvas.Picture(), nullptr);
+    EXPECT_EQ(form.encryptPreview, nullptr);
+    EXPECT_EQ(form.decryptPreview, nullptr);
+    EXPECT_TRUE(form.encryptPassword.empty() && form.message.empty() &&
+                form.revealedMessage.empty() && form.decryptPassword.empty());
+    form.hideMessage();
     EXPECT_EQ(ui.boxes.back().prompt, "Load an image first!");
 }
 
 TEST_F(MainFormFlow, DroppedFilesOpenLikeOpenImage) {
     EXPECT_TRUE(form.dropOnDecrypt(cover(70, 60, "dropped.bmp")));
-    EXPECT_EQ(form.area.ImageWidth, 70);
-    EXPECT_NE(form.Image2, nullptr);
+    EXPECT_EQ(form.area.width, 70);
+    EXPECT_NE(form.decryptPreview, nullptr);
     EXPECT_FALSE(form.dropOnEncrypt(dir.file("missing.gif")));
-    EXPECT_EQ(form.Picture1.Picture(), nullptr);
+    EXPECT_EQ(form.encryptCanvas.Picture(), nullptr);
     EXPECT_EQ(ui.boxes.size(), 1u);
 }
 

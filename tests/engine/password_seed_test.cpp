@@ -24,15 +24,15 @@ std::int32_t referenceSeed(const std::string& latin1) {
 }
 
 TEST(PasswordSeed, EmptyAndSingleCharacters) {
-    EXPECT_EQ(PasswordSeed(U""), 0);
+    EXPECT_EQ(passwordSeed(U""), 0);
     for (char32_t c : {U'A', U'a', U'0', U'ÿ', U'€'}) {
         const auto code = c == U'€' ? 0x80 : static_cast<std::int32_t>(c);
-        EXPECT_EQ(PasswordSeed(std::u32string(1, c)), (8 * code) ^ (131072 * code));
+        EXPECT_EQ(passwordSeed(std::u32string(1, c)), (8 * code) ^ (131072 * code));
     }
 }
 
 TEST(PasswordSeed, MatchesTheExponentTableOnLongerPasswords) {
-    EXPECT_EQ(PasswordSeed(U"correct horse battery staple"),
+    EXPECT_EQ(passwordSeed(U"correct horse battery staple"),
               referenceSeed("correct horse battery staple"));
     std::string all;
     std::u32string all32;
@@ -40,15 +40,15 @@ TEST(PasswordSeed, MatchesTheExponentTableOnLongerPasswords) {
         all.push_back(static_cast<char>(0x20 + i % 95));
         all32.push_back(static_cast<char32_t>(0x20 + i % 95));
     }
-    EXPECT_EQ(PasswordSeed(all32), referenceSeed(all));
+    EXPECT_EQ(passwordSeed(all32), referenceSeed(all));
     // Fixed values, so that a change to the fold cannot go unnoticed.
-    EXPECT_EQ(PasswordSeed(U"A"), 8520200);
-    EXPECT_EQ(PasswordSeed(U"ab"), referenceSeed("ab"));
+    EXPECT_EQ(passwordSeed(U"A"), 8520200);
+    EXPECT_EQ(passwordSeed(U"ab"), referenceSeed("ab"));
 }
 
 TEST(PasswordSeed, CaseAndOrderMatter) {
-    EXPECT_NE(PasswordSeed(U"Secret"), PasswordSeed(U"secret"));
-    EXPECT_NE(PasswordSeed(U"ab"), PasswordSeed(U"ba"));
+    EXPECT_NE(passwordSeed(U"Secret"), passwordSeed(U"secret"));
+    EXPECT_NE(passwordSeed(U"ab"), passwordSeed(U"ba"));
 }
 
 TEST(PasswordSeed, CharactersAtCancellingPositionsHaveNoEffect) {
@@ -58,22 +58,22 @@ TEST(PasswordSeed, CharactersAtCancellingPositionsHaveNoEffect) {
         std::u32string b = a;
         a[static_cast<std::size_t>(position - 1)] = U'Q';
         b[static_cast<std::size_t>(position - 1)] = U'z';
-        EXPECT_EQ(PasswordSeed(a), PasswordSeed(b)) << "position " << position;
+        EXPECT_EQ(passwordSeed(a), passwordSeed(b)) << "position " << position;
         std::u32string c = a;
         c[static_cast<std::size_t>(position - 2)] = U'z';  // the position before does count
-        EXPECT_NE(PasswordSeed(a), PasswordSeed(c)) << "position " << position - 1;
+        EXPECT_NE(passwordSeed(a), passwordSeed(c)) << "position " << position - 1;
     }
 }
 
 TEST(PasswordSeed, LengthLimit) {
-    EXPECT_NO_THROW(PasswordSeed(std::u32string(32766, U'p')));
-    EXPECT_THROW(PasswordSeed(std::u32string(32767, U'p')), OverflowError);
-    EXPECT_THROW(PasswordSeed(std::u32string(100000, U'p')), OverflowError);
+    EXPECT_NO_THROW(passwordSeed(std::u32string(32766, U'p')));
+    EXPECT_THROW(passwordSeed(std::u32string(32767, U'p')), OverflowError);
+    EXPECT_THROW(passwordSeed(std::u32string(100000, U'p')), OverflowError);
 }
 
 TEST(PasswordSeed, UnsupportedCharactersAreRefusedWithTheirPosition) {
     try {
-        PasswordSeed(U"abcĀ");
+        passwordSeed(U"abcĀ");
         FAIL() << "no refusal";
     } catch (const UnsupportedCharacter& e) {
         EXPECT_EQ(e.character, U'Ā');
@@ -85,13 +85,13 @@ TEST(PasswordSeed, CodesBeyondOneByteOverflowWhereTheirTermDoes) {
     // Position 12 has b = 22: 511 << 22 fits, 512 << 22 does not; -512 << 22 fits exactly.
     std::int16_t codes[12] = {};
     codes[11] = 511;
-    EXPECT_NO_THROW(PasswordSeedFromCodes(codes, 12));
+    EXPECT_NO_THROW(passwordSeedFromCodes(codes, 12));
     codes[11] = -512;
-    EXPECT_NO_THROW(PasswordSeedFromCodes(codes, 12));
+    EXPECT_NO_THROW(passwordSeedFromCodes(codes, 12));
     codes[11] = 512;
-    EXPECT_THROW(PasswordSeedFromCodes(codes, 12), OverflowError);
+    EXPECT_THROW(passwordSeedFromCodes(codes, 12), OverflowError);
     codes[11] = -513;
-    EXPECT_THROW(PasswordSeedFromCodes(codes, 12), OverflowError);
+    EXPECT_THROW(passwordSeedFromCodes(codes, 12), OverflowError);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "engine/main_form.h"
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 
@@ -271,9 +271,9 @@ class HostileFile : public ::testing::TestWithParam<Row> {
     void open(MainForm& form, ScriptedPlatform& ui, Tab tab, const std::string& path) {
         ui.answer(path);
         if (tab == Tab::Encrypt)
-            form.Command1_Click();
+            form.openOnEncrypt();
         else
-            form.Command4_Click();
+            form.openOnDecrypt();
     }
     TempDir dir;
 };
@@ -289,11 +289,11 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
     for (Tab tab : {Tab::Encrypt, Tab::Decrypt}) {
         SCOPED_TRACE(tab == Tab::Encrypt ? "Encrypt tab" : "Decrypt tab");
         ScriptedPlatform ui;
-        MainForm form(ui, ui);
+        MainForm form(ui, ui, ui.decoder);
         open(form, ui, Tab::Encrypt, earlier);
         open(form, ui, Tab::Decrypt, earlier);
-        Canvas& canvas = tab == Tab::Encrypt ? form.Picture1 : form.Picture2;
-        PictureRef& preview = tab == Tab::Encrypt ? form.Image1 : form.Image2;
+        Canvas& canvas = tab == Tab::Encrypt ? form.encryptCanvas : form.decryptCanvas;
+        PictureRef& preview = tab == Tab::Encrypt ? form.encryptPreview : form.decryptPreview;
         canvas.PSet(2, 2, 0x123456);  // a point written since, which must survive a refusal
         const PictureRef before = canvas.Picture();
         ASSERT_TRUE(ui.boxes.empty());
@@ -311,9 +311,9 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
             EXPECT_EQ(canvas.changedPoints(), 0u);
             EXPECT_EQ(picture->width(), expect.width);
             EXPECT_EQ(picture->height(), expect.height);
-            EXPECT_EQ(form.area.ImageWidth, expect.width);
-            EXPECT_EQ(form.area.ImageHeight, expect.height);
-            EXPECT_TRUE(form.area.ImageLoaded);
+            EXPECT_EQ(form.area.width, expect.width);
+            EXPECT_EQ(form.area.height, expect.height);
+            EXPECT_TRUE(form.area.loaded);
             const auto first = static_cast<std::uint32_t>(canvas.Point(0, 0));
             for (int shift : {0, 8, 16})
                 EXPECT_NEAR(
@@ -341,25 +341,24 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
             EXPECT_EQ(canvas.Picture(), before);
             EXPECT_EQ(preview, before);
             EXPECT_EQ(canvas.Point(2, 2), 0x123456);
-            EXPECT_EQ(form.area.ImageWidth, 5);
-            EXPECT_EQ(form.area.ImageHeight, 4);
-            EXPECT_TRUE(form.area.ImageLoaded);
+            EXPECT_EQ(form.area.width, 5);
+            EXPECT_EQ(form.area.height, 4);
+            EXPECT_TRUE(form.area.loaded);
         }
     }
 
     // The in-place reader (used to check a saved file, and by the command line)
     // opens the same files and reads the same points.
-    const PictureLoad decoded = LoadPicture(path);
-    const PictureLoad inPlace = openPictureFile(path);
+    const Result<PictureRef> decoded = test::loadPicture(path);
+    const Result<PictureRef> inPlace = test::openPicture(path);
     EXPECT_EQ(static_cast<bool>(inPlace), expect.inPlaceOpens.value_or(expect.opens))
-        << inPlace.error;
+        << inPlace.error();
     if (decoded && inPlace) {
-        ASSERT_EQ(inPlace.picture->width(), decoded.picture->width());
-        ASSERT_EQ(inPlace.picture->height(), decoded.picture->height());
-        for (std::int32_t y = 0; y < decoded.picture->height(); ++y)
-            for (std::int32_t x = 0; x < decoded.picture->width(); ++x)
-                ASSERT_EQ(inPlace.picture->colourAt(x, y), decoded.picture->colourAt(x, y))
-                    << x << "," << y;
+        ASSERT_EQ((*inPlace)->width(), (*decoded)->width());
+        ASSERT_EQ((*inPlace)->height(), (*decoded)->height());
+        for (std::int32_t y = 0; y < (*decoded)->height(); ++y)
+            for (std::int32_t x = 0; x < (*decoded)->width(); ++x)
+                ASSERT_EQ((*inPlace)->colourAt(x, y), (*decoded)->colourAt(x, y)) << x << "," << y;
     }
 }
 
@@ -393,28 +392,28 @@ TEST(HostileFileSystem, PathsThatAreNoPlainFileOpenOrSayWhatTheyAre) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         ScriptedPlatform ui;
-        MainForm form(ui, ui);
+        MainForm form(ui, ui, ui.decoder);
         ui.answer(earlier);
-        form.Command4_Click();
-        const PictureRef before = form.Picture2.Picture();
+        form.openOnDecrypt();
+        const PictureRef before = form.decryptCanvas.Picture();
         std::thread writer;
         if (c.path.find("fifo") != std::string::npos) {
             ASSERT_EQ(::mkfifo(c.path.c_str(), 0600), 0);
             writer = std::thread([&c] { writeFile(c.path, c.fifoContent); });
         }
         ui.answer(c.path);
-        form.Command4_Click();
+        form.openOnDecrypt();
         if (writer.joinable()) writer.join();
         if (!c.words) {
             EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front().prompt;
-            EXPECT_NE(form.Picture2.Picture(), before);
+            EXPECT_NE(form.decryptCanvas.Picture(), before);
             continue;
         }
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_NE(ui.boxes[0].prompt.find(c.words), std::string::npos) << ui.boxes[0].prompt;
-        EXPECT_EQ(form.Picture2.Picture(), before);
-        EXPECT_EQ(form.Image2, before);
-        EXPECT_EQ(form.area.ImageWidth, 5);
+        EXPECT_EQ(form.decryptCanvas.Picture(), before);
+        EXPECT_EQ(form.decryptPreview, before);
+        EXPECT_EQ(form.area.width, 5);
     }
 }
 

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "engine/main_form.h"
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 
@@ -45,7 +45,7 @@ class HugePicture : public ::testing::Test {
   protected:
     void open(bool encrypt, const std::string& path) {
         ui.answer(path);
-        encrypt ? form.Command1_Click() : form.Command4_Click();
+        encrypt ? form.openOnEncrypt() : form.openOnDecrypt();
     }
     // Points away from the hidden bits read as computed (a hide changes low bits only).
     void expectComputed(const Canvas& canvas) {
@@ -57,7 +57,7 @@ class HugePicture : public ::testing::Test {
     }
     TempDir dir;
     ScriptedPlatform ui;
-    MainForm form{ui, ui};
+    MainForm form{ui, ui, ui.decoder};
 };
 
 TEST_F(HugePicture, HundredMillionPointsOpenHideSaveAndReveal) {
@@ -68,24 +68,24 @@ TEST_F(HugePicture, HundredMillionPointsOpenHideSaveAndReveal) {
 
     open(true, cover);
     ASSERT_TRUE(ui.boxes.empty()) << ui.boxes.front().prompt;
-    EXPECT_EQ(form.area.ImageWidth, 10000);
-    EXPECT_EQ(form.area.ImageHeight, 10000);
-    expectComputed(form.Picture1);
+    EXPECT_EQ(form.area.width, 10000);
+    EXPECT_EQ(form.area.height, 10000);
+    expectComputed(form.encryptCanvas);
 
-    form.Text1 = U"large";
-    form.Text2 = U"one message in a hundred million points";
+    form.encryptPassword = U"large";
+    form.message = U"one message in a hundred million points";
     const std::string secret = dir.file("secret.bmp");
     ui.answer(secret);
-    form.Command2_Click();
+    form.hideMessage();
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, "Image saved to " + secret);
     std::filesystem::remove(cover);
 
     open(false, secret);
-    expectComputed(form.Picture2);
-    form.Text4 = U"large";
-    form.Command3_Click();
-    EXPECT_EQ(form.Text3, U"one message in a hundred million points");
+    expectComputed(form.decryptCanvas);
+    form.decryptPassword = U"large";
+    form.revealMessage();
+    EXPECT_EQ(form.revealedMessage, U"one message in a hundred million points");
 
     // A file that claims more than memory holds is refused; the open pictures stay.
     const std::string claim = dir.file("claims_too_much.bmp");
@@ -99,14 +99,14 @@ TEST_F(HugePicture, HundredMillionPointsOpenHideSaveAndReveal) {
         std::fwrite(&huge, 4, 1, f);
         std::fclose(f);
     }
-    const PictureRef before = form.Picture2.Picture();
+    const PictureRef before = form.decryptCanvas.Picture();
     open(false, claim);
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_NE(ui.boxes[1].prompt.find("too large"), std::string::npos) << ui.boxes[1].prompt;
-    EXPECT_EQ(form.Picture2.Picture(), before);
-    form.Text3.clear();
-    form.Command3_Click();
-    EXPECT_EQ(form.Text3, U"one message in a hundred million points");
+    EXPECT_EQ(form.decryptCanvas.Picture(), before);
+    form.revealedMessage.clear();
+    form.revealMessage();
+    EXPECT_EQ(form.revealedMessage, U"one message in a hundred million points");
 
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -122,12 +122,12 @@ TEST_F(HugePicture, AColumnTooTallForA32BitHimetricSizeOpensWithItsExactArea) {
     ASSERT_EQ(SavePicture(ComputedPicture(1, height), column), "");
     open(false, column);
     ASSERT_TRUE(ui.boxes.empty()) << ui.boxes.front().prompt;
-    EXPECT_EQ(form.area.ImageWidth, 1);
-    EXPECT_EQ(form.area.ImageHeight, height);
-    EXPECT_TRUE(form.area.ImageLoaded);
-    expectComputed(form.Picture2);
-    form.Text4 = U"tall";
-    form.Command3_Click();  // reads whatever the low bits say, and ends
+    EXPECT_EQ(form.area.width, 1);
+    EXPECT_EQ(form.area.height, height);
+    EXPECT_TRUE(form.area.loaded);
+    expectComputed(form.decryptCanvas);
+    form.decryptPassword = U"tall";
+    form.revealMessage();  // reads whatever the low bits say, and ends
     EXPECT_TRUE(ui.boxes.empty());
 }
 

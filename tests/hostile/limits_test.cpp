@@ -6,8 +6,8 @@
 #include <chrono>
 
 #include "engine/main_form.h"
+#include "imaging/bitmap_writer.h"
 #include "imaging/open_image.h"
-#include "imaging/picture_file.h"
 #include "support/form_session.h"
 #include "support/test_pictures.h"
 
@@ -33,31 +33,32 @@ std::u32string longPassword(std::size_t length) {
 
 TEST_F(Limits, TheLongestPasswordHidesAndReveals) {
     openEncrypt(cover(100, 100, "cover.bmp"));
-    form.Text1 = longPassword(32766);
-    form.Text2 = U"behind a long password";
+    form.encryptPassword = longPassword(32766);
+    form.message = U"behind a long password";
     ASSERT_FALSE(hide(dir.file("long.bmp")).empty());
     openDecrypt(dir.file("long.bmp"));
-    form.Text4 = longPassword(32766);
-    form.Command3_Click();
-    EXPECT_EQ(form.Text3, U"behind a long password");
-    form.Text4.back() = U'x';  // the last character counts (position 32,766 does not cancel)
-    form.Command3_Click();
-    EXPECT_EQ(form.Text3, U"");
+    form.decryptPassword = longPassword(32766);
+    form.revealMessage();
+    EXPECT_EQ(form.revealedMessage, U"behind a long password");
+    form.decryptPassword.back() =
+        U'x';  // the last character counts (position 32,766 does not cancel)
+    form.revealMessage();
+    EXPECT_EQ(form.revealedMessage, U"");
     EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
 TEST_F(Limits, OneCharacterMoreIsRefusedOnTheRevealSideBeforeAnythingIsRead) {
     openDecrypt(cover(100, 100, "cover.bmp"));
-    form.Text3 = U"from an earlier reveal";
-    form.Text4 = longPassword(32767);
-    const std::uint32_t generator = form.Generator.state();
-    form.Command3_Click();
+    form.revealedMessage = U"from an earlier reveal";
+    form.decryptPassword = longPassword(32767);
+    const std::uint32_t generator = form.generator.state();
+    form.revealMessage();
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].code, vbCritical);
     EXPECT_EQ(ui.boxes[0].title, "Veilmark - Error");
     EXPECT_NE(ui.boxes[0].prompt.find("32,766"), std::string::npos) << ui.boxes[0].prompt;
-    EXPECT_EQ(form.Generator.state(), generator);
-    EXPECT_EQ(form.Text3, U"from an earlier reveal");
+    EXPECT_EQ(form.generator.state(), generator);
+    EXPECT_EQ(form.revealedMessage, U"from an earlier reveal");
 }
 
 struct Area {
@@ -89,29 +90,29 @@ TEST_P(NarrowArea, HidesAndRevealsOrIsRefusedAndAlwaysEnds) {
     const Area& a = GetParam();
     const auto start = std::chrono::steady_clock::now();
     openEncrypt(cover(a.width, a.height, "cover.bmp"));
-    ASSERT_EQ(form.area.ImageWidth, a.width);
-    ASSERT_EQ(form.area.ImageHeight, a.height);
-    form.Text1 = U"narrow";
-    form.Text2 = std::u32string(a.messageLength, U'n');
+    ASSERT_EQ(form.area.width, a.width);
+    ASSERT_EQ(form.area.height, a.height);
+    form.encryptPassword = U"narrow";
+    form.message = std::u32string(a.messageLength, U'n');
     const std::string saved = dir.file("narrow.bmp");
     if (a.fits) {
         ASSERT_FALSE(hide(saved).empty()) << ui.boxes.back().prompt;
         openDecrypt(saved);
-        form.Text4 = U"narrow";
-        form.Command3_Click();
-        EXPECT_EQ(form.Text3, form.Text2);
+        form.decryptPassword = U"narrow";
+        form.revealMessage();
+        EXPECT_EQ(form.revealedMessage, form.message);
     } else {
         EXPECT_TRUE(hide(saved).empty());
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_NE(ui.boxes[0].prompt.find("too small"), std::string::npos) << ui.boxes[0].prompt;
-        EXPECT_EQ(form.Picture1.changedPoints(), 0u);
+        EXPECT_EQ(form.encryptCanvas.changedPoints(), 0u);
         EXPECT_FALSE(std::filesystem::exists(saved));
         // A reveal on the same area reads what it can and says nothing.
         openDecrypt(dir.file("cover.bmp"));
-        form.Text3 = U"earlier";
-        form.Text4 = U"narrow";
-        form.Command3_Click();
-        EXPECT_EQ(form.Text3, U"");
+        form.revealedMessage = U"earlier";
+        form.decryptPassword = U"narrow";
+        form.revealMessage();
+        EXPECT_EQ(form.revealedMessage, U"");
         EXPECT_EQ(ui.boxes.size(), 1u);
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
@@ -128,10 +129,10 @@ TEST_F(Limits, ARevealThatNeedsAlmostEverySlotEnds) {
     for (int height : {683, 682}) {
         const auto start = std::chrono::steady_clock::now();
         openDecrypt(picture("white.bmp", test::plainPicture(1, height, 0xFFFFFF)));
-        form.Text3 = U"earlier";
-        form.Text4 = U"any";
-        form.Command3_Click();
-        EXPECT_EQ(form.Text3, U"");
+        form.revealedMessage = U"earlier";
+        form.decryptPassword = U"any";
+        form.revealMessage();
+        EXPECT_EQ(form.revealedMessage, U"");
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     }
     EXPECT_TRUE(ui.boxes.empty());
@@ -153,12 +154,12 @@ TEST(WorkingArea, IsThePicturesExactSizeHoweverTall) {
         canvas.setPicture(std::make_shared<SizeOnly>(1, tall));
         WorkingArea area;
         setWorkingArea(canvas, area);
-        EXPECT_EQ(area.ImageWidth, 1);
-        EXPECT_EQ(area.ImageHeight, tall);
+        EXPECT_EQ(area.width, 1);
+        EXPECT_EQ(area.height, tall);
         canvas.setPicture(std::make_shared<SizeOnly>(tall, 3));
         setWorkingArea(canvas, area);
-        EXPECT_EQ(area.ImageWidth, tall);
-        EXPECT_EQ(area.ImageHeight, 3);
+        EXPECT_EQ(area.width, tall);
+        EXPECT_EQ(area.height, 3);
     }
 }
 

@@ -11,7 +11,7 @@
 #include <map>
 
 #include "engine/main_form.h"
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "platform/file_replacement.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
@@ -111,14 +111,14 @@ class SaveFlow : public ::testing::Test {
         const std::string cover = dir.file("cover.bmp");
         EXPECT_EQ(SavePicture(*test::patternPicture(200, 150), cover), "");
         ui.answer(cover);
-        form.Command1_Click();
-        form.Text1 = U"pw";
-        form.Text2 = U"still here after a failed save";
-        return form.Picture1.Picture();
+        form.openOnEncrypt();
+        form.encryptPassword = U"pw";
+        form.message = U"still here after a failed save";
+        return form.encryptCanvas.Picture();
     }
     void hideTo(const std::string& path) {
         ui.answer(path);
-        form.Command2_Click();
+        form.hideMessage();
     }
 
     // What every failed save must leave: told why, nothing confirmed, nothing lost,
@@ -135,23 +135,23 @@ class SaveFlow : public ::testing::Test {
         FileReplacement::injectWriteFault(std::nullopt);
         EXPECT_EQ(snapshot(watched), before) << "a file changed or a temporary file was left";
         // The canvas keeps the committed picture with the message in it.
-        EXPECT_NE(form.Picture1.Picture(), opened);
+        EXPECT_NE(form.encryptCanvas.Picture(), opened);
 
         const std::string good = dir.file("saved_after_all.bmp");
         ui.answer(good);
-        form.Command2_Click();
+        form.hideMessage();
         ASSERT_EQ(ui.boxes.size(), 2u);
         EXPECT_EQ(ui.boxes[1].prompt, "Image saved to " + good);
         ui.answer(good);
-        form.Command4_Click();
-        form.Text4 = U"pw";
-        form.Command3_Click();
-        EXPECT_EQ(form.Text3, U"still here after a failed save");
+        form.openOnDecrypt();
+        form.decryptPassword = U"pw";
+        form.revealMessage();
+        EXPECT_EQ(form.revealedMessage, U"still here after a failed save");
     }
 
     TempDir dir;
     ScriptedPlatform ui;
-    MainForm form{ui, ui};
+    MainForm form{ui, ui, ui.decoder};
 };
 
 class SaveFault : public SaveFlow, public ::testing::WithParamInterface<Fault> {};

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
+#include "imaging/bitmap_writer.h"
 #include "imaging/image_saving.h"
 #include "imaging/open_image.h"
-#include "imaging/picture_file.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 
@@ -35,45 +35,45 @@ class OpenSave : public ::testing::Test {
 
 TEST_F(OpenSave, OpenAsksWithTheFourFiltersAndSetsAreaFlagAndPreview) {
     ui.answer(savedPicture(400, 300, "cover.jpg"));
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
     ASSERT_EQ(ui.dialogs.size(), 1u);
     EXPECT_FALSE(ui.dialogs[0].save);
     EXPECT_EQ(ui.dialogs[0].request.DialogTitle, "Veilmark - Open Image");
     EXPECT_EQ(ui.dialogs[0].request.Filter,
               "Bitmap (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPG (*.jpg)|*.jpg|All Files (*.*)|*.*");
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(area.ImageWidth, 400);
-    EXPECT_EQ(area.ImageHeight, 300);
-    EXPECT_TRUE(area.ImageLoaded);
+    EXPECT_EQ(area.width, 400);
+    EXPECT_EQ(area.height, 300);
+    EXPECT_TRUE(area.loaded);
     EXPECT_EQ(preview, canvas.Picture());  // one picture object, shared
 }
 
 TEST_F(OpenSave, OnePointPictureGivesAOnePointArea) {
     // Its HIMETRIC size (26) is larger, so the drawing area wins.
     ui.answer(savedPicture(1, 1, "dot.bmp"));
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
     EXPECT_EQ(canvas.Picture()->himetricWidth(), 26);
-    EXPECT_EQ(area.ImageWidth, 1);
-    EXPECT_EQ(area.ImageHeight, 1);
+    EXPECT_EQ(area.width, 1);
+    EXPECT_EQ(area.height, 1);
 }
 
 TEST_F(OpenSave, CancelOrABadFileChangesNothing) {
     ui.answer(savedPicture(40, 30, "first.bmp"));
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
     const PictureRef first = canvas.Picture();
     canvas.PSet(1, 1, 0);
 
     ui.answer("");  // cancel
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
     writeFile(dir.file("bad.gif"), "GIF89a but nothing else");
     ui.answer(dir.file("bad.gif"));
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
 
     EXPECT_EQ(canvas.Picture(), first);
     EXPECT_EQ(preview, first);
     EXPECT_EQ(canvas.changedPoints(), 1u);
-    EXPECT_EQ(area.ImageWidth, 40);
-    EXPECT_TRUE(area.ImageLoaded);
+    EXPECT_EQ(area.width, 40);
+    EXPECT_TRUE(area.loaded);
     ASSERT_EQ(ui.boxes.size(), 1u);  // only the bad file is reported
     EXPECT_EQ(ui.boxes[0].code, vbCritical);
     EXPECT_EQ(ui.boxes[0].title, "Veilmark - Error");
@@ -82,8 +82,8 @@ TEST_F(OpenSave, CancelOrABadFileChangesNothing) {
 
 TEST_F(OpenSave, ABadFileBeforeAnyPictureLeavesTheFlagDown) {
     ui.answer(dir.file("nowhere.bmp"));
-    OpenImage(canvas, preview, area, ui, ui);
-    EXPECT_FALSE(area.ImageLoaded);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
+    EXPECT_FALSE(area.loaded);
     EXPECT_EQ(canvas.Picture(), nullptr);
     EXPECT_EQ(ui.boxes.size(), 1u);
 }
@@ -107,7 +107,9 @@ TEST_F(OpenSave, SaveDialogAndConfirmation) {
     EXPECT_EQ(ui.boxes[0].prompt, "Image saved to " + path);
     EXPECT_EQ(ui.boxes[0].code, vbOKOnly);
     EXPECT_EQ(ui.boxes[0].title, "Veilmark");
-    EXPECT_EQ(LoadPicture(path).picture->colourAt(4, 4), 0x010203);
+    const Result<PictureRef> saved = test::loadPicture(path);
+    ASSERT_TRUE(saved) << saved.error();
+    EXPECT_EQ((*saved)->colourAt(4, 4), 0x010203);
 }
 
 TEST_F(OpenSave, AFailedSaveSaysWhyConfirmsNothingAndKeepsTheOldFile) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/main_form.h"
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 
@@ -21,18 +21,18 @@ class FormSession {
     }
     void openEncrypt(const std::string& path) {
         ui.answer(path);
-        form.Command1_Click();
+        form.openOnEncrypt();
     }
     void openDecrypt(const std::string& path) {
         ui.answer(path);
-        form.Command4_Click();
+        form.openOnDecrypt();
     }
     // Clicks Encrypt and answers the save dialog with saveAs ("" cancels). Returns the
     // saved path when the save was confirmed, otherwise the empty text.
     std::string hide(const std::string& saveAs) {
         const std::size_t boxes = ui.boxes.size();
         ui.answer(saveAs);
-        form.Command2_Click();
+        form.hideMessage();
         ui.answers.clear();  // a refused hide never reads its answer
         const std::string saved = withDefaultExtension(saveAs, ".bmp");
         const bool confirmed =
@@ -42,7 +42,7 @@ class FormSession {
 
     TempDir dir;
     ScriptedPlatform ui;
-    MainForm form{ui, ui};
+    MainForm form{ui, ui, ui.decoder};
 };
 
 }  // namespace vm::test

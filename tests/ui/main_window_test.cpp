@@ -53,16 +53,17 @@ class MainWindowTest : public QObject {
 
     void startsEmptyOnTheEncryptTabAtItsFixedSize() {
         Session s;
-        auto* tabs = child<QTabWidget>(&s.window, "SSTab1");
+        auto* tabs = child<QTabWidget>(&s.window, "tabs");
         QCOMPARE(s.window.windowTitle(), QStringLiteral("Veilmark"));
         QCOMPARE(tabs->count(), 2);
         QCOMPARE(tabs->tabText(0), QStringLiteral("Encrypt"));
         QCOMPARE(tabs->tabText(1), QStringLiteral("Decrypt"));
         QCOMPARE(tabs->currentIndex(), 0);
-        for (const char* box : {"Text1", "Text2", "Text3", "Text4"}) QVERIFY(s.text(box).isEmpty());
-        QVERIFY(child<PreviewBox>(&s.window, "Image1")->isEmpty());
-        QVERIFY(child<PreviewBox>(&s.window, "Image2")->isEmpty());
-        QVERIFY(!s.window.form().area.ImageLoaded);
+        for (const char* box : {"encryptPassword", "message", "revealedMessage", "decryptPassword"})
+            QVERIFY(s.text(box).isEmpty());
+        QVERIFY(child<PreviewBox>(&s.window, "encryptPreview")->isEmpty());
+        QVERIFY(child<PreviewBox>(&s.window, "decryptPreview")->isEmpty());
+        QVERIFY(!s.window.form().area.loaded);
 
         // The client area below the menu bar is 409 x 522 and cannot be resized.
         QCOMPARE(s.window.centralWidget()->size(), QSize(409, 522));
@@ -72,7 +73,7 @@ class MainWindowTest : public QObject {
         QVERIFY(s.window.windowFlags() & Qt::WindowMinimizeButtonHint);
 
         // Arial 9, or the metric-compatible face standing in for it.
-        const QFontInfo font(child<QLineEdit>(&s.window, "Text1")->font());
+        const QFontInfo font(child<QLineEdit>(&s.window, "encryptPassword")->font());
         QVERIFY2(font.family() == "Arial" || font.family() == "Liberation Sans",
                  qPrintable(font.family()));
         QCOMPARE(font.pointSize(), 9);
@@ -82,11 +83,11 @@ class MainWindowTest : public QObject {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("geometry");
         // Twips / 15, relative to the page, the frame or the client area.
-        QTest::newRow("Image1") << "Image1" << QRect(8, 8, 393, 273);
-        QTest::newRow("Frame2") << "Frame2" << QRect(16, 288, 377, 185);
-        QTest::newRow("Text2") << "Text2" << QRect(72, 48, 289, 97);
-        QTest::newRow("Command3") << "Command3" << QRect(264, 152, 97, 25);
-        QTest::newRow("cmdSave") << "cmdSave" << QRect(536, 184, 89, 25);
+        QTest::newRow("encryptPreview") << "encryptPreview" << QRect(8, 8, 393, 273);
+        QTest::newRow("decryptFrame") << "decryptFrame" << QRect(16, 288, 377, 185);
+        QTest::newRow("message") << "message" << QRect(72, 48, 289, 97);
+        QTest::newRow("revealButton") << "revealButton" << QRect(264, 152, 97, 25);
+        QTest::newRow("offscreenSave") << "offscreenSave" << QRect(536, 184, 89, 25);
     }
     void controlsSitWhereTheLayoutPutsThem() {
         QFETCH(QString, name);
@@ -99,7 +100,7 @@ class MainWindowTest : public QObject {
 
     void theFramesFitInsideTheirTabPage() {
         Session s;
-        for (const char* frame : {"Frame1", "Frame2"}) {
+        for (const char* frame : {"encryptFrame", "decryptFrame"}) {
             auto* box = child<QGroupBox>(&s.window, frame);
             QVERIFY2(box->parentWidget()->rect().contains(box->geometry()), frame);
         }
@@ -108,7 +109,8 @@ class MainWindowTest : public QObject {
     void theOffScreenButtonsAreNeverSeenButWork() {
         Session s;
         const QRect client = s.window.centralWidget()->rect();
-        for (const char* name : {"cmdEncode", "cmdDecode", "cmdSave", "cmdLoad"}) {
+        for (const char* name :
+             {"offscreenEncrypt", "offscreenDecrypt", "offscreenSave", "offscreenOpen"}) {
             auto* button = child<QPushButton>(&s.window, name);
             QVERIFY2(!client.intersects(button->geometry()), name);
             QVERIFY2(button->isVisible() && button->isEnabled(), name);
@@ -119,17 +121,17 @@ class MainWindowTest : public QObject {
         Session s;
         TempDir out;
         s.user.answer(m_picture.toStdString());
-        s.click("Command1");
-        QVERIFY(!child<PreviewBox>(&s.window, "Image1")->isEmpty());
-        QVERIFY(s.window.form().area.ImageLoaded);
+        s.click("openOnEncryptButton");
+        QVERIFY(!child<PreviewBox>(&s.window, "encryptPreview")->isEmpty());
+        QVERIFY(s.window.form().area.loaded);
 
-        s.type("Text1", "open sesame");
-        s.type("Text2", "Meet at noon.");
-        QTest::keyClick(child<MessageTextEdit>(&s.window, "Text2"), Qt::Key_Return);
-        s.type("Text2", QStringLiteral("Caf\u00e9 by the mill, bring \u20ac5"));
+        s.type("encryptPassword", "open sesame");
+        s.type("message", "Meet at noon.");
+        QTest::keyClick(child<MessageTextEdit>(&s.window, "message"), Qt::Key_Return);
+        s.type("message", QStringLiteral("Caf\u00e9 by the mill, bring \u20ac5"));
         // A name typed without an extension is saved as a bitmap.
         s.user.answer(out.file("secret"));
-        s.click("Command2");
+        s.click("hideButton");
 
         const std::string saved = out.file("secret.bmp");
         QVERIFY(std::filesystem::exists(saved));
@@ -139,23 +141,23 @@ class MainWindowTest : public QObject {
         QCOMPARE(s.user.boxes[0].title.value_or(""), std::string(kSavedTitle));
 
         s.selectTab(1);
-        QCOMPARE(child<QTabWidget>(&s.window, "SSTab1")->currentIndex(), 1);
+        QCOMPARE(child<QTabWidget>(&s.window, "tabs")->currentIndex(), 1);
         s.user.answer(saved);
-        s.click("Command4");
-        QVERIFY(!child<PreviewBox>(&s.window, "Image2")->isEmpty());
-        s.type("Text4", "open sesame");
-        s.click("Command3");
-        QCOMPARE(s.text("Text3"),
+        s.click("openOnDecryptButton");
+        QVERIFY(!child<PreviewBox>(&s.window, "decryptPreview")->isEmpty());
+        s.type("decryptPassword", "open sesame");
+        s.click("revealButton");
+        QCOMPARE(s.text("revealedMessage"),
                  QStringLiteral("Meet at noon.\nCaf\u00e9 by the mill, bring \u20ac5"));
         // The model holds the line break as CR LF, as it was hidden.
-        QCOMPARE(s.window.form().Text3,
+        QCOMPARE(s.window.form().revealedMessage,
                  std::u32string(U"Meet at noon.\r\nCaf\u00e9 by the mill, bring \u20ac5"));
 
         // One wrong character in the password, and the box is emptied.
-        QTest::keyClick(child<QLineEdit>(&s.window, "Text4"), Qt::Key_Backspace);
-        s.type("Text4", "!");
-        s.click("Command3");
-        QVERIFY(s.text("Text3").isEmpty());
+        QTest::keyClick(child<QLineEdit>(&s.window, "decryptPassword"), Qt::Key_Backspace);
+        s.type("decryptPassword", "!");
+        s.click("revealButton");
+        QVERIFY(s.text("revealedMessage").isEmpty());
         QCOMPARE(s.user.boxes.size(), 1u);  // and nothing is said
     }
 
@@ -164,23 +166,24 @@ class MainWindowTest : public QObject {
         Session s;
         TempDir out;
         s.user.answer(m_picture.toStdString());
-        s.click("Command1");
+        s.click("openOnEncryptButton");
         const QString longMessage(200, u'm');
-        child<MessageTextEdit>(&s.window, "Text2")->setBoxText(longMessage);
+        child<MessageTextEdit>(&s.window, "message")->setBoxText(longMessage);
         s.user.answer(out.file("long.bmp"));
-        s.click("Command2");
+        s.click("hideButton");
         s.user.answer(out.file("long.bmp"));
-        s.click("Command4");
-        s.click("Command3");
-        QCOMPARE(s.text("Text3"), longMessage);
-        QCOMPARE(child<QLabel>(&s.window, "lblCount3")->text(), QStringLiteral("200/160"));
+        s.click("openOnDecryptButton");
+        s.click("revealButton");
+        QCOMPARE(s.text("revealedMessage"), longMessage);
+        QCOMPARE(child<QLabel>(&s.window, "revealedMessageCount")->text(),
+                 QStringLiteral("200/160"));
     }
 
     void beforeAnyPictureEncryptAndDecryptAnswerDifferently() {
         Session s;
-        s.click("Command2");
+        s.click("hideButton");
         s.selectTab(1);
-        s.click("Command3");
+        s.click("revealButton");
         QCOMPARE(s.user.boxes.size(), 2u);
         QCOMPARE(s.user.boxes[0].prompt, std::string(kLoadFirst));
         QCOMPARE(s.user.boxes[0].code, int(vbCritical));
@@ -194,27 +197,27 @@ class MainWindowTest : public QObject {
     void clearEmptiesBothTabsAndKeepsTheTab() {
         Session s;
         s.user.answer(m_picture.toStdString());
-        s.click("Command1");
-        s.type("Text1", "pw");
-        s.type("Text2", "hello");
+        s.click("openOnEncryptButton");
+        s.type("encryptPassword", "pw");
+        s.type("message", "hello");
         s.selectTab(1);
         s.user.answer(m_picture.toStdString());
-        s.click("Command4");
-        s.type("Text4", "pw");
-        s.type("Text3", "typed here too");
+        s.click("openOnDecryptButton");
+        s.type("decryptPassword", "pw");
+        s.type("revealedMessage", "typed here too");
         s.selectTab(0);
 
-        action(s, "mnuClear")->trigger();
-        for (const char* box : {"Text1", "Text2", "Text3", "Text4"})
+        action(s, "clearAction")->trigger();
+        for (const char* box : {"encryptPassword", "message", "revealedMessage", "decryptPassword"})
             QVERIFY2(s.text(box).isEmpty(), box);
-        QVERIFY(child<PreviewBox>(&s.window, "Image1")->isEmpty());
-        QVERIFY(child<PreviewBox>(&s.window, "Image2")->isEmpty());
-        QVERIFY(!s.window.form().area.ImageLoaded);
-        QCOMPARE(child<QTabWidget>(&s.window, "SSTab1")->currentIndex(), 0);
-        QCOMPARE(child<QLabel>(&s.window, "lblCount2")->text(), QStringLiteral("0/160"));
+        QVERIFY(child<PreviewBox>(&s.window, "encryptPreview")->isEmpty());
+        QVERIFY(child<PreviewBox>(&s.window, "decryptPreview")->isEmpty());
+        QVERIFY(!s.window.form().area.loaded);
+        QCOMPARE(child<QTabWidget>(&s.window, "tabs")->currentIndex(), 0);
+        QCOMPARE(child<QLabel>(&s.window, "messageCount")->text(), QStringLiteral("0/160"));
 
         // As if no picture had ever been opened.
-        s.click("Command2");
+        s.click("hideButton");
         QCOMPARE(s.user.boxes.size(), 1u);
         QCOMPARE(s.user.boxes[0].code, int(vbCritical));
         QCOMPARE(s.user.dialogs.size(), 2u);  // only the two opens
@@ -226,14 +229,14 @@ class MainWindowTest : public QObject {
         halves.setPixel(0, 0, qRgb(255, 0, 0));
         halves.setPixel(1, 0, qRgb(0, 0, 255));
         s.user.answer(writePicture(m_dir, "halves.png", halves).toStdString());
-        s.click("Command1");
-        const QImage shown = child<PreviewBox>(&s.window, "Image1")->grab().toImage();
+        s.click("openOnEncryptButton");
+        const QImage shown = child<PreviewBox>(&s.window, "encryptPreview")->grab().toImage();
         QCOMPARE(shown.size(), QSize(393, 273));
         const QColor left = shown.pixelColor(20, 260), right = shown.pixelColor(370, 10);
         QVERIFY2(left.red() > 200 && left.blue() < 60, qPrintable(left.name()));
         QVERIFY2(right.blue() > 200 && right.red() < 60, qPrintable(right.name()));
         // The other tab's preview is its own.
-        QVERIFY(child<PreviewBox>(&s.window, "Image2")->isEmpty());
+        QVERIFY(child<PreviewBox>(&s.window, "decryptPreview")->isEmpty());
     }
 
     void aDroppedPictureOpensOnThatTab() {
@@ -243,20 +246,20 @@ class MainWindowTest : public QObject {
         mime.setUrls({QUrl::fromLocalFile(m_picture)});
         mime.setText(m_picture);
         // Let go over the message box: the picture opens, its name is not typed in.
-        auto* text3 = child<MessageTextEdit>(&s.window, "Text3");
-        const QPoint at = text3->viewport()->rect().center();
+        auto* revealedBox = child<MessageTextEdit>(&s.window, "revealedMessage");
+        const QPoint at = revealedBox->viewport()->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(text3->viewport(), &enter);
+        QApplication::sendEvent(revealedBox->viewport(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(text3->viewport(), &drop);
+        QApplication::sendEvent(revealedBox->viewport(), &drop);
 
         QVERIFY(drop.isAccepted());
-        QVERIFY(s.text("Text3").isEmpty());
-        QVERIFY(!child<PreviewBox>(&s.window, "Image2")->isEmpty());
-        QVERIFY(child<PreviewBox>(&s.window, "Image1")->isEmpty());
-        QVERIFY(s.window.form().Picture2.Picture());
-        QCOMPARE(s.window.form().area.ImageWidth, 64);
+        QVERIFY(s.text("revealedMessage").isEmpty());
+        QVERIFY(!child<PreviewBox>(&s.window, "decryptPreview")->isEmpty());
+        QVERIFY(child<PreviewBox>(&s.window, "encryptPreview")->isEmpty());
+        QVERIFY(s.window.form().decryptCanvas.Picture());
+        QCOMPARE(s.window.form().area.width, 64);
         QVERIFY(s.user.dialogs.empty());  // no dialog on the way
 
         // A file that is no picture is refused as Open Image would refuse it.
@@ -264,7 +267,7 @@ class MainWindowTest : public QObject {
         const std::string notPicture = m_dir.file("notes.txt");
         vm::test::writeFile(notPicture, "just words");
         bad.setUrls({QUrl::fromLocalFile(QString::fromStdString(notPicture))});
-        QWidget* page = child<QWidget>(&s.window, "pageDecrypt");
+        QWidget* page = child<QWidget>(&s.window, "decryptPage");
         QDragEnterEvent badEnter(QPoint(5, 5), Qt::CopyAction, &bad, Qt::LeftButton,
                                  Qt::NoModifier);
         QApplication::sendEvent(page, &badEnter);
@@ -272,33 +275,37 @@ class MainWindowTest : public QObject {
         QApplication::sendEvent(page, &badDrop);
         QCOMPARE(s.user.boxes.size(), 1u);
         QCOMPARE(s.user.boxes[0].code, int(vbCritical));
-        QVERIFY(!child<PreviewBox>(&s.window, "Image2")->isEmpty());  // the earlier one stays
+        QVERIFY(
+            !child<PreviewBox>(&s.window, "decryptPreview")->isEmpty());  // the earlier one stays
     }
 
     void focusStartsOffScreenAndTabFollowsTheOrder_data() {
         QTest::addColumn<int>("tab");
         QTest::addColumn<QStringList>("order");
-        const QStringList start{"cmdEncode", "cmdDecode", "cmdSave", "cmdLoad", "SSTab1"};
+        const QStringList start{"offscreenEncrypt", "offscreenDecrypt", "offscreenSave",
+                                "offscreenOpen", "tabs"};
         QTest::newRow("Encrypt") << 0
-                                 << start + QStringList{"Text1", "Text2", "Command1", "Command2",
-                                                        "cmdEncode"};
+                                 << start + QStringList{"encryptPassword", "message",
+                                                        "openOnEncryptButton", "hideButton",
+                                                        "offscreenEncrypt"};
         QTest::newRow("Decrypt") << 1
-                                 << start + QStringList{"Command4", "Text3", "Text4", "Command3",
-                                                        "cmdEncode"};
+                                 << start + QStringList{"openOnDecryptButton", "revealedMessage",
+                                                        "decryptPassword", "revealButton",
+                                                        "offscreenEncrypt"};
     }
     void focusStartsOffScreenAndTabFollowsTheOrder() {
         QFETCH(int, tab);
         QFETCH(QStringList, order);
         Session s;
-        QCOMPARE(QApplication::focusWidget(), child<QWidget>(&s.window, "cmdEncode"));
-        child<QTabWidget>(&s.window, "SSTab1")->setCurrentIndex(tab);
-        auto* tabs = child<QTabWidget>(&s.window, "SSTab1");
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(&s.window, "offscreenEncrypt"));
+        child<QTabWidget>(&s.window, "tabs")->setCurrentIndex(tab);
+        auto* tabs = child<QTabWidget>(&s.window, "tabs");
         for (qsizetype i = 1; i < order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QWidget* focus = QApplication::focusWidget();
             // The tab control takes the focus on its row of tabs.
             const QString name =
-                focus == tabs->tabBar() ? QStringLiteral("SSTab1") : focus->objectName();
+                focus == tabs->tabBar() ? QStringLiteral("tabs") : focus->objectName();
             QCOMPARE(name, order.at(i));
         }
     }
@@ -307,8 +314,8 @@ class MainWindowTest : public QObject {
         Session s;
         TempDir out;
         s.user.answer(m_picture.toStdString());
-        s.click("Command1");
-        s.type("Text2", "untouched");
+        s.click("openOnEncryptButton");
+        s.type("message", "untouched");
         const auto dialogsBefore = s.user.dialogs.size();
 
         for (Qt::Key key : {Qt::Key_E, Qt::Key_D, Qt::Key_O})
@@ -316,8 +323,8 @@ class MainWindowTest : public QObject {
         QTest::qWait(300);  // an access key clicks after a short delay
         QCOMPARE(s.user.dialogs.size(), dialogsBefore);
         QVERIFY(s.user.boxes.empty());
-        QCOMPARE(s.text("Text2"), QStringLiteral("untouched"));
-        QCOMPARE(child<QTabWidget>(&s.window, "SSTab1")->currentIndex(), 0);
+        QCOMPARE(s.text("message"), QStringLiteral("untouched"));
+        QCOMPARE(child<QTabWidget>(&s.window, "tabs")->currentIndex(), 0);
 
         s.user.answer(out.file("plain"));
         QTest::keyClick(&s.window, Qt::Key_S, Qt::AltModifier);
@@ -330,7 +337,7 @@ class MainWindowTest : public QObject {
 
     void enterPressesTheFocusedButton() {
         Session s;
-        auto* command2 = child<QPushButton>(&s.window, "Command2");
+        auto* command2 = child<QPushButton>(&s.window, "hideButton");
         command2->setFocus();
         QTest::keyClick(command2, Qt::Key_Return);
         QCOMPARE(s.user.boxes.size(), 1u);

@@ -22,11 +22,11 @@ class MessageLimitTest : public QObject {
     // Both message boxes behave alike; each case runs on each.
     static void boxes() {
         QTest::addColumn<QString>("box");
-        QTest::newRow("Text2") << "Text2";
-        QTest::newRow("Text3") << "Text3";
+        QTest::newRow("message") << "message";
+        QTest::newRow("revealedMessage") << "revealedMessage";
     }
     static MessageTextEdit* shownBox(Session& s, const QString& name) {
-        s.selectTab(name == "Text2" ? 0 : 1);
+        s.selectTab(name == "message" ? 0 : 1);
         auto* box = child<MessageTextEdit>(&s.window, qPrintable(name));
         box->setFocus();
         return box;
@@ -82,7 +82,7 @@ class MessageLimitTest : public QObject {
         QTest::keyClick(edit, Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(edit->boxText(), QString(158, u'a') + "\n");
         QCOMPARE(edit->length(), 160);
-        const QString counter = box == "Text2" ? "lblCount2" : "lblCount3";
+        const QString counter = box == "message" ? "messageCount" : "revealedMessageCount";
         QCOMPARE(child<QLabel>(&s.window, qPrintable(counter))->text(), QStringLiteral("160/160"));
     }
 
@@ -104,7 +104,7 @@ class MessageLimitTest : public QObject {
 
     void aPasteOverASelectionUsesItsRoom() {
         Session s;
-        MessageTextEdit* edit = shownBox(s, "Text2");
+        MessageTextEdit* edit = shownBox(s, "message");
         QTest::keyClicks(edit, QString(160, u'a'));
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
         QApplication::clipboard()->setText(QString(300, u'b'));
@@ -126,7 +126,7 @@ class MessageLimitTest : public QObject {
 
     void tabMovesOnInsteadOfTyping() {
         Session s;
-        MessageTextEdit* edit = shownBox(s, "Text2");
+        MessageTextEdit* edit = shownBox(s, "message");
         QTest::keyClick(edit, Qt::Key_Tab);
         QVERIFY(edit->boxText().isEmpty());
         QVERIFY(!edit->hasFocus());
@@ -134,11 +134,11 @@ class MessageLimitTest : public QObject {
 
     void theCounterFollowsTheBox() {
         Session s;
-        auto* counter = child<QLabel>(&s.window, "lblCount2");
+        auto* counter = child<QLabel>(&s.window, "messageCount");
         QCOMPARE(counter->text(), QStringLiteral("0/160"));
-        s.type("Text2", "hi");
-        QTest::keyClick(child<MessageTextEdit>(&s.window, "Text2"), Qt::Key_Return);
-        s.type("Text2", "you");
+        s.type("message", "hi");
+        QTest::keyClick(child<MessageTextEdit>(&s.window, "message"), Qt::Key_Return);
+        s.type("message", "you");
         QCOMPARE(counter->text(), QStringLiteral("7/160"));
     }
 };

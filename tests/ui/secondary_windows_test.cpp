@@ -27,8 +27,8 @@ class SecondaryWindowsTest : public QObject {
     static void windows() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<int>("window");
-        QTest::newRow("About") << "mnuAbout" << int(WindowId::About);
-        QTest::newRow("Help") << "mnuContents" << int(WindowId::Help);
+        QTest::newRow("About") << "aboutAction" << int(WindowId::About);
+        QTest::newRow("Help") << "contentsAction" << int(WindowId::Help);
     }
 
   private Q_SLOTS:
@@ -63,7 +63,7 @@ class SecondaryWindowsTest : public QObject {
         w->move(150, 120);
         const QPoint place = w->pos();
 
-        QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w, "closeButton"), Qt::LeftButton);
         QVERIFY(!w->isVisible());
         QCOMPARE(s.host.window(WindowId(window)), w);  // hidden, not gone
         QTRY_COMPARE(QApplication::activeWindow(), &s.window);
@@ -96,9 +96,12 @@ class SecondaryWindowsTest : public QObject {
         QTest::addColumn<QString>("item");
         QTest::addColumn<int>("window");
         QTest::addColumn<int>("key");
-        QTest::newRow("About, Enter") << "mnuAbout" << int(WindowId::About) << int(Qt::Key_Return);
-        QTest::newRow("Help, Enter") << "mnuContents" << int(WindowId::Help) << int(Qt::Key_Return);
-        QTest::newRow("Help, Space") << "mnuContents" << int(WindowId::Help) << int(Qt::Key_Space);
+        QTest::newRow("About, Enter")
+            << "aboutAction" << int(WindowId::About) << int(Qt::Key_Return);
+        QTest::newRow("Help, Enter")
+            << "contentsAction" << int(WindowId::Help) << int(Qt::Key_Return);
+        QTest::newRow("Help, Space")
+            << "contentsAction" << int(WindowId::Help) << int(Qt::Key_Space);
     }
     void enterOrSpaceClosesAndEscDoesNothing() {
         QFETCH(QString, item);
@@ -109,7 +112,7 @@ class SecondaryWindowsTest : public QObject {
         QWidget* w = s.host.window(WindowId(window));
         QVERIFY(QTest::qWaitForWindowActive(w));
         // The Close button is all that takes the focus.
-        QCOMPARE(QApplication::focusWidget(), child<QWidget>(w, "Command1"));
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(w, "closeButton"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(w->isVisible());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
@@ -119,8 +122,8 @@ class SecondaryWindowsTest : public QObject {
 
     void aboutIsAToolWindowAndHelpAnOrdinaryOne() {
         Session s;
-        choose(s, "mnuAbout");
-        choose(s, "mnuContents");
+        choose(s, "aboutAction");
+        choose(s, "contentsAction");
         QWidget* about = s.host.window(WindowId::About);
         QWidget* help = s.host.window(WindowId::Help);
         QCOMPARE(about->windowTitle(), QStringLiteral("About Veilmark"));
@@ -142,30 +145,31 @@ class SecondaryWindowsTest : public QObject {
 
     void theHelpTextsFitTheirBoxes() {
         Session s;
-        choose(s, "mnuContents");
+        choose(s, "contentsAction");
         QWidget* help = s.host.window(WindowId::Help);
-        for (const char* name : {"Label1", "Label3", "Label5", "Label7"}) {
+        for (const char* name :
+             {"generalHeading", "encryptHeading", "decryptHeading", "notesHeading"}) {
             const QFont font = child<QLabel>(help, name)->font();
             QVERIFY2(font.bold() && font.underline() && font.pointSize() == 12, name);
         }
-        for (const char* name : {"Label2", "Label4", "Label6", "Label8"}) {
+        for (const char* name : {"generalText", "encryptText", "decryptText", "notesText"}) {
             auto* body = child<QLabel>(help, name);
             QVERIFY2(body->wordWrap(), name);
             QCOMPARE(body->width(), 297);
             QVERIFY2(body->heightForWidth(body->width()) <= body->height(), name);
         }
-        QVERIFY(child<QLabel>(help, "Label8")->text().contains("is guarenteed to work"));
+        QVERIFY(child<QLabel>(help, "notesText")->text().contains("is guarenteed to work"));
     }
 
     void exitEndsEverythingAtOnceWithoutAsking() {
         Session s;
-        choose(s, "mnuAbout");
-        choose(s, "mnuContents");
+        choose(s, "aboutAction");
+        choose(s, "contentsAction");
         QPointer<QWidget> about = s.host.window(WindowId::About);
         QPointer<QWidget> help = s.host.window(WindowId::Help);
-        s.type("Text2", "unsaved words");
+        s.type("message", "unsaved words");
 
-        choose(s, "mnuExit");
+        choose(s, "exitAction");
         QCOMPARE(s.quits, 1);
         QVERIFY(!about && !help);  // gone now, not later
         QVERIFY(!s.window.isVisible());
@@ -174,13 +178,13 @@ class SecondaryWindowsTest : public QObject {
 
     void closingTheMainWindowEndsTheProgram() {
         Session s;
-        choose(s, "mnuContents");
+        choose(s, "contentsAction");
         QPointer<QWidget> help = s.host.window(WindowId::Help);
         QVERIFY(s.window.close());
         QCOMPARE(s.quits, 1);
         QVERIFY(!help);
         // Nothing comes back after the end.
-        choose(s, "mnuAbout");
+        choose(s, "aboutAction");
         QVERIFY(!s.host.window(WindowId::About));
     }
 };

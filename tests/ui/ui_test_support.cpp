@@ -22,7 +22,7 @@ Session::Session() {
 }
 
 void Session::selectTab(int index) {
-    auto* tabs = child<QTabWidget>(&window, "SSTab1");
+    auto* tabs = child<QTabWidget>(&window, "tabs");
     QTabBar* bar = tabs->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
 }

@@ -16,7 +16,7 @@
 
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 #include "ui/qt_window_host.h"
 
 namespace vm::uitest {
@@ -46,7 +46,7 @@ struct Session {
     vm::test::ScriptedPlatform user;
     int quits = 0;
     vm::ui::QtWindowHost host{[this] { ++quits; }};
-    vm::ui::frmMain window{host, user, user};
+    vm::ui::MainWindow window{host, user, user};
 
     Session();
     // Shows the tab as a click on its caption would.

@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "engine/main_form.h"
+#include "imaging/qt_picture_decoder.h"
 #include "platform/window_host.h"
 
 class QAction;
@@ -28,10 +29,11 @@ namespace vm::ui {
 class MessageTextEdit;
 class PreviewBox;
 
-class frmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    frmMain(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialogs, QWidget* parent = nullptr);
+    MainWindow(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialogs,
+               QWidget* parent = nullptr);
 
     enum class Tab { Encrypt, Decrypt };
     // Opens a picture on a tab as Open Image would, for a file dropped there.
@@ -39,24 +41,23 @@ class frmMain : public QMainWindow {
 
     const MainForm& form() const { return m_form; }
 
-    // Handlers, named after their control and event.
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void cmdSave_Click();
-    void mnuClear_Click();
-    void mnuExit_Click();
-    void mnuContents_Click();
-    void mnuAbout_Click();
+    // The buttons' and menu items' handlers.
+    void openOnEncrypt();
+    void hideMessage();
+    void revealMessage();
+    void openOnDecrypt();
+    void saveEncryptPicture();
+    void clearAll();
+    void exitProgram();
+    void showHelp();
+    void showAbout();
 
   protected:
-    void closeEvent(QCloseEvent* event) override;  // Form_Unload: ends the program
+    void closeEvent(QCloseEvent* event) override;  // ends the program
 
   private:
-    void buildTabs();
     QWidget* buildPage(bool encrypt);
-    void buildHiddenButtons(QWidget* client);
+    void buildOffscreenButtons(QWidget* client);
     void buildMenus();
     void orderFocus();
 
@@ -67,26 +68,27 @@ class frmMain : public QMainWindow {
 
     WindowHost& m_host;
     MessageBoxes& m_boxes;
+    QtPictureDecoder m_decoder;  // before the form, which keeps it
     MainForm m_form;
-    PictureRef m_shown1, m_shown2;  // what the previews show now
+    PictureRef m_shownEncrypt, m_shownDecrypt;  // what the previews show now
 
-    QTabWidget* m_sstab1 = nullptr;
-    PreviewBox* m_image1 = nullptr;
-    PreviewBox* m_image2 = nullptr;
-    QLineEdit* m_text1 = nullptr;
-    MessageTextEdit* m_text2 = nullptr;
-    MessageTextEdit* m_text3 = nullptr;
-    QLineEdit* m_text4 = nullptr;
-    QLabel* m_count2 = nullptr;
-    QLabel* m_count3 = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QPushButton* m_command2 = nullptr;
-    QPushButton* m_command3 = nullptr;
-    QPushButton* m_command4 = nullptr;
-    QPushButton* m_cmdEncode = nullptr;
-    QPushButton* m_cmdDecode = nullptr;
-    QPushButton* m_cmdSave = nullptr;
-    QPushButton* m_cmdLoad = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    PreviewBox* m_encryptPreview = nullptr;
+    PreviewBox* m_decryptPreview = nullptr;
+    QLineEdit* m_encryptPassword = nullptr;
+    MessageTextEdit* m_message = nullptr;
+    MessageTextEdit* m_revealedMessage = nullptr;
+    QLineEdit* m_decryptPassword = nullptr;
+    QLabel* m_messageCount = nullptr;
+    QLabel* m_revealedMessageCount = nullptr;
+    QPushButton* m_openOnEncryptButton = nullptr;
+    QPushButton* m_hideButton = nullptr;
+    QPushButton* m_revealButton = nullptr;
+    QPushButton* m_openOnDecryptButton = nullptr;
+    QPushButton* m_offscreenEncrypt = nullptr;
+    QPushButton* m_offscreenDecrypt = nullptr;
+    QPushButton* m_offscreenSave = nullptr;
+    QPushButton* m_offscreenOpen = nullptr;
 };
 
 }  // namespace vm::ui

@@ -1,4 +1,4 @@
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -47,8 +47,6 @@ QLabel* makeLabel(const QString& name, const QString& caption, const QRect& box,
 // The names and captions that differ between the two mirrored pages.
 struct PageNames {
     const char* preview;
-    const char* canvas;
-    int canvasLeft;
     const char* frame;
     const char* frameCaption;
     const char* passwordLabel;
@@ -62,22 +60,24 @@ struct PageNames {
 };
 
 const PageNames kEncryptPage{
-    "Image1", "Picture1", 480,         "Frame1",   "Embed in image:", "Label1", "Text1",
-    "Label2", "Text2",    "lblCount2", "Command1", "Command2",        "Encrypt"};
+    "encryptPreview",      "encryptFrame", "Embed in image:", "encryptPasswordLabel",
+    "encryptPassword",     "messageLabel", "message",         "messageCount",
+    "openOnEncryptButton", "hideButton",   "Encrypt"};
 const PageNames kDecryptPage{
-    "Image2", "Picture2", 720,         "Frame2",   "Read image:", "Label4", "Text4",
-    "Label3", "Text3",    "lblCount3", "Command4", "Command3",    "Decrypt"};
+    "decryptPreview",      "decryptFrame",         "Read image:",     "decryptPasswordLabel",
+    "decryptPassword",     "revealedMessageLabel", "revealedMessage", "revealedMessageCount",
+    "openOnDecryptButton", "revealButton",         "Decrypt"};
 
 }  // namespace
 
-frmMain::frmMain(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialogs, QWidget* parent)
+MainWindow::MainWindow(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
       m_host(host),
       m_boxes(boxes),
-      m_form(boxes, dialogs) {
-    setObjectName(QStringLiteral("frmMain"));
+      m_form(boxes, dialogs, m_decoder) {
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Veilmark"));
     setWindowIcon(appIcon());
     setFont(appFont());
@@ -87,36 +87,30 @@ frmMain::frmMain(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialogs, QW
     client->setFixedSize(twips(6135), twips(7830));
     setCentralWidget(client);
 
-    m_sstab1 = new QTabWidget(client);
-    m_sstab1->setObjectName(QStringLiteral("SSTab1"));
-    m_sstab1->setGeometry(twipsRect(0, 0, 6135, 7575));
-    m_sstab1->addTab(buildPage(true), QStringLiteral("Encrypt"));
-    m_sstab1->addTab(buildPage(false), QStringLiteral("Decrypt"));
-    m_sstab1->setCurrentIndex(0);
+    m_tabs = new QTabWidget(client);
+    m_tabs->setObjectName(QStringLiteral("tabs"));
+    m_tabs->setGeometry(twipsRect(0, 0, 6135, 7575));
+    m_tabs->addTab(buildPage(true), QStringLiteral("Encrypt"));
+    m_tabs->addTab(buildPage(false), QStringLiteral("Decrypt"));
+    m_tabs->setCurrentIndex(0);
 
-    buildHiddenButtons(client);
+    buildOffscreenButtons(client);
     buildMenus();
     orderFocus();
 
     // No resizing: the window is the menu bar and the fixed client area.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    m_cmdEncode->setFocus();
+    m_offscreenEncrypt->setFocus();
 }
 
-QWidget* frmMain::buildPage(bool encrypt) {
+QWidget* MainWindow::buildPage(bool encrypt) {
     const PageNames& n = encrypt ? kEncryptPage : kDecryptPage;
     auto* page = new QWidget;
-    page->setObjectName(encrypt ? QStringLiteral("pageEncrypt") : QStringLiteral("pageDecrypt"));
+    page->setObjectName(encrypt ? QStringLiteral("encryptPage") : QStringLiteral("decryptPage"));
 
     auto* preview = new PreviewBox(page);
     preview->setObjectName(QString::fromLatin1(n.preview));
     preview->setGeometry(twipsRect(120, 120, 5895, 4095));
-
-    // The canvas lives in the model; this stands where its picture box would, never shown.
-    auto* canvas = new QWidget(page);
-    canvas->setObjectName(QString::fromLatin1(n.canvas));
-    canvas->setGeometry(twipsRect(n.canvasLeft, 5520, 375, 375));
-    canvas->hide();
 
     auto* frame = new QGroupBox(QString::fromLatin1(n.frameCaption), page);
     frame->setObjectName(QString::fromLatin1(n.frame));
@@ -148,100 +142,110 @@ QWidget* frmMain::buildPage(bool encrypt) {
             [count, message] { count->setText(lengthCaption(message->length(), kLimit)); });
 
     if (encrypt) {
-        m_image1 = preview;
-        m_text1 = password;
-        m_text2 = message;
-        m_count2 = count;
-        m_command1 = open;
-        m_command2 = action;
-        connect(open, &QPushButton::clicked, this, &frmMain::Command1_Click);
-        connect(action, &QPushButton::clicked, this, &frmMain::Command2_Click);
+        m_encryptPreview = preview;
+        m_encryptPassword = password;
+        m_message = message;
+        m_messageCount = count;
+        m_openOnEncryptButton = open;
+        m_hideButton = action;
+        connect(open, &QPushButton::clicked, this, &MainWindow::openOnEncrypt);
+        connect(action, &QPushButton::clicked, this, &MainWindow::hideMessage);
     } else {
-        m_image2 = preview;
-        m_text4 = password;
-        m_text3 = message;
-        m_count3 = count;
-        m_command4 = open;
-        m_command3 = action;
-        connect(open, &QPushButton::clicked, this, &frmMain::Command4_Click);
-        connect(action, &QPushButton::clicked, this, &frmMain::Command3_Click);
+        m_decryptPreview = preview;
+        m_decryptPassword = password;
+        m_revealedMessage = message;
+        m_revealedMessageCount = count;
+        m_openOnDecryptButton = open;
+        m_revealButton = action;
+        connect(open, &QPushButton::clicked, this, &MainWindow::openOnDecrypt);
+        connect(action, &QPushButton::clicked, this, &MainWindow::revealMessage);
     }
     const Tab tab = encrypt ? Tab::Encrypt : Tab::Decrypt;
     new PictureDrop(page, [this, tab](const QString& path) { openDropped(tab, path); });
     return page;
 }
 
-void frmMain::buildHiddenButtons(QWidget* client) {
+void MainWindow::buildOffscreenButtons(QWidget* client) {
     // Placed beyond the client area, so never seen, but there all the same: their
     // access keys work and the focus passes through them.
-    m_cmdEncode = makeButton(QStringLiteral("cmdEncode"), QStringLiteral("&Encrypt"),
-                             twipsRect(8040, 1920, 1335, 375), client);
-    m_cmdDecode = makeButton(QStringLiteral("cmdDecode"), QStringLiteral("&Decrypt"),
-                             twipsRect(6240, 600, 1335, 375), client);
-    m_cmdSave = makeButton(QStringLiteral("cmdSave"), QStringLiteral("&Save Image"),
-                           twipsRect(8040, 2760, 1335, 375), client);
-    m_cmdLoad = makeButton(QStringLiteral("cmdLoad"), QStringLiteral("&Open Image"),
-                           twipsRect(6240, 120, 1335, 375), client);
-    connect(m_cmdSave, &QPushButton::clicked, this, &frmMain::cmdSave_Click);
+    m_offscreenEncrypt = makeButton(QStringLiteral("offscreenEncrypt"), QStringLiteral("&Encrypt"),
+                                    twipsRect(8040, 1920, 1335, 375), client);
+    m_offscreenDecrypt = makeButton(QStringLiteral("offscreenDecrypt"), QStringLiteral("&Decrypt"),
+                                    twipsRect(6240, 600, 1335, 375), client);
+    m_offscreenSave = makeButton(QStringLiteral("offscreenSave"), QStringLiteral("&Save Image"),
+                                 twipsRect(8040, 2760, 1335, 375), client);
+    m_offscreenOpen = makeButton(QStringLiteral("offscreenOpen"), QStringLiteral("&Open Image"),
+                                 twipsRect(6240, 120, 1335, 375), client);
+    connect(m_offscreenSave, &QPushButton::clicked, this, &MainWindow::saveEncryptPicture);
 }
 
-void frmMain::buildMenus() {
+void MainWindow::buildMenus() {
     auto addItem = [this](QMenu* menu, const QString& name, const QString& caption,
-                          void (frmMain::*handler)()) {
+                          void (MainWindow::*handler)()) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, handler);
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    addItem(file, QStringLiteral("mnuClear"), QStringLiteral("Clear"), &frmMain::mnuClear_Click);
-    file->addSeparator()->setObjectName(QStringLiteral("md1"));
-    addItem(file, QStringLiteral("mnuExit"), QStringLiteral("Exit"), &frmMain::mnuExit_Click);
+    file->setObjectName(QStringLiteral("fileMenu"));
+    addItem(file, QStringLiteral("clearAction"), QStringLiteral("Clear"), &MainWindow::clearAll);
+    file->addSeparator()->setObjectName(QStringLiteral("fileSeparator"));
+    addItem(file, QStringLiteral("exitAction"), QStringLiteral("Exit"), &MainWindow::exitProgram);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    addItem(help, QStringLiteral("mnuContents"), QStringLiteral("Contents"),
-            &frmMain::mnuContents_Click);
-    addItem(help, QStringLiteral("mnuAbout"), QStringLiteral("About"), &frmMain::mnuAbout_Click);
+    help->setObjectName(QStringLiteral("helpMenu"));
+    addItem(help, QStringLiteral("contentsAction"), QStringLiteral("Contents"),
+            &MainWindow::showHelp);
+    addItem(help, QStringLiteral("aboutAction"), QStringLiteral("About"), &MainWindow::showAbout);
 }
 
-void frmMain::orderFocus() {
-    // Labels, frames and the hidden canvases take no focus; the controls of the page
+void MainWindow::orderFocus() {
+    // Labels and frames take no focus; the controls of the page
     // not shown are skipped while it is hidden.
-    QWidget* const order[] = {m_cmdEncode, m_cmdDecode, m_cmdSave,  m_cmdLoad,  m_sstab1,
-                              m_text1,     m_text2,     m_command1, m_command2, m_command4,
-                              m_text3,     m_text4,     m_command3};
+    QWidget* const order[] = {m_offscreenEncrypt,
+                              m_offscreenDecrypt,
+                              m_offscreenSave,
+                              m_offscreenOpen,
+                              m_tabs,
+                              m_encryptPassword,
+                              m_message,
+                              m_openOnEncryptButton,
+                              m_hideButton,
+                              m_openOnDecryptButton,
+                              m_revealedMessage,
+                              m_decryptPassword,
+                              m_revealButton};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
-void frmMain::pullBoxes() {
-    m_form.Text1 = m_text1->text().toStdU32String();
-    m_form.Text2 = toCrLf(m_text2->boxText().toStdU32String());
-    m_form.Text3 = toCrLf(m_text3->boxText().toStdU32String());
-    m_form.Text4 = m_text4->text().toStdU32String();
+void MainWindow::pullBoxes() {
+    m_form.encryptPassword = m_encryptPassword->text().toStdU32String();
+    m_form.message = toCrLf(m_message->boxText().toStdU32String());
+    m_form.revealedMessage = toCrLf(m_revealedMessage->boxText().toStdU32String());
+    m_form.decryptPassword = m_decryptPassword->text().toStdU32String();
 }
 
-void frmMain::showModel() {
+void MainWindow::showModel() {
     const auto setLine = [](QLineEdit* box, const std::u32string& text) {
         const QString shown = QString::fromStdU32String(text);
         if (box->text() != shown) box->setText(shown);
     };
-    setLine(m_text1, m_form.Text1);
-    m_text2->setBoxText(QString::fromStdU32String(fromCrLf(m_form.Text2)));
-    m_text3->setBoxText(QString::fromStdU32String(fromCrLf(m_form.Text3)));
-    setLine(m_text4, m_form.Text4);
-    if (m_shown1 != m_form.Image1) {
-        m_shown1 = m_form.Image1;
-        m_image1->setImage(toQImage(m_shown1));
+    setLine(m_encryptPassword, m_form.encryptPassword);
+    m_message->setBoxText(QString::fromStdU32String(fromCrLf(m_form.message)));
+    m_revealedMessage->setBoxText(QString::fromStdU32String(fromCrLf(m_form.revealedMessage)));
+    setLine(m_decryptPassword, m_form.decryptPassword);
+    if (m_shownEncrypt != m_form.encryptPreview) {
+        m_shownEncrypt = m_form.encryptPreview;
+        m_encryptPreview->setImage(toQImage(m_shownEncrypt));
     }
-    if (m_shown2 != m_form.Image2) {
-        m_shown2 = m_form.Image2;
-        m_image2->setImage(toQImage(m_shown2));
+    if (m_shownDecrypt != m_form.decryptPreview) {
+        m_shownDecrypt = m_form.decryptPreview;
+        m_decryptPreview->setImage(toQImage(m_shownDecrypt));
     }
 }
 
-void frmMain::run(const std::function<void()>& handler) {
+void MainWindow::run(const std::function<void()>& handler) {
     pullBoxes();
     try {
         handler();
@@ -254,7 +258,7 @@ void frmMain::run(const std::function<void()>& handler) {
     showModel();
 }
 
-void frmMain::openDropped(Tab tab, const QString& path) {
+void MainWindow::openDropped(Tab tab, const QString& path) {
     const std::string file = path.toStdString();
     run([this, tab, &file] {
         if (tab == Tab::Encrypt)
@@ -264,38 +268,38 @@ void frmMain::openDropped(Tab tab, const QString& path) {
     });
 }
 
-void frmMain::Command1_Click() {
-    run([this] { m_form.Command1_Click(); });
+void MainWindow::openOnEncrypt() {
+    run([this] { m_form.openOnEncrypt(); });
 }
-void frmMain::Command2_Click() {
-    run([this] { m_form.Command2_Click(); });
+void MainWindow::hideMessage() {
+    run([this] { m_form.hideMessage(); });
 }
-void frmMain::Command3_Click() {
-    run([this] { m_form.Command3_Click(); });
+void MainWindow::revealMessage() {
+    run([this] { m_form.revealMessage(); });
 }
-void frmMain::Command4_Click() {
-    run([this] { m_form.Command4_Click(); });
+void MainWindow::openOnDecrypt() {
+    run([this] { m_form.openOnDecrypt(); });
 }
-void frmMain::cmdSave_Click() {
-    run([this] { m_form.cmdSave_Click(); });
+void MainWindow::saveEncryptPicture() {
+    run([this] { m_form.saveEncryptPicture(); });
 }
-void frmMain::mnuClear_Click() {
-    run([this] { m_form.mnuClear_Click(); });
-}
-
-void frmMain::mnuExit_Click() {
-    m_host.End();
-}
-void frmMain::mnuContents_Click() {
-    m_host.Show(WindowId::Help);
-}
-void frmMain::mnuAbout_Click() {
-    m_host.Show(WindowId::About);
+void MainWindow::clearAll() {
+    run([this] { m_form.clearAll(); });
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
+void MainWindow::exitProgram() {
+    m_host.end();
+}
+void MainWindow::showHelp() {
+    m_host.show(WindowId::Help);
+}
+void MainWindow::showAbout() {
+    m_host.show(WindowId::About);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
-    m_host.End();
+    m_host.end();
 }
 
 }  // namespace vm::ui

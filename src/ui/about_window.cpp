@@ -1,0 +1,24 @@
+#include "ui/about_window.h"
+
+#include <QLabel>
+#include <QPixmap>
+
+#include "ui/app_style.h"
+
+namespace vm::ui {
+
+AboutWindow::AboutWindow(WindowHost& host) : SmallWindow(host, WindowId::About, Qt::Tool) {
+    setObjectName(QStringLiteral("aboutWindow"));
+    setWindowTitle(QStringLiteral("About Veilmark"));
+    // A blank icon, so the application's own is not put on this small window.
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    setWindowIcon(QIcon(blank));
+    setFixedSize(twips(1845), twips(1185));
+
+    addLabel("productLabel", QStringLiteral("Veilmark - Tolvane"), twipsRect(120, 120, 1305, 225))
+        ->adjustSize();
+    addCloseButton(twipsRect(120, 840, 1575, 255));
+}
+
+}  // namespace vm::ui

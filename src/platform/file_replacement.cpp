@@ -352,7 +352,9 @@ bool FileReplacement::commitInPlace() {
     if (m_size > m_oldSize) {
         const int err = ::fallocate(m_targetFd, 0, 0, static_cast<off_t>(m_size)) == 0 ? 0 : errno;
         if (err != 0 && err != EOPNOTSUPP) {
-            (void)::ftruncate(m_targetFd, static_cast<off_t>(m_oldSize));
+            // Best effort: the old size back; the failure to report is the one above.
+            const int restored = ::ftruncate(m_targetFd, static_cast<off_t>(m_oldSize));
+            static_cast<void>(restored);
             return fail("write", err);
         }
     }

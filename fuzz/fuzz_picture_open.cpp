@@ -20,9 +20,10 @@
 #include <vector>
 
 #include "engine/main_form.h"
+#include "imaging/bitmap_writer.h"
 #include "imaging/decoded_picture.h"
 #include "imaging/open_image.h"
-#include "imaging/picture_file.h"
+#include "imaging/qt_picture_decoder.h"
 
 namespace {
 
@@ -77,6 +78,7 @@ void check(bool ok, const char* what) {
 
 std::string g_folder;
 Recorder* g_ui = nullptr;
+vm::QtPictureDecoder* g_decoder = nullptr;
 vm::MainForm* g_form = nullptr;
 vm::PictureRef g_baseline;
 
@@ -122,7 +124,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_folder = tmpl;
     std::atexit([] { std::filesystem::remove_all(g_folder); });
     g_ui = new Recorder;
-    g_form = new vm::MainForm(*g_ui, *g_ui);
+    g_decoder = new vm::QtPictureDecoder;
+    g_form = new vm::MainForm(*g_ui, *g_ui, *g_decoder);
     QImage image(3, 2, QImage::Format_RGB32);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) image.setPixel(x, y, qRgb(10 * x, 20 * y, 99));
@@ -131,9 +134,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // of the first input that asks for them.
     const std::string warmUp = g_folder + "/warm-up";
     std::ofstream(warmUp) << "no picture at all";
-    (void)vm::LoadPicture(warmUp);
+    (void)vm::LoadPicture(warmUp, *g_decoder);
     (void)vm::SavePicture(*g_baseline, warmUp);
-    (void)vm::LoadPicture(warmUp);
+    (void)vm::LoadPicture(warmUp, *g_decoder);
     std::filesystem::remove(warmUp);
     return 0;
 }
@@ -150,8 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    const vm::PictureLoad inPlace = vm::openPictureFile(path);
-    check(inPlace || !inPlace.error.empty(), "a failed opening without a reason");
+    const vm::Result<vm::PictureRef> inPlace = vm::openPictureFile(path, *g_decoder);
+    check(inPlace || !inPlace.error().empty(), "a failed opening without a reason");
     check(vm::decodeMemoryLimit() == std::uint64_t{512} << 20,
           "the memory limit is not the harness's");
 
@@ -166,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(g_form->area.width == picture->width() && g_form->area.height == picture->height(),
               "the working area is not the picture's size");
         check(picture->width() > 0 && picture->height() > 0, "an empty picture opened");
-        if (inPlace) expectSamePoints(*picture, *inPlace.picture);
+        if (inPlace) expectSamePoints(*picture, **inPlace);
     } else {
         check(picture == g_baseline && g_form->decryptPreview == g_baseline,
               "a failed opening changed the tab");

@@ -83,13 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The reveal on whatever the points hold.
     vm::Canvas revealCanvas;
     revealCanvas.setPicture(picture);
-    const vm::SeedResult seed = vm::seedFor(revealPassword);
-    check((seed.refusal == vm::Refusal::None) == (revealPassword.size() <= vm::kMaxPasswordLength &&
-                                                  !vm::firstUnsupported(revealPassword)),
+    const vm::Result<std::int32_t> seed = vm::seedFor(revealPassword);
+    check(static_cast<bool>(seed) == (revealPassword.size() <= vm::kMaxPasswordLength &&
+                                      !vm::firstUnsupported(revealPassword)),
           "the password was judged wrongly");
-    if (seed.refusal == vm::Refusal::None) {
+    if (seed) {
         vm::RandomSource generator;
-        const vm::Revealed found = vm::revealPayload(seed.seed, revealCanvas, area, generator);
+        const vm::Revealed found = vm::revealPayload(*seed, revealCanvas, area, generator);
         check(found.found || found.message.empty(), "a failed reveal returned text");
         check(found.message.size() <= vm::kMaxMessageLength, "a reveal read more than fits");
         check(revealCanvas.changedPoints() == 0 && revealCanvas.Picture() == picture,
@@ -97,13 +97,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The hide, and the reveal that must find it.
-    const vm::HidePlan plan = vm::prepareHide(hidePassword, message, area);
+    const vm::Result<vm::HidePlan> planned = vm::prepareHide(hidePassword, message, area);
     const bool fits = 8 * static_cast<std::int64_t>(message.size() + 4) <= area.slots();
-    if (plan.refusal == vm::Refusal::AreaTooSmall) check(!fits, "a message that fits was refused");
-    if (plan.refusal != vm::Refusal::None) {
-        check(!plan.explanation.empty(), "a refusal without a reason");
+    if (!planned) {
+        if (static_cast<vm::Refusal>(planned.kind()) == vm::Refusal::AreaTooSmall)
+            check(!fits, "a message that fits was refused");
+        check(!planned.error().empty(), "a refusal without a reason");
         return 0;
     }
+    const vm::HidePlan& plan = *planned;
     check(fits && message.size() <= vm::kMaxMessageLength, "a hide was accepted that cannot fit");
     check(plan.payload.size() == message.size() + 4,
           "the payload is not framed as L, marker, text");

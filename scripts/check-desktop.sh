@@ -6,7 +6,7 @@
 # Usage: scripts/check-desktop.sh [BINARY]   (needs xvfb, openbox, xdotool, x11-utils)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bin=${1:-build/src/ui/veilmark}
+bin=${1:-build-dev/src/ui/veilmark}
 [ -x "$bin" ] || { echo "no program at $bin: build it first" >&2; exit 1; }
 for tool in Xvfb openbox xdotool xprop; do
   command -v "$tool" >/dev/null || { echo "$tool missing: bash scripts/deps.sh" >&2; exit 1; }

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets in build-fuzz (clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs them one after another from the seeds in
-# fuzz/corpus/<target>. A crash is saved as build-fuzz/artifacts/<target>-crash-*
-# and fails the script.
+# Builds the libFuzzer targets in build-fuzz (the fuzz preset: clang,
+# AddressSanitizer and UndefinedBehaviorSanitizer) and runs them one after another
+# from their seeds. A crash is saved as build-fuzz/artifacts/<target>-crash-* and
+# fails the script.
+#
+# Seeds: picture_open starts from every sample picture of the tests
+# (tests/data/hostile, tests/data/regressions), made into fuzz inputs here, plus
+# the inputs in fuzz/corpus/picture_open that the fuzzer once found trouble with;
+# reveal starts from the byte strings in fuzz/corpus/reveal.
 #
 #   scripts/fuzz.sh --short              each target for 60 s (the test command)
 #   scripts/fuzz.sh --long SECONDS [T..] each named target (default all) that long
@@ -34,11 +39,22 @@ if ! command -v clang++ >/dev/null; then
   exit 1
 fi
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVEILMARK_BUILD_FUZZ=ON -DVEILMARK_BUILD_UI=OFF -DVEILMARK_BUILD_TESTS=OFF \
-  -DVEILMARK_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j "$jobs" --target "${targets[@]/#/fuzz_}"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs" --target "${targets[@]/#/fuzz_}"
 [ "$mode" = "--build" ] && exit 0
+
+# picture_open's input is one byte that picks the file name (0 .bmp, 1 .gif,
+# 2 .jpg, 3 .png, 6 none), then the file.
+seeds=build-fuzz/seeds
+rm -rf "$seeds"
+mkdir -p "$seeds/picture_open"
+for f in tests/data/hostile/* tests/data/regressions/*; do
+  case "$f" in
+    *.bmp) sel='\x00' ;; *.gif) sel='\x01' ;; *.jpg) sel='\x02' ;; *.png) sel='\x03' ;;
+    *) sel='\x06' ;;  # no extension: the content alone decides
+  esac
+  { printf "$sel"; cat "$f"; } >"$seeds/picture_open/$(basename "$(dirname "$f")")-$(basename "$f")"
+done
 
 # Per target: the longest input worth trying.
 declare -A max_len=([picture_open]=65536 [reveal]=4096)
@@ -64,7 +80,9 @@ for t in "${targets[@]}"; do
   echo "== fuzz $t for ${seconds}s"
   # A picture the harness opens is at most 4 million points; the limits keep a
   # runaway allocation from taking the machine down instead of failing the run.
-  if ./build-fuzz/fuzz/fuzz_"$t" "$run" "fuzz/corpus/$t" \
+  from=("fuzz/corpus/$t")
+  [ -d "$seeds/$t" ] && from+=("$seeds/$t")
+  if ./build-fuzz/fuzz/fuzz_"$t" "$run" "${from[@]}" \
       -max_total_time="$seconds" -timeout=60 -rss_limit_mb=3072 -malloc_limit_mb=1024 \
       -max_len="${max_len[$t]}" -print_final_stats=1 "${explore[@]}" \
       -artifact_prefix="build-fuzz/artifacts/$t-" >"$log" 2>&1; then

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Makes the small sample pictures behind the hostile-file tests and the fuzz seed
-# corpora, and writes them into the tree (they are committed, so neither the
-# tests nor CI need ImageMagick):
-#   tests/data/hostile/   one tiny picture per layout the tests open
-#   fuzz/corpus/picture_open/  the same pictures, each after a byte that picks
-#                              the file name the fuzz target gives it
+# Makes the small sample pictures behind the hostile-file tests and the reveal
+# fuzz target's seeds, and writes them into the tree (they are committed, so
+# neither the tests nor CI need ImageMagick):
+#   tests/data/hostile/   one tiny picture per layout the tests open (scripts/fuzz.sh
+#                         makes them the picture_open target's seeds)
 #   fuzz/corpus/reveal/   a few fixed byte strings to start the reveal target from
 # The truncated, oversized and random files are made by the tests themselves.
 set -euo pipefail
@@ -52,18 +51,6 @@ im "${swirl[@]}" -quality 90 JPEG:"$out/swirl.jpg"
 im "${swirl[@]}" -colors 200 -compress RLE BMP3:"$out/swirl_rle8.bmp"
 im "${swirl[@]}" PNG24:"$out/swirl.png"
 
-# Fuzz seeds for picture_open: byte 0 picks the name (0 .bmp, 1 .gif, 2 .jpg, 3 .png).
-seeds=fuzz/corpus/picture_open
-mkdir -p "$seeds"
-rm -f "$seeds"/*
-for f in "$out"/*; do
-  name=$(basename "$f")
-  case "$name" in
-    *.bmp) sel='\x00' ;; *.gif) sel='\x01' ;; *.jpg) sel='\x02' ;; *.png) sel='\x03' ;;
-  esac
-  { printf "$sel"; cat "$f"; } >"$seeds/$name"
-done
-
 # Fuzz seeds for reveal: fixed pseudo-random bytes of a few lengths.
 seeds=fuzz/corpus/reveal
 mkdir -p "$seeds"
@@ -77,4 +64,4 @@ for n in 16 64 300 700 1500 3000; do
   done
   printf '%b' "$bytes" >"$seeds/seed$(printf %04d "$n")"
 done
-ls -l tests/data/hostile fuzz/corpus/*
+ls -l tests/data/hostile fuzz/corpus/reveal

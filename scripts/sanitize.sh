@@ -11,11 +11,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${VEILMARK_JOBS:-2}
 
-# -O1 and line tables only: quick to build, fast enough to run, and every report
-# still names the file and line.
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O1 -g1" -DVEILMARK_SANITIZE=ON \
-  -DVEILMARK_BUILD_BENCH=OFF -DVEILMARK_BUILD_FUZZ=OFF >/dev/null
-cmake --build build-asan -j "$jobs"
+# The asan preset: -O1 and line tables only, quick to build, fast enough to run,
+# and every report still names the file and line.
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
 
 reports=$PWD/build-asan/sanitizer-reports
 rm -rf "$reports"
@@ -29,7 +28,7 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_retu
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan"
 
 status=0
-(cd build-asan && ctest --output-on-failure -j "$jobs" --timeout 300 "$@") || status=$?
+ctest --preset asan -j "$jobs" "$@" || status=$?
 
 if [ -n "$(ls -A "$reports")" ]; then
   echo "sanitizer reports:" >&2

@@ -4,9 +4,9 @@
 # and Help. Usage: scripts/screenshots.sh [TOOL] [OUTDIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bin=${1:-build-ui/src/ui/veilmark_window_tool}
+bin=${1:-build-dev/src/ui/veilmark_window_tool}
 out=${2:-docs}
-[ -x "$bin" ] || { echo "no window tool at $bin: build it first (cmake --build build-ui)" >&2; exit 1; }
+[ -x "$bin" ] || { echo "no window tool at $bin: build it first (cmake --preset dev && cmake --build --preset dev)" >&2; exit 1; }
 command -v xvfb-run >/dev/null || { echo "xvfb-run missing: bash scripts/deps.sh" >&2; exit 1; }
 
 work=$(mktemp -d)

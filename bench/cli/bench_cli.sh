@@ -5,6 +5,11 @@
 #   hide from JPEG          <= 1.2 x  djpeg -bmp -outfile X  (decoding the JPEG to a bitmap)
 #   hide from BMP           <= 2   x  cat FILE >NEW          (copying the bitmap)
 #   reveal from 24 MP BMP   <= 1   x  cat FILE >/dev/null    (reading the bitmap)
+#   hide over an existing   <= 2   x  cat FILE >TMP, sync TMP, mv TMP OLD, sync the folder
+#     24 MP BMP                        (a durable replacement by hand)
+#   what flushing costs     <= 0.5 x  djpeg of the 24 MP JPEG (the hide over an
+#     a 24 MP replacement              existing file less the hide to a new one)
+#   scan of 24 MP BMP       <= 10  x  cat FILE >/dev/null    (all 65,536 slot sequences)
 #   peak memory, 24 MP hide <= 1.6 x  width x height x 3     (the picture's 24-bit size)
 #
 # Each time is the best of RUNS runs (default 9) after one warm-up, so the files
@@ -16,7 +21,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-cli=${1:-${VEILMARK_CLI:-$root/build-cli/src/cli/veilmark-cli}}
+cli=${1:-${VEILMARK_CLI:-$root/build-bench/src/cli/veilmark-cli}}
 runs=${RUNS:-9}
 corpus=${CORPUS:-${TMPDIR:-/tmp}/veilmark-bench-corpus}
 
@@ -46,6 +51,12 @@ export VEILMARK_PASSWORD=bench-password
 usec() { echo "${EPOCHREALTIME/./}"; }
 cat_new() { cat "$1" >"$2"; }
 cat_null() { cat "$1" >/dev/null; }
+cat_sync() {
+  cat "$1" >"$2.tmp"
+  sync "$2.tmp"
+  mv "$2.tmp" "$2"
+  sync "$(dirname "$2")"
+}
 
 # One timed run in microseconds: PREP (untimed, e.g. removing the file the command
 # writes), then CMD with its output dropped. Fails the bench when CMD fails.
@@ -130,6 +141,21 @@ for size in 4000x3000 6000x4000; do
   row "reveal from BMP, $mp MP" "$(ms "$reveal_t")" "$(ms "$read_t")" ms "$([ "$mp" = 24 ] && echo 1 || echo -)" "cat >/dev/null"
 
   if [ "$mp" = 24 ]; then
+    # Replacing a file flushes the new picture to the disk before the rename, and
+    # the folder after it; the old file is on the disk before each run.
+    old="cp $bmp $out && sync $out"
+    read -r replace_t durable_t < <(pair "$old" "$cli" hide --message-file "$secret" "$bmp" "$out" \
+      -- "cp $bmp $work/copy.bmp && sync $work/copy.bmp" cat_sync "$bmp" "$work/copy.bmp")
+    read -r replace2_t new_t < <(pair "$old" "$cli" hide --message-file "$secret" "$bmp" "$out" \
+      -- "rm -f $out" "$cli" hide --message-file "$secret" "$bmp" "$out")
+    [ "$replace2_t" -lt "$replace_t" ] && replace_t=$replace2_t
+    flush_t=$((replace_t > new_t ? replace_t - new_t : 0))
+    row "hide over BMP, $mp MP" "$(ms "$replace_t")" "$(ms "$durable_t")" ms 2 "cat+sync+mv+sync"
+    row "flushing, $mp MP" "$(ms "$flush_t")" "$(ms "$djpeg_t")" ms 0.5 "djpeg -bmp"
+
+    read -r scan_t scan_read_t < <(pair : "$cli" scan "$out" -- : cat_null "$bmp")
+    cmp -s <("$cli" scan "$out") "$secret" || die "scan did not find the secret ($size)"
+    row "scan from BMP, $mp MP" "$(ms "$scan_t")" "$(ms "$scan_read_t")" ms 10 "cat >/dev/null"
     w=${size%x*} h=${size#*x}
     picture_kib=$((w * h * 3 / 1024))
     rm -f "$out"

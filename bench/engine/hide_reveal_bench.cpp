@@ -39,7 +39,7 @@ Canvas savedWithMessage(const HidePlan& plan, RandomSource& generator) {
 }
 
 void BM_Hide164Bytes(benchmark::State& state) {
-    const HidePlan plan = prepareHide(U"benchmark password", kMessage, kArea);
+    const HidePlan plan = *prepareHide(U"benchmark password", kMessage, kArea);
     RandomSource generator;
     const PictureRef picture = photo();  // made once, before the timing starts
     for (auto _ : state) {
@@ -52,7 +52,7 @@ void BM_Hide164Bytes(benchmark::State& state) {
 BENCHMARK(BM_Hide164Bytes)->Unit(benchmark::kMicrosecond);
 
 void BM_Reveal164Bytes(benchmark::State& state) {
-    const HidePlan plan = prepareHide(U"benchmark password", kMessage, kArea);
+    const HidePlan plan = *prepareHide(U"benchmark password", kMessage, kArea);
     RandomSource generator;
     const Canvas saved = savedWithMessage(plan, generator);
     for (auto _ : state) {
@@ -64,7 +64,7 @@ void BM_Reveal164Bytes(benchmark::State& state) {
 BENCHMARK(BM_Reveal164Bytes)->Unit(benchmark::kMicrosecond);
 
 void BM_HideThenReveal164Bytes(benchmark::State& state) {
-    const HidePlan plan = prepareHide(U"benchmark password", kMessage, kArea);
+    const HidePlan plan = *prepareHide(U"benchmark password", kMessage, kArea);
     RandomSource generator;
     photo();  // made once, before the timing starts
     for (auto _ : state) {

@@ -6,7 +6,7 @@
 # Usage: bench/ui/startup.sh [TOOL] [RUNS]   (offscreen unless QT_QPA_PLATFORM is set)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-bin=${1:-build-ui/src/ui/veilmark_window_tool}
+bin=${1:-build-bench/src/ui/veilmark_window_tool}
 runs=${2:-15}
 limit_ms=${VEILMARK_STARTUP_LIMIT_MS:-300}
 [ -x "$bin" ] || { echo "no window tool at $bin: build it first" >&2; exit 1; }

@@ -51,21 +51,21 @@ class Parser {
   public:
     explicit Parser(const std::vector<std::string>& words) : m_words(words) {}
 
-    ParseResult run() {
+    Result<Arguments> run() {
         if (m_words.empty()) return fail("no command given; use hide, reveal or scan");
         const std::string& first = m_words.front();
         if (first == "hide") {
-            m_result.arguments.command = Command::Hide;
+            m_arguments.command = Command::Hide;
         } else if (first == "reveal") {
-            m_result.arguments.command = Command::Reveal;
+            m_arguments.command = Command::Reveal;
         } else if (first == "scan") {
-            m_result.arguments.command = Command::Scan;
+            m_arguments.command = Command::Scan;
         } else if (first == "--help" || first == "-h" || first == "help") {
-            m_result.arguments.command = Command::Help;
-            return m_result;
+            m_arguments.command = Command::Help;
+            return result();
         } else if (first == "--version") {
-            m_result.arguments.command = Command::Version;
-            return m_result;
+            m_arguments.command = Command::Version;
+            return result();
         } else if (!first.empty() && first.front() == '-') {
             return fail("the command (hide, reveal or scan) comes before the options, not " +
                         first);
@@ -82,9 +82,9 @@ class Parser {
             } else if (word == "--") {
                 optionsEnded = true;
             } else if (!takeOption(word)) {
-                return m_result;
+                return result();
             } else if (m_stop) {
-                return m_result;
+                return result();
             }
         }
         return finish(files);
@@ -92,7 +92,7 @@ class Parser {
 
   private:
     std::string commandName() const {
-        switch (m_result.arguments.command) {
+        switch (m_arguments.command) {
             case Command::Hide:
                 return "hide";
             case Command::Scan:
@@ -102,18 +102,23 @@ class Parser {
         }
     }
 
-    ParseResult fail(std::string why) {
-        m_result.error = std::move(why);
-        return m_result;
+    Result<Arguments> result() const {
+        if (!m_error.empty()) return failure(m_error);
+        return m_arguments;
     }
 
-    // Keeps the error for the result; false, so that option handlers can return it.
+    Result<Arguments> fail(std::string why) {
+        m_error = std::move(why);
+        return result();
+    }
+
+    // Keeps the error for the result(); false, so that option handlers can return it.
     bool refuse(std::string why) {
-        m_result.error = std::move(why);
+        m_error = std::move(why);
         return false;
     }
 
-    // False after an error (kept in m_result).
+    // False after an error (kept in m_error).
     bool takeOption(const std::string& word) {
         const OptionName* option = nullptr;
         std::optional<std::string> value;
@@ -142,7 +147,7 @@ class Parser {
     }
 
     bool apply(const OptionName& option, std::string value) {
-        Arguments& a = m_result.arguments;
+        Arguments& a = m_arguments;
         switch (option.option) {
             case Option::Help:
                 a.command = Command::Help;
@@ -184,8 +189,8 @@ class Parser {
         return false;
     }
 
-    ParseResult finish(std::vector<std::string>& files) {
-        Arguments& a = m_result.arguments;
+    Result<Arguments> finish(std::vector<std::string>& files) {
+        Arguments& a = m_arguments;
         if (a.command == Command::Hide) {
             if (!a.message && !a.messageFile)
                 return fail("hide needs a message: -m MESSAGE or --message-file FILE");
@@ -202,13 +207,14 @@ class Parser {
                             "' is one too many");
             a.input = files[0];
         }
-        return m_result;
+        return result();
     }
 
     const std::vector<std::string>& m_words;
     std::size_t m_next = 0;
     bool m_stop = false;
-    ParseResult m_result;
+    Arguments m_arguments;
+    std::string m_error;  // why the line is refused; empty while it is not
 };
 
 }  // namespace
@@ -224,7 +230,7 @@ std::optional<AreaSize> parseAreaSize(const std::string& text) {
     return size;
 }
 
-ParseResult parseArguments(const std::vector<std::string>& words) {
+Result<Arguments> parseArguments(const std::vector<std::string>& words) {
     return Parser(words).run();
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace vm::cli {
 
 enum class Command { Hide, Reveal, Scan, Help, Version };
@@ -28,14 +30,9 @@ struct Arguments {
     std::string output;  // hide only
 };
 
-struct ParseResult {
-    Arguments arguments;
-    std::string error;  // empty when the line is well formed
-    bool ok() const { return error.empty(); }
-};
-
-// words: the arguments after the program's name.
-ParseResult parseArguments(const std::vector<std::string>& words);
+// words: the arguments after the program's name. Fails, saying why, on a line that
+// is not well formed.
+Result<Arguments> parseArguments(const std::vector<std::string>& words);
 
 // "WIDTHxHEIGHT" with two positive whole numbers, or nothing.
 std::optional<AreaSize> parseAreaSize(const std::string& text);

@@ -17,7 +17,9 @@
 #include "imaging/canvas.h"
 #include "imaging/image_saving.h"
 #include "imaging/working_area.h"
+#include "platform/file_io.h"
 #include "platform/random_source.h"
+#include "platform/user_messages.h"
 #include "platform/utf8.h"
 
 #ifndef VEILMARK_VERSION
@@ -32,26 +34,6 @@ constexpr const char* kProgram = "veilmark-cli";
 // Far more than any password or message that can be used; a larger file is refused
 // rather than read whole.
 constexpr std::size_t kTextFileLimit = std::size_t{1} << 20;
-
-// A value, or the exit status and the line that say why there is none.
-template <typename T>
-struct Outcome {
-    std::optional<T> value;
-    int status = kDone;
-    std::string why;
-
-    static Outcome of(T value) {
-        Outcome outcome;
-        outcome.value = std::move(value);
-        return outcome;
-    }
-    static Outcome failed(int status, std::string why) {
-        Outcome outcome;
-        outcome.status = status;
-        outcome.why = std::move(why);
-        return outcome;
-    }
-};
 
 // One line for standard error: no line breaks, and a sentence of the core starts
 // in lower case after the program's name, as the lines of our own do.
@@ -68,73 +50,53 @@ int report(Console& console, int status, const std::string& why) {
     console.err.flush();
     return status;
 }
-
-std::string readFailure(int err) {
-    switch (err) {
-        case ENOENT:
-            return "it does not exist";
-        case EACCES:
-        case EPERM:
-            return "permission denied";
-        case EISDIR:
-            return "it is a folder";
-        default:
-            return std::strerror(err);
-    }
+// A failure whose kind is the exit status.
+int report(Console& console, const Failure& why) {
+    return report(console, why.kind, why.message);
 }
 
 // The whole file, up to kTextFileLimit bytes. what: "password" or "message".
-Outcome<std::string> readTextFile(const std::string& path, const char* what) {
+Result<std::string> readTextFile(const std::string& path, const char* what) {
     const std::string name = std::string("the ") + what + " file " + path;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Outcome<std::string>::failed(kFileError,
-                                            "cannot read " + name + ": " + readFailure(errno));
+    if (fd < 0) return failure("cannot read " + name + ": " + errnoWording(errno), kFileError);
     std::string bytes;
     char buffer[16384];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int err = errno;
+        std::size_t got = 0;
+        if (const int err = readUpTo(fd, buffer, sizeof buffer, &got); err != 0) {
             ::close(fd);
-            return Outcome<std::string>::failed(kFileError,
-                                                "cannot read " + name + ": " + readFailure(err));
+            return failure("cannot read " + name + ": " + errnoWording(err), kFileError);
         }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        bytes.append(buffer, got);
         if (bytes.size() > kTextFileLimit) {
             ::close(fd);
-            return Outcome<std::string>::failed(
-                kRefused, name + " is too large to be a " + what + " (more than 1 MiB)");
+            return failure(name + " is too large to be a " + what + " (more than 1 MiB)", kRefused);
         }
+        if (got < sizeof buffer) break;
     }
     ::close(fd);
-    return Outcome<std::string>::of(std::move(bytes));
+    return bytes;
 }
 
-Outcome<std::string> readStandardInput(std::istream& in) {
+Result<std::string> readStandardInput(std::istream& in) {
     std::string bytes;
     char buffer[16384];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (bytes.size() > kTextFileLimit)
-            return Outcome<std::string>::failed(
-                kRefused, "the message on standard input is too large (more than 1 MiB)");
+            return failure("the message on standard input is too large (more than 1 MiB)",
+                           kRefused);
     }
-    if (in.bad())
-        return Outcome<std::string>::failed(kFileError,
-                                            "could not read the message from standard input");
-    return Outcome<std::string>::of(std::move(bytes));
+    if (in.bad()) return failure("could not read the message from standard input", kFileError);
+    return bytes;
 }
 
-Outcome<std::u32string> decoded(Outcome<std::string> bytes, const char* what) {
-    if (!bytes.value) return Outcome<std::u32string>::failed(bytes.status, std::move(bytes.why));
-    std::optional<std::u32string> text = fromUtf8(*bytes.value);
-    if (!text)
-        return Outcome<std::u32string>::failed(
-            kRefused, std::string("the ") + what + " is not valid UTF-8 text");
-    return Outcome<std::u32string>::of(std::move(*text));
+Result<std::u32string> decoded(const Result<std::string>& bytes, const char* what) {
+    if (!bytes) return bytes.why();
+    std::optional<std::u32string> text = fromUtf8(*bytes);
+    if (!text) return failure(std::string("the ") + what + " is not valid UTF-8 text", kRefused);
+    return std::move(*text);
 }
 
 void dropOneLineBreak(std::string& text) {
@@ -146,37 +108,34 @@ void dropOneLineBreak(std::string& text) {
 
 // -p, --password-file, the environment, or the terminal, in that order. A hide asks
 // twice on the terminal: a typing error there would lose the message for good.
-Outcome<std::u32string> obtainPassword(const Arguments& arguments, Console& console, bool confirm) {
-    using Failed = Outcome<std::u32string>;
-    if (arguments.password)
-        return decoded(Outcome<std::string>::of(*arguments.password), "password");
+Result<std::u32string> obtainPassword(const Arguments& arguments, Console& console, bool confirm) {
+    if (arguments.password) return decoded(*arguments.password, "password");
     if (arguments.passwordFile) {
-        Outcome<std::string> bytes = readTextFile(*arguments.passwordFile, "password");
-        if (bytes.value) dropOneLineBreak(*bytes.value);
-        return decoded(std::move(bytes), "password");
+        Result<std::string> bytes = readTextFile(*arguments.passwordFile, "password");
+        if (bytes) dropOneLineBreak(*bytes);
+        return decoded(bytes, "password");
     }
     if (console.environment) {
         if (std::optional<std::string> value = console.environment(kPasswordVariable))
-            return decoded(Outcome<std::string>::of(std::move(*value)), "password");
+            return decoded(std::move(*value), "password");
     }
     if (!console.inputIsTerminal || !console.askHidden)
-        return Failed::failed(kUsage, std::string("no password given: use -p PASSWORD, "
-                                                  "--password-file FILE or the environment "
-                                                  "variable ") +
-                                          kPasswordVariable +
-                                          " (standard input is not a terminal to ask on)");
+        return failure(std::string("no password given: use -p PASSWORD, --password-file FILE or "
+                                   "the environment variable ") +
+                           kPasswordVariable + " (standard input is not a terminal to ask on)",
+                       kUsage);
     std::optional<std::string> typed = console.askHidden("Password: ");
-    if (!typed) return Failed::failed(kUsage, "no password was typed");
+    if (!typed) return failure("no password was typed", kUsage);
     if (confirm) {
         std::optional<std::string> again = console.askHidden("Password again: ");
         if (!again || *again != *typed)
-            return Failed::failed(kUsage, "the two passwords typed differ; nothing was hidden");
+            return failure("the two passwords typed differ; nothing was hidden", kUsage);
     }
-    return decoded(Outcome<std::string>::of(std::move(*typed)), "password");
+    return decoded(std::move(*typed), "password");
 }
 
-Outcome<std::u32string> obtainMessage(const Arguments& arguments, Console& console) {
-    if (arguments.message) return decoded(Outcome<std::string>::of(*arguments.message), "message");
+Result<std::u32string> obtainMessage(const Arguments& arguments, Console& console) {
+    if (arguments.message) return decoded(*arguments.message, "message");
     if (*arguments.messageFile == "-") return decoded(readStandardInput(console.in), "message");
     return decoded(readTextFile(*arguments.messageFile, "message"), "message");
 }
@@ -194,35 +153,36 @@ std::string usageLine(const std::string& error) {
 
 }  // namespace
 
-// Opens INPUT into the canvas; the working area is its size. The empty text, or why not.
-std::string openInto(const std::string& path, Console& console, Canvas& canvas, WorkingArea& area) {
-    PictureLoad opened = console.pictures.open(path);
-    if (!opened) return opened.error;
-    placeOpenedPicture(std::move(opened.picture), canvas, area);
+// Opens INPUT into the canvas; the working area is its size.
+static Result<void> openInto(const std::string& path, Console& console, Canvas& canvas,
+                             WorkingArea& area) {
+    Result<PictureRef> opened = openPictureFile(path, console.decoder);
+    if (!opened) return failure(opened.error(), kFileError);
+    placeOpenedPicture(opened.take(), canvas, area);
     return {};
 }
 
 int hide(const Arguments& arguments, Console& console) {
-    Outcome<std::u32string> password = obtainPassword(arguments, console, true);
-    if (!password.value) return report(console, password.status, password.why);
-    Outcome<std::u32string> message = obtainMessage(arguments, console);
-    if (!message.value) return report(console, message.status, message.why);
+    const Result<std::u32string> password = obtainPassword(arguments, console, true);
+    if (!password) return report(console, password.why());
+    const Result<std::u32string> message = obtainMessage(arguments, console);
+    if (!message) return report(console, message.why());
 
     // What no picture could take is refused before one is read.
     const WorkingArea roomy{1 << 20, 1 << 20, true};
-    const HidePlan textCheck = prepareHide(*password.value, *message.value, roomy);
-    if (textCheck.refusal != Refusal::None) return report(console, kRefused, textCheck.explanation);
+    if (const Result<HidePlan> textCheck = prepareHide(*password, *message, roomy); !textCheck)
+        return report(console, kRefused, textCheck.error());
 
     Canvas canvas;
     WorkingArea area;
-    if (std::string error = openInto(arguments.input, console, canvas, area); !error.empty())
-        return report(console, kFileError, error);
+    if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
+        return report(console, opened.why());
 
-    const HidePlan plan = prepareHide(*password.value, *message.value, area);
-    if (plan.refusal != Refusal::None) return report(console, kRefused, plan.explanation);
+    const Result<HidePlan> plan = prepareHide(*password, *message, area);
+    if (!plan) return report(console, kRefused, plan.error());
     RandomSource generator;
     try {
-        hidePayload(plan, canvas, area, generator);
+        hidePayload(*plan, canvas, area, generator);
     } catch (const SlotsExhausted&) {
         return report(console, kRefused, kNoFreeSlots);
     }
@@ -232,7 +192,8 @@ int hide(const Arguments& arguments, Console& console) {
     CommitCanvas(canvas);
     const std::string error =
         SavePicture(*canvas.Picture(), arguments.output, [&](const std::string& staged) {
-            return readsBack(console.pictures.open(staged).picture, plan.seed, area, *message.value)
+            const Result<PictureRef> written = openPictureFile(staged, console.decoder);
+            return written && readsBack(*written, plan->seed, area, *message)
                        ? std::string()
                        : unreadableSave(arguments.output);
         });
@@ -241,19 +202,19 @@ int hide(const Arguments& arguments, Console& console) {
 }
 
 int reveal(const Arguments& arguments, Console& console) {
-    Outcome<std::u32string> password = obtainPassword(arguments, console, false);
-    if (!password.value) return report(console, password.status, password.why);
-    const SeedResult seed = seedFor(*password.value);
-    if (seed.refusal != Refusal::None) return report(console, kRefused, seed.explanation);
+    const Result<std::u32string> password = obtainPassword(arguments, console, false);
+    if (!password) return report(console, password.why());
+    const Result<std::int32_t> seed = seedFor(*password);
+    if (!seed) return report(console, kRefused, seed.error());
 
     Canvas canvas;
     WorkingArea area;
-    if (std::string error = openInto(arguments.input, console, canvas, area); !error.empty())
-        return report(console, kFileError, error);
+    if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
+        return report(console, opened.why());
     applyArea(arguments, area);
 
     RandomSource generator;
-    const Revealed revealed = revealPayload(seed.seed, canvas, area, generator);
+    const Revealed revealed = revealPayload(*seed, canvas, area, generator);
     if (!revealed.found)
         return report(console, kNothingFound,
                       "no hidden message found in " + arguments.input +
@@ -270,8 +231,8 @@ int reveal(const Arguments& arguments, Console& console) {
 int scan(const Arguments& arguments, Console& console) {
     Canvas canvas;
     WorkingArea area;
-    if (std::string error = openInto(arguments.input, console, canvas, area); !error.empty())
-        return report(console, kFileError, error);
+    if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
+        return report(console, opened.why());
     applyArea(arguments, area);
     if (auto bitmap = std::dynamic_pointer_cast<const BitmapFilePicture>(canvas.Picture()))
         if (auto mapped = MappedBitmap::map(*bitmap)) canvas.setPicture(std::move(mapped));
@@ -289,7 +250,9 @@ int scan(const Arguments& arguments, Console& console) {
     }
     console.out.flush();
     if (!console.out)
-        return report(console, kFileError, "could not write the messages to standard output");
+        return report(console, kFileError,
+                      messages.size() > 1 ? "could not write the messages to standard output"
+                                          : "could not write the message to standard output");
     if (messages.size() > 1) {
         console.err << kProgram << ": " << messages.size() << " different messages found in "
                     << arguments.input << ", each followed by a NUL byte\n";
@@ -327,9 +290,9 @@ int runCommand(const Arguments& arguments, Console& console) {
 }
 
 int runProgram(const std::vector<std::string>& words, Console& console) {
-    const ParseResult parsed = parseArguments(words);
-    if (!parsed.ok()) return report(console, kUsage, usageLine(parsed.error));
-    return runCommand(parsed.arguments, console);
+    const Result<Arguments> parsed = parseArguments(words);
+    if (!parsed) return report(console, kUsage, usageLine(parsed.error()));
+    return runCommand(*parsed, console);
 }
 
 std::string versionText() {
@@ -350,8 +313,10 @@ trying every order of places, without it (scan).
 
   hide    Reads INPUT (BMP, GIF, JPEG, PNG and the like, recognised by content),
           hides the message in it and writes OUTPUT as an uncompressed 24-bit BMP,
-          whatever its name. OUTPUT is replaced only once it is complete, and is
-          then read back to check that the message comes out again.
+          whatever its name. OUTPUT is written complete and read back, to check
+          that the message comes out again, before it replaces an existing file,
+          whose links, owner and permissions are kept. A device, pipe or socket
+          as OUTPUT is refused.
   reveal  Writes the message hidden in INPUT to standard output exactly, in
           UTF-8, with nothing added (no newline).
   scan    Finds a message without its password: whatever the password, hide

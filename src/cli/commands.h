@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/args.h"
-#include "cli/picture_io.h"
+#include "imaging/picture_reader.h"
 
 namespace vm::cli {
 
@@ -32,7 +32,8 @@ struct Console {
     bool inputIsTerminal = false;
     // Asks for a line without echo; nothing when none could be read.
     std::function<std::optional<std::string>(const std::string& prompt)> askHidden;
-    PictureIo& pictures;
+    // Reads what is not a plain bitmap (which is read in place).
+    PictureDecoder& decoder;
 };
 
 inline constexpr const char* kPasswordVariable = "VEILMARK_PASSWORD";

@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/lazy_decoder.h"
 #include "cli/terminal.h"
 #include "platform/file_replacement.h"
 
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     // Interrupted or over a file-size limit, a save removes what it can and says so.
     vm::cleanUpSavesOnSignals();
-    vm::cli::LazyPictureIo pictures(pictureModule());
+    vm::cli::LazyDecoder decoder(pictureModule());
     vm::cli::Console console{
         std::cin,
         std::cout,
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
         [](const std::string& prompt) {
             return vm::cli::readHiddenLine(STDIN_FILENO, STDERR_FILENO, prompt);
         },
-        pictures,
+        decoder,
     };
     return vm::cli::runProgram({argv + 1, argv + argc}, console);
 }

@@ -1,10 +1,10 @@
-// The decoder module veilmark-cli loads when a command needs more than a plain
-// bitmap read in place: it carries the image decoders and the bitmap writer of
-// the core, and the toolkit they stand on.
+// The decoder module veilmark-cli loads when a file is more than a plain bitmap
+// read in place: it carries the image decoders and the toolkit they stand on.
 
 #include <QtGlobal>
 
-#include "cli/picture_io.h"
+#include "cli/lazy_decoder.h"
+#include "imaging/qt_picture_decoder.h"
 
 namespace {
 // The decoders report damaged files through the toolkit's log; the command says
@@ -12,8 +12,9 @@ namespace {
 void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) vm::cli::PictureIo* veilmark_cli_picture_io() {
-    static vm::cli::DirectPictureIo io;
+extern "C" __attribute__((visibility("default"))) vm::PictureDecoder*
+veilmark_cli_picture_decoder() {
+    static vm::QtPictureDecoder decoder;
     qInstallMessageHandler(quiet);
-    return &io;
+    return &decoder;
 }

@@ -6,6 +6,8 @@
 #include <csignal>
 #include <iterator>
 
+#include "platform/file_io.h"
+
 namespace vm::cli {
 
 namespace {
@@ -59,22 +61,13 @@ class EchoOff {
     bool m_active = false;
 };
 
-void writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        done += static_cast<std::size_t>(n);
-    }
-}
-
 }  // namespace
 
 std::optional<std::string> readHiddenLine(int ttyFd, int promptFd, const std::string& prompt) {
     termios saved{};
     if (!::isatty(ttyFd) || ::tcgetattr(ttyFd, &saved) != 0) return std::nullopt;
-    writeAll(promptFd, prompt);
+    // A prompt that cannot be shown is no reason to stop: the line is still read.
+    (void)writeAll(promptFd, prompt.data(), prompt.size());
     EchoOff quiet(ttyFd, saved);
     if (!quiet.active()) return std::nullopt;
 

@@ -51,11 +51,6 @@ std::string withThousands(std::int64_t n) {
     return digits;
 }
 
-// Empties the set entry by entry, as the collection it stands for is emptied; it is
-// released when the operation's scope ends.
-void release(UsedSlots& usedSlots) {
-    while (usedSlots.count() > 0) usedSlots.removeFirst();
-}
 }  // namespace
 
 void resetGenerator(RandomSource& generator, std::int32_t seed) {
@@ -63,57 +58,49 @@ void resetGenerator(RandomSource& generator, std::int32_t seed) {
     generator.randomize(static_cast<double>(seed));
 }
 
-SeedResult seedFor(std::u32string_view password) {
+namespace {
+Failure refused(Refusal why, std::string explanation) {
+    return failure(std::move(explanation), static_cast<int>(why));
+}
+}  // namespace
+
+Result<std::int32_t> seedFor(std::u32string_view password) {
     try {
-        return {Refusal::None, {}, passwordSeed(password)};
+        return passwordSeed(password);
     } catch (const UnsupportedCharacter& e) {
-        return {Refusal::PasswordCharacter,
-                "The password contains the character " + describe(e.character, e.position) +
-                    ", which Veilmark cannot use. Passwords and messages may use the letters, "
-                    "digits and signs of Western European languages.",
-                0};
+        return refused(Refusal::PasswordCharacter,
+                       "The password contains the character " + describe(e.character, e.position) +
+                           ", which Veilmark cannot use. Passwords and messages may use the "
+                           "letters, digits and signs of Western European languages.");
     } catch (const OverflowError&) {
-        return {Refusal::PasswordTooLong,
-                "The password is too long: Veilmark takes at most " +
-                    withThousands(kMaxPasswordLength) + " characters.",
-                0};
+        return refused(Refusal::PasswordTooLong,
+                       "The password is too long: Veilmark takes at most " +
+                           withThousands(kMaxPasswordLength) + " characters.");
     }
 }
 
-HidePlan prepareHide(std::u32string_view password, std::u32string_view message,
-                     const WorkingArea& area) {
-    HidePlan plan;
-    const SeedResult seed = seedFor(password);
-    if (seed.refusal != Refusal::None) {
-        plan.refusal = seed.refusal;
-        plan.explanation = seed.explanation;
-        return plan;
-    }
-    plan.seed = seed.seed;
-    if (auto bad = firstUnsupported(message)) {
-        plan.refusal = Refusal::MessageCharacter;
-        plan.explanation = "The message contains the character " + describe(message[*bad], *bad) +
+Result<HidePlan> prepareHide(std::u32string_view password, std::u32string_view message,
+                             const WorkingArea& area) {
+    const Result<std::int32_t> seed = seedFor(password);
+    if (!seed) return seed.why();
+    if (auto bad = firstUnsupported(message))
+        return refused(Refusal::MessageCharacter,
+                       "The message contains the character " + describe(message[*bad], *bad) +
                            ", which cannot be hidden. Messages may use the letters, digits and "
-                           "signs of Western European languages.";
-        return plan;
-    }
-    if (message.size() > kMaxMessageLength) {
-        plan.refusal = Refusal::MessageTooLong;
-        plan.explanation = "The message is too long: at most " + std::to_string(kMaxMessageLength) +
+                           "signs of Western European languages.");
+    if (message.size() > kMaxMessageLength)
+        return refused(Refusal::MessageTooLong,
+                       "The message is too long: at most " + std::to_string(kMaxMessageLength) +
                            " characters can be hidden, and it has " +
-                           withThousands(static_cast<std::int64_t>(message.size())) + ".";
-        return plan;
-    }
-    plan.payload = framePayload(message);
+                           withThousands(static_cast<std::int64_t>(message.size())) + ".");
+    HidePlan plan{*seed, framePayload(message)};
     const std::int64_t needed = slotsForPayload(plan.payload.size());
-    if (needed > area.slots()) {
-        plan.refusal = Refusal::AreaTooSmall;
-        plan.explanation = "The picture is too small for this message: it needs " +
+    if (needed > area.slots())
+        return refused(Refusal::AreaTooSmall,
+                       "The picture is too small for this message: it needs " +
                            withThousands(needed) + " colour values, and " +
                            std::to_string(area.width) + " x " + std::to_string(area.height) +
-                           " points offer " + withThousands(area.slots()) + ".";
-        plan.payload.clear();
-    }
+                           " points offer " + withThousands(area.slots()) + ".");
     return plan;
 }
 
@@ -126,7 +113,6 @@ void hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea& area,
     Canvas work = canvas;
     for (char byte : plan.payload) embedByte(draw, work, static_cast<std::uint8_t>(byte));
     canvas = std::move(work);
-    release(usedSlots);
 }
 
 Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
@@ -140,10 +126,7 @@ Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource
     SlotDraw draw{generator, usedSlots, area};
     Revealed result;
     try {
-        if (slotsForPayload(1) > area.slots()) {
-            release(usedSlots);
-            return result;
-        }
+        if (slotsForPayload(1) > area.slots()) return result;
         const std::int16_t n = extractByte(draw, canvas);
         if (slotsForPayload(1 + static_cast<std::size_t>(n)) <= area.slots()) {
             std::u32string text;
@@ -154,7 +137,6 @@ Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource
     } catch (const SlotsExhausted&) {
         result = {};
     }
-    release(usedSlots);
     return result;
 }
 
@@ -166,12 +148,6 @@ bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& 
     RandomSource generator;
     const Revealed revealed = revealPayload(seed, canvas, area, generator);
     return revealed.found && revealed.message == message;
-}
-
-std::string unreadableSave(const std::string& path) {
-    return "The message could not be read back from the picture written for " + path +
-           ", so nothing was saved there and any file of that name is as it was. Try again, or "
-           "save to another place.";
 }
 
 }  // namespace vm

@@ -9,12 +9,14 @@
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
 #include "platform/random_source.h"
+#include "platform/result.h"
+#include "platform/user_messages.h"
 
 namespace vm {
 
-enum class Refusal {
-    None,
-    PasswordTooLong,
+// Why a hide or a reveal is refused before it starts: the kind of its failure.
+enum class Refusal : int {
+    PasswordTooLong = 1,
     PasswordCharacter,
     MessageCharacter,
     MessageTooLong,
@@ -22,15 +24,14 @@ enum class Refusal {
 };
 
 struct HidePlan {
-    Refusal refusal = Refusal::None;
-    std::string explanation;  // a sentence for the user when refused
     std::int32_t seed = 0;
     std::string payload;  // length byte first
 };
 
-// Checks the password, the message and the working area, and frames the payload.
-HidePlan prepareHide(std::u32string_view password, std::u32string_view message,
-                     const WorkingArea& area);
+// Checks the password, the message and the working area, and frames the payload;
+// a refusal's kind is its Refusal.
+Result<HidePlan> prepareHide(std::u32string_view password, std::u32string_view message,
+                             const WorkingArea& area);
 
 // Restarts the generator from the seed and hides the payload in the canvas. On a
 // working area that runs out of fresh slots it throws SlotsExhausted and leaves
@@ -50,24 +51,13 @@ Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingAre
 // The same read from wherever the generator stands now.
 Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator);
 
-// What the user is told when a hide runs out of fresh slots.
-inline constexpr const char* kNoFreeSlots =
-    "The picture is too small for this message: not enough free colour values were found in it.";
-
 // Whether a picture written by a hide gives the message back: the check made on a
 // saved file before the save counts as done.
 bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& area,
                std::u32string_view message);
-// What the user is told when it does not: the new picture never took path's place.
-std::string unreadableSave(const std::string& path);
 
-// The seed for a password, or a refusal with its explanation.
-struct SeedResult {
-    Refusal refusal = Refusal::None;
-    std::string explanation;
-    std::int32_t seed = 0;
-};
-SeedResult seedFor(std::u32string_view password);
+// The seed for a password, or a refusal (PasswordTooLong, PasswordCharacter).
+Result<std::int32_t> seedFor(std::u32string_view password);
 
 // Both operations reset the generator this way before their first draw.
 void resetGenerator(RandomSource& generator, std::int32_t seed);

@@ -2,9 +2,9 @@
 
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
+#include "imaging/bitmap_writer.h"
 #include "imaging/image_saving.h"
 #include "imaging/open_image.h"
-#include "imaging/picture_file.h"
 #include "platform/checked.h"
 
 namespace vm {
@@ -14,23 +14,24 @@ void MainForm::refuse(const std::string& why) {
 }
 
 void MainForm::openOnEncrypt() {
-    OpenImage(encryptCanvas, encryptPreview, area, m_dialogs, m_boxes);
+    OpenImage(encryptCanvas, encryptPreview, area, m_dialogs, m_boxes, m_decoder);
 }
 void MainForm::openOnDecrypt() {
-    OpenImage(decryptCanvas, decryptPreview, area, m_dialogs, m_boxes);
+    OpenImage(decryptCanvas, decryptPreview, area, m_dialogs, m_boxes, m_decoder);
 }
 
 bool MainForm::dropOnEncrypt(const std::string& path) {
-    return openImageFile(path, encryptCanvas, encryptPreview, area, m_boxes);
+    return openImageFile(path, encryptCanvas, encryptPreview, area, m_boxes, m_decoder);
 }
 bool MainForm::dropOnDecrypt(const std::string& path) {
-    return openImageFile(path, decryptCanvas, decryptPreview, area, m_boxes);
+    return openImageFile(path, decryptCanvas, decryptPreview, area, m_boxes, m_decoder);
 }
 
 std::string MainForm::checkSavedFile(const std::string& staged, const std::string& path,
                                      std::int32_t seed) const {
-    return readsBack(openPictureFile(staged).picture, seed, area, message) ? std::string()
-                                                                           : unreadableSave(path);
+    const Result<PictureRef> written = openPictureFile(staged, m_decoder);
+    return written && readsBack(*written, seed, area, message) ? std::string()
+                                                               : unreadableSave(path);
 }
 
 bool MainForm::acceptsSmallerArea() {
@@ -68,25 +69,23 @@ void MainForm::hideMessage() {
                "fit in it. Open the picture again on the Encrypt tab.");
         return;
     }
-    const HidePlan plan = prepareHide(encryptPassword, message, area);
-    if (plan.refusal != Refusal::None) {
-        refuse(plan.explanation);
+    const Result<HidePlan> plan = prepareHide(encryptPassword, message, area);
+    if (!plan) {
+        refuse(plan.error());
         return;
     }
     if (!acceptsSmallerArea()) return;
     const std::string path = ChooseSaveFile(m_dialogs);
     if (path.empty()) return;
     try {
-        hidePayload(plan, encryptCanvas, area, generator);
+        hidePayload(*plan, encryptCanvas, area, generator);
     } catch (const SlotsExhausted&) {
-        refuse(
-            "The picture is too small for this message: not enough free colour values were "
-            "found in it.");
+        refuse(kNoFreeSlots);
         return;
     }
     CommitCanvas(encryptCanvas);
     SaveCanvas(encryptCanvas, path, m_boxes, [this, &plan, &path](const std::string& staged) {
-        return checkSavedFile(staged, path, plan.seed);
+        return checkSavedFile(staged, path, plan->seed);
     });
 }
 
@@ -95,12 +94,12 @@ void MainForm::revealMessage() {
         m_boxes.MsgBox(kLoadFirst, vbOKOnly);
         return;
     }
-    const SeedResult seed = seedFor(decryptPassword);
-    if (seed.refusal != Refusal::None) {
-        refuse(seed.explanation);
+    const Result<std::int32_t> seed = seedFor(decryptPassword);
+    if (!seed) {
+        refuse(seed.error());
         return;
     }
-    const Revealed revealed = revealPayload(seed.seed, decryptCanvas, area, generator);
+    const Revealed revealed = revealPayload(*seed, decryptCanvas, area, generator);
     revealedMessage = revealed.found ? revealed.message : std::u32string();
 }
 

@@ -2,12 +2,13 @@
 // The main window's state and handlers, without the window: the two canvases and
 // previews, the four text boxes, the working area and the generator. The window
 // (or a test) owns one, copies the boxes' text in before a handler runs and
-// shows what changed afterwards. Messages and dialogs go through the platform
-// interfaces given at construction.
+// shows what changed afterwards. Messages, dialogs and the picture decoders go
+// through the interfaces given at construction.
 
 #include <string>
 
 #include "imaging/canvas.h"
+#include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
@@ -20,7 +21,8 @@ inline constexpr std::size_t kMessageBoxLimit = 160;  // characters the user can
 
 class MainForm {
   public:
-    MainForm(MessageBoxes& boxes, FileDialogs& dialogs) : m_boxes(boxes), m_dialogs(dialogs) {}
+    MainForm(MessageBoxes& boxes, FileDialogs& dialogs, PictureDecoder& decoder)
+        : m_boxes(boxes), m_dialogs(dialogs), m_decoder(decoder) {}
 
     // The buttons and menu items of the window, one handler each.
     void openOnEncrypt();       // Open Image on the Encrypt tab
@@ -53,6 +55,7 @@ class MainForm {
 
     MessageBoxes& m_boxes;
     FileDialogs& m_dialogs;
+    PictureDecoder& m_decoder;
 };
 
 // CR LF <-> the single line break a text widget shows.

@@ -5,11 +5,33 @@
 #include <vector>
 
 #include "imaging/bitmap_file_picture.h"
+#include "imaging/bitmap_header.h"
 #include "imaging/layered_picture.h"
 #include "imaging/little_endian.h"
 #include "platform/file_replacement.h"
 
 namespace vm {
+
+void writeBitmapHeaders(std::uint8_t* out, std::uint32_t width, std::uint32_t height,
+                        std::uint16_t bitsPerPoint, std::uint32_t colours, bool bottomUp) {
+    const std::uint64_t rowsStart = kBitmapHeadersSize + std::uint64_t{colours} * 4;
+    const std::uint64_t rows = bitmapRowStride(width, bitsPerPoint) * height;
+    const std::uint64_t total = rowsStart + rows;
+    std::fill(out, out + kBitmapHeadersSize, std::uint8_t{0});
+    out[0] = 'B';
+    out[1] = 'M';
+    putLe32(out + 2, total > UINT32_MAX ? 0 : static_cast<std::uint32_t>(total));
+    putLe32(out + 10, static_cast<std::uint32_t>(rowsStart));
+    putLe32(out + 14, kBitmapHeadersSize - kBitmapFileHeaderSize);
+    putLe32(out + 18, width);
+    putLe32(out + 22, bottomUp ? height : 0u - height);  // negative: top-down rows
+    putLe16(out + 26, 1);
+    putLe16(out + 28, bitsPerPoint);
+    putLe32(out + 34, rows > UINT32_MAX ? 0 : static_cast<std::uint32_t>(rows));
+    putLe32(out + 38, 3780);  // 96 dpi
+    putLe32(out + 42, 3780);
+    putLe32(out + 46, colours);
+}
 
 namespace {
 // A bitmap file opened in place, with or without written points over it, whose rows
@@ -24,7 +46,7 @@ const BitmapFilePicture* fileUnder(const Picture& picture) {
 bool copyUnchangedBitmap(const Picture& picture, FileReplacement& file, std::uint64_t stride) {
     const auto* layered = dynamic_cast<const LayeredPicture*>(&picture);
     const BitmapFilePicture* source = fileUnder(picture);
-    if (!source || !source->bottomUp() || source->stride() != stride ||
+    if (!source || source->fd() < 0 || !source->bottomUp() || source->stride() != stride ||
         stride != static_cast<std::uint64_t>(picture.width()) * 3)
         return false;
     const auto height = static_cast<std::uint64_t>(picture.height());
@@ -35,7 +57,8 @@ bool copyUnchangedBitmap(const Picture& picture, FileReplacement& file, std::uin
         const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(c >> 16),
                                      static_cast<std::uint8_t>(c >> 8),
                                      static_cast<std::uint8_t>(c)};
-        const std::uint64_t at = 54 + (height - 1 - static_cast<std::uint64_t>(point.y)) * stride +
+        const std::uint64_t at = kBitmapHeadersSize +
+                                 (height - 1 - static_cast<std::uint64_t>(point.y)) * stride +
                                  static_cast<std::uint64_t>(point.x) * 3;
         if (!file.writeAt(at, bgr, sizeof bgr)) return false;
     }
@@ -78,30 +101,19 @@ std::string SavePicture(const Picture& picture, const std::string& path,
     const auto width = static_cast<std::uint64_t>(picture.width());
     const auto height = static_cast<std::uint64_t>(picture.height());
     if (width == 0 || height == 0) return "There is no picture to save.";
-    const std::uint64_t stride = (width * 3 + 3) & ~std::uint64_t{3};
-    const std::uint64_t dataSize = stride * height;
-    if (54 + dataSize > 0xFFFFFFFFu)
+    const std::uint64_t stride = bitmapRowStride(width, 24);
+    if (kBitmapHeadersSize + stride * height > UINT32_MAX)
         return "The picture is too large for a bitmap file (" + std::to_string(picture.width()) +
                " x " + std::to_string(picture.height()) + " points).";
-
-    std::uint8_t header[54] = {};
-    header[0] = 'B';
-    header[1] = 'M';
-    putLe32(header + 2, static_cast<std::uint32_t>(54 + dataSize));
-    putLe32(header + 10, 54);
-    putLe32(header + 14, 40);
-    putLe32(header + 18, static_cast<std::uint32_t>(width));
-    putLe32(header + 22, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
-    putLe16(header + 26, 1);
-    putLe16(header + 28, 24);
-    putLe32(header + 34, static_cast<std::uint32_t>(dataSize));
-    putLe32(header + 38, 3780);  // 96 dpi
-    putLe32(header + 42, 3780);
+    std::uint8_t header[kBitmapHeadersSize];
+    writeBitmapHeaders(header, static_cast<std::uint32_t>(width),
+                       static_cast<std::uint32_t>(height), 24);
 
     FileReplacement file(path);
     if (!file.open() || !file.write(header, sizeof header)) return file.error();
     const BitmapFilePicture* source = fileUnder(picture);
-    const bool sameLayout = source && source->bottomUp() && source->pixelOffset() == 54 &&
+    const bool sameLayout = source && source->bottomUp() &&
+                            source->pixelOffset() == kBitmapHeadersSize &&
                             source->stride() == width * 3;
     // A picture read in place from the very file that is rewritten in place keeps
     // reading it afterwards, so the file may change only where the picture did.

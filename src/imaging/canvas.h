@@ -22,8 +22,6 @@ class Canvas {
     // The drawing surface now: the picture with the written points (none without a picture).
     PictureRef Image() const;
 
-    float ScaleWidth() const { return static_cast<float>(width()); }
-    float ScaleHeight() const { return static_cast<float>(height()); }
     std::int32_t width() const { return m_picture ? m_picture->width() : 0; }
     std::int32_t height() const { return m_picture ? m_picture->height() : 0; }
     std::size_t changedPoints() const { return m_changes.size(); }

@@ -5,25 +5,26 @@
 #include <string>
 
 #include "imaging/canvas.h"
+#include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
+#include "platform/user_messages.h"
 
 namespace vm {
 
 inline constexpr const char* kOpenTitle = "Veilmark - Open Image";
 inline constexpr const char* kOpenFilter =
     "Bitmap (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPG (*.jpg)|*.jpg|All Files (*.*)|*.*";
-inline constexpr const char* kErrorTitle = "Veilmark - Error";
 
 // Asks for a file and opens it. A cancelled dialog or a file that cannot be opened
 // (the user is told why) leaves canvas, preview, area and flag as they were.
 void OpenImage(Canvas& canvas, PictureRef& preview, WorkingArea& area, FileDialogs& dialogs,
-               MessageBoxes& boxes);
+               MessageBoxes& boxes, PictureDecoder& decoder);
 
 // Opens a file chosen some other way (dropped on a tab, say), exactly as OpenImage
 // does after its dialog. Returns whether the picture was opened.
 bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview, WorkingArea& area,
-                   MessageBoxes& boxes);
+                   MessageBoxes& boxes, PictureDecoder& decoder);
 
 }  // namespace vm

@@ -4,14 +4,11 @@
 #include <cstring>
 #include <new>
 
-#include "imaging/little_endian.h"
+#include "imaging/bitmap_writer.h"
 
 namespace vm {
 
 namespace {
-
-constexpr std::size_t kFileHeader = 14, kInfoHeader = 40;
-constexpr std::uint32_t kRle8 = 1, kRle4 = 2;
 
 // Writes colour indexes into uncompressed rows, dropping what falls outside.
 class Rows {
@@ -83,81 +80,32 @@ bool expandStream(const std::uint8_t* p, std::size_t size, Rows& rows) {
 
 }  // namespace
 
-bool isRunLengthBitmap(const std::uint8_t* file, std::size_t size) {
-    if (size < 34 || file[0] != 'B' || file[1] != 'M') return false;
-    const std::uint32_t compression = getLe32(file + 30);
-    // The old 12-byte header has no compression field.
-    return getLe32(file + kFileHeader) >= kInfoHeader &&
-           (compression == kRle8 || compression == kRle4);
-}
+Result<std::vector<std::uint8_t>> expandRunLengthBitmap(const BitmapHeader& header,
+                                                        const std::uint8_t* file, std::size_t size,
+                                                        std::uint64_t maxRowBytes) {
+    const std::uint64_t colours = header.paletteEntries;
+    if (!header.runLength() || header.paletteEntrySize != 4 || header.tableEnd() > size)
+        return failure("damaged", kRunLengthDamaged);
+    const std::uint64_t streamStart = header.rowsStart();
+    if (streamStart > size) return failure("cut short", kRunLengthCutShort);
+    if (header.rowStride > maxRowBytes / header.height)
+        return failure("too large", kRunLengthTooLarge);
 
-RunLengthExpansion expandRunLengthBitmap(const std::uint8_t* file, std::size_t size,
-                                         std::uint64_t maxRowBytes) {
-    RunLengthExpansion result;
-    if (!isRunLengthBitmap(file, size)) return result;
-    const std::uint32_t compression = getLe32(file + 30);
-
-    result.status = RunLengthExpansion::Damaged;
-    if (size < kFileHeader + kInfoHeader) return result;
-    const std::uint32_t infoSize = getLe32(file + kFileHeader);
-    const auto width = static_cast<std::int32_t>(getLe32(file + 18));
-    const auto signedHeight = static_cast<std::int32_t>(getLe32(file + 22));
-    const std::uint16_t planes = getLe16(file + 26), bits = getLe16(file + 28);
-    const bool fourBits = compression == kRle4;
-    if (planes != 1 || bits != (fourBits ? 4 : 8) || width <= 0 || signedHeight == 0 ||
-        signedHeight == INT32_MIN)
-        return result;
-    const auto height = static_cast<std::uint32_t>(signedHeight < 0 ? -signedHeight : signedHeight);
-
-    const std::uint32_t used = getLe32(file + 46);
-    const std::uint64_t colours = used != 0 ? used : std::uint64_t{1} << bits;
-    if (colours > 256) return result;
-    const std::uint64_t tableStart = kFileHeader + std::uint64_t{infoSize};
-    const std::uint64_t tableEnd = tableStart + colours * 4;
-    if (tableEnd > size) return result;
-    // The stream starts where the header says, or after the palette when that
-    // points inside the header or the palette.
-    const std::uint64_t streamStart = std::max<std::uint64_t>(getLe32(file + 10), tableEnd);
-    if (streamStart > size) {
-        result.status = RunLengthExpansion::CutShort;
-        return result;
-    }
-
-    const std::uint64_t stride =
-        (std::uint64_t{static_cast<std::uint32_t>(width)} * bits + 31) / 32 * 4;
-    if (stride > maxRowBytes / height) {
-        result.status = RunLengthExpansion::TooLarge;
-        return result;
-    }
-    const std::uint64_t rowsStart = kFileHeader + kInfoHeader + colours * 4;
-    const std::uint64_t total = rowsStart + stride * height;
+    const std::uint64_t rowsStart = kBitmapHeadersSize + colours * 4;
+    std::vector<std::uint8_t> bytes;
     try {
-        result.bytes.assign(total, 0);
+        bytes.assign(rowsStart + header.rowStride * header.height, 0);
     } catch (const std::bad_alloc&) {
-        result.bytes.clear();
-        result.status = RunLengthExpansion::TooLarge;
-        return result;
+        return failure("too large", kRunLengthTooLarge);
     }
-    std::uint8_t* out = result.bytes.data();
-    Rows rows(out + rowsStart, static_cast<std::uint32_t>(width), height, stride, fourBits);
-    if (!expandStream(file + streamStart, size - streamStart, rows)) {
-        result.bytes = {};
-        result.status = RunLengthExpansion::CutShort;
-        return result;
-    }
-
-    out[0] = 'B';
-    out[1] = 'M';
-    putLe32(out + 2, total > UINT32_MAX ? 0 : static_cast<std::uint32_t>(total));
-    putLe32(out + 10, static_cast<std::uint32_t>(rowsStart));
-    std::memcpy(out + kFileHeader, file + kFileHeader, kInfoHeader);
-    putLe32(out + kFileHeader, kInfoHeader);
-    putLe32(out + 30, 0);  // no compression
-    putLe32(out + 34, 0);  // the size of the rows follows from the picture's size
-    putLe32(out + 46, static_cast<std::uint32_t>(colours));
-    std::memcpy(out + kFileHeader + kInfoHeader, file + tableStart, colours * 4);
-    result.status = RunLengthExpansion::Expanded;
-    return result;
+    const bool fourBits = header.compression == BitmapCompression::RunLength4;
+    Rows rows(bytes.data() + rowsStart, header.width, header.height, header.rowStride, fourBits);
+    if (!expandStream(file + streamStart, size - streamStart, rows))
+        return failure("cut short", kRunLengthCutShort);
+    writeBitmapHeaders(bytes.data(), header.width, header.height, header.bitsPerPoint,
+                       header.paletteEntries, header.bottomUp);
+    std::memcpy(bytes.data() + kBitmapHeadersSize, file + header.paletteOffset(), colours * 4);
+    return bytes;
 }
 
 }  // namespace vm

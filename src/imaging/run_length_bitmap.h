@@ -8,27 +8,23 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/bitmap_header.h"
+#include "platform/result.h"
+
 namespace vm {
 
-struct RunLengthExpansion {
-    enum Status {
-        NotRunLength,  // not a run-length coded bitmap: leave the file to the decoder
-        Expanded,      // bytes holds the uncompressed bitmap
-        Damaged,       // the header, colours or sizes make no sense
-        CutShort,      // the stream runs out before the end of the picture
-        TooLarge,      // the uncompressed rows would take more than the limit
-    };
-    Status status = NotRunLength;
-    std::vector<std::uint8_t> bytes;
+// Why a run-length coded bitmap gave no expansion: the failure's kind.
+enum RunLengthProblem : int {
+    kRunLengthDamaged = 1,  // the palette or sizes make no sense
+    kRunLengthCutShort,     // the stream runs out before the end of the picture
+    kRunLengthTooLarge,     // the uncompressed rows would take more than the limit
 };
 
-// Whether a file starting with these bytes is a run-length coded bitmap; the first
-// 34 bytes are enough to tell.
-bool isRunLengthBitmap(const std::uint8_t* file, std::size_t size);
-
-// The file's bytes rewritten as an uncompressed bitmap with a 40-byte header, the
-// file's palette and the expanded rows. maxRowBytes bounds the rows' size.
-RunLengthExpansion expandRunLengthBitmap(const std::uint8_t* file, std::size_t size,
-                                         std::uint64_t maxRowBytes);
+// The file (described by header, which must be run-length coded) rewritten as an
+// uncompressed bitmap with a 40-byte header, the file's palette and the expanded
+// rows. maxRowBytes bounds the rows' size.
+Result<std::vector<std::uint8_t>> expandRunLengthBitmap(const BitmapHeader& header,
+                                                        const std::uint8_t* file, std::size_t size,
+                                                        std::uint64_t maxRowBytes);
 
 }  // namespace vm

@@ -11,8 +11,8 @@ void setWorkingArea(const Canvas& canvas, WorkingArea& area) {
     const PictureRef& picture = canvas.Picture();
     std::int32_t width = picture->himetricWidth();
     std::int32_t height = picture->himetricHeight();
-    // The drawing area's exact size: ScaleWidth as a float rounds sizes above 2^24
-    // points, which would give an area one point larger than the picture.
+    // The drawing area's exact size, in double: a single-precision size would round
+    // sizes above 2^24 points, giving an area one point larger than the picture.
     const auto scaleWidth = static_cast<double>(canvas.width());
     const auto scaleHeight = static_cast<double>(canvas.height());
     if (scaleWidth < static_cast<double>(width)) width = roundToInt32(scaleWidth);

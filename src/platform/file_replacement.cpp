@@ -12,6 +12,7 @@
 #include <random>
 
 #include "platform/file_io.h"
+#include "platform/user_messages.h"
 
 namespace vm {
 
@@ -85,38 +86,6 @@ std::string hiddenName(const std::string& name) {
     return hidden;
 }
 
-std::string reason(int err) {
-    switch (err) {
-        case ENOENT:
-            return "the folder does not exist";
-        case EACCES:
-        case EPERM:
-            return "permission denied";
-        case ENOSPC:
-            return "the disk is full";
-        case EDQUOT:
-            return "the disk quota is exhausted";
-        case EFBIG:
-            return "the file would pass the size limit for files";
-        case EROFS:
-            return "the file system is read-only";
-        case ENODATA:
-            return "its file was cut short or changed";
-        case EISDIR:
-            return "a folder has that name";
-        case ENOTDIR:
-            return "part of the path is not a folder";
-        case ENAMETOOLONG:
-            return "the name is too long";
-        case ELOOP:
-            return "it is a symbolic link that leads in a circle";
-        case ETXTBSY:
-            return "the file is a program that is running";
-        default:
-            return std::strerror(err);
-    }
-}
-
 bool canStageInProc() {
     return ::access("/proc/self/fd", X_OK) == 0;
 }
@@ -137,7 +106,8 @@ FileReplacement::~FileReplacement() {
 }
 
 bool FileReplacement::fail(const std::string& what, int err) {
-    return refuse("Could not " + what + " " + m_target + ": " + reason(err) + ".");
+    return refuse("Could not " + what + " " + m_target + ": " +
+                  errnoWording(err, FileAccess::Writing) + ".");
 }
 
 bool FileReplacement::refuse(const std::string& sentence) {
@@ -196,10 +166,13 @@ bool FileReplacement::open() {
     struct stat st {};
     if (::fstatat(m_folderFd, m_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(st.st_mode)) return fail("write", EISDIR);
-        if (!S_ISREG(st.st_mode))
-            return refuse("Could not write " + m_target +
-                          ": it is not a regular file (it is a device, a pipe or a socket), and "
-                          "only files are replaced. Choose a file name.");
+        if (!S_ISREG(st.st_mode)) {
+            const char* kind = S_ISFIFO(st.st_mode)   ? "a pipe"
+                               : S_ISSOCK(st.st_mode) ? "a socket"
+                                                      : "a device";
+            return refuse("Could not write " + m_target + ": it is " + kind +
+                          ", not a regular file, and only files are replaced.");
+        }
         // Root may write anywhere; a file marked read-only is still not ours to replace.
         if ((st.st_mode & 0222) == 0) return fail("replace the read-only file", EACCES);
         if (::faccessat(m_folderFd, m_name.c_str(), W_OK, AT_EACCESS) != 0) {
@@ -234,6 +207,8 @@ bool FileReplacement::createStaging() {
         err = m_fd < 0 ? errno : 0;
     }
     if (m_fd < 0 && (err == 0 || err == EOPNOTSUPP || err == EISDIR || err == EINVAL)) {
+        // No signal may come between making the named file and noting it for removal.
+        EndingSignalsHeld held;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string name = hiddenName(m_name);
             m_fd = ::openat(m_folderFd, name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
@@ -387,7 +362,8 @@ bool FileReplacement::commitInPlace() {
         (void)::fchmod(m_targetFd, m_mode & ~mode_t{S_ISUID | S_ISGID});
     if (err == 0 && ::fsync(m_targetFd) != 0) err = errno;
     if (err != 0)
-        return refuse("Could not write " + m_target + ": " + reason(err) +
+        return refuse("Could not write " + m_target + ": " +
+                      errnoWording(err, FileAccess::Writing) +
                       ". It was being rewritten in place and may be damaged.");
     return true;
 }

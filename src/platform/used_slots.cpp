@@ -27,20 +27,15 @@ std::size_t UsedSlots::findSlot(std::uint64_t key) const {
     return i;
 }
 
-bool UsedSlots::contains(int channel, std::int32_t x, std::int32_t y) const {
-    return m_table[findSlot(pack(channel, x, y))] != kEmpty;
-}
-
 bool UsedSlots::add(int channel, std::int32_t x, std::int32_t y) {
     const std::uint64_t key = pack(channel, x, y);
     std::size_t i = findSlot(key);
     if (m_table[i] == key) return false;
-    if ((m_live + 1) * 2 > m_table.size()) {
+    if ((m_order.size() + 1) * 2 > m_table.size()) {
         grow();
         i = findSlot(key);
     }
     m_table[i] = key;
-    ++m_live;
     m_order.push_back(key);
     return true;
 }
@@ -52,39 +47,8 @@ void UsedSlots::grow() {
         if (key != kEmpty) m_table[findSlot(key)] = key;
 }
 
-void UsedSlots::eraseKey(std::uint64_t key) {
-    // Backward-shift deletion keeps linear probing chains intact without tombstones.
-    const std::size_t mask = m_table.size() - 1;
-    std::size_t hole = findSlot(key);
-    if (m_table[hole] != key) return;
-    std::size_t next = (hole + 1) & mask;
-    while (m_table[next] != kEmpty) {
-        const std::size_t home = hashKey(m_table[next]) & mask;
-        // Move the entry into the hole unless its home lies cyclically in (hole, next].
-        const bool stays =
-            hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
-        if (!stays) {
-            m_table[hole] = m_table[next];
-            hole = next;
-        }
-        next = (next + 1) & mask;
-    }
-    m_table[hole] = kEmpty;
-    --m_live;
-}
-
-void UsedSlots::removeFirst() {
-    if (count() == 0) return;
-    eraseKey(m_order[m_head]);
-    ++m_head;
-    if (m_head == m_order.size()) {
-        m_order.clear();
-        m_head = 0;
-    }
-}
-
 std::string UsedSlots::keyAt(std::size_t i) const {
-    const std::uint64_t key = m_order.at(m_head + i);
+    const std::uint64_t key = m_order.at(i);
     const auto channel = static_cast<int>(key >> 62);
     const auto x = static_cast<std::int32_t>((key >> 31) & 0x7FFFFFFF);
     const auto y = static_cast<std::int32_t>(key & 0x7FFFFFFF);

@@ -1,9 +1,8 @@
 #pragma once
 // The keyed set of slots already used in one hide or reveal. It behaves like the
 // runtime's keyed collection keyed on SlotKey text (add reports a duplicate and
-// changes nothing; entries keep their order; the first can be removed), but keys
-// on a packed integer in an open-addressing table, since one operation may
-// probe it thousands of times.
+// changes nothing; entries keep their order), but keys on a packed integer in an
+// open-addressing table, since one operation may probe it thousands of times.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,10 +20,7 @@ class UsedSlots {
 
     // Records the slot; returns false (and changes nothing) when it was already there.
     bool add(int channel, std::int32_t x, std::int32_t y);
-    bool contains(int channel, std::int32_t x, std::int32_t y) const;
-    std::size_t count() const { return m_order.size() - m_head; }
-    // Removes the oldest entry; nothing happens when the set is empty.
-    void removeFirst();
+    std::size_t count() const { return m_order.size(); }
     // Key text of the i-th entry still present, oldest first.
     std::string keyAt(std::size_t i) const;
 
@@ -32,13 +28,10 @@ class UsedSlots {
     static std::uint64_t pack(int channel, std::int32_t x, std::int32_t y);
     std::size_t findSlot(std::uint64_t key) const;
     void grow();
-    void eraseKey(std::uint64_t key);
 
     static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
     std::vector<std::uint64_t> m_table;
-    std::vector<std::uint64_t> m_order;
-    std::size_t m_head = 0;
-    std::size_t m_live = 0;
+    std::vector<std::uint64_t> m_order;  // oldest first
 };
 
 }  // namespace vm

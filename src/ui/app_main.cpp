@@ -12,7 +12,7 @@ namespace vm::ui {
 
 void setUpApplication() {
     QCoreApplication::setApplicationName(QStringLiteral("Veilmark"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("veilmark"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.veilmark.Veilmark"));
     QApplication::setFont(appFont());
     // Dialogs and message boxes carry it too; the About window sets a blank one of its own.
     QApplication::setWindowIcon(appIcon());

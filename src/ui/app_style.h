@@ -4,7 +4,6 @@
 
 #include <QFont>
 #include <QIcon>
-#include <QImage>
 #include <QRect>
 
 namespace vm::ui {
@@ -21,9 +20,8 @@ constexpr QRect twipsRect(int left, int top, int width, int height) {
 // Arial 9 points, or its metric twin Liberation Sans where Arial is not installed.
 QFont appFont(int pointSize = 9);
 
-// The application icon drawn at one size (16 or 32 pixels look best).
-QImage drawAppIcon(int size);
-// Both sizes as one icon, for the main and the Help window.
+// The application icon, 16 to 256 pixels, rendered from the same drawing as the
+// icons installed for launchers; for the main window and the Help window.
 QIcon appIcon();
 
 }  // namespace vm::ui

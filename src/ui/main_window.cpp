@@ -77,7 +77,7 @@ MainWindow::MainWindow(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialo
                               Qt::WindowCloseButtonHint),
       m_host(host),
       m_boxes(boxes),
-      m_form(boxes, dialogs) {
+      m_form(boxes, dialogs, m_decoder) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Veilmark"));
     setWindowIcon(appIcon());

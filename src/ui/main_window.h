@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "engine/main_form.h"
+#include "imaging/qt_picture_decoder.h"
 #include "platform/window_host.h"
 
 class QAction;
@@ -67,6 +68,7 @@ class MainWindow : public QMainWindow {
 
     WindowHost& m_host;
     MessageBoxes& m_boxes;
+    QtPictureDecoder m_decoder;  // before the form, which keeps it
     MainForm m_form;
     PictureRef m_shownEncrypt, m_shownDecrypt;  // what the previews show now
 

@@ -6,51 +6,51 @@ namespace vm::cli {
 namespace {
 
 TEST(CliArguments, HideTakesEveryPasswordAndMessageSpelling) {
-    ParseResult r = parseArguments({"hide", "-p", "pw", "-m", "hello", "in.jpg", "out.bmp"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.arguments.command, Command::Hide);
-    EXPECT_EQ(r.arguments.password, "pw");
-    EXPECT_EQ(r.arguments.message, "hello");
-    EXPECT_EQ(r.arguments.input, "in.jpg");
-    EXPECT_EQ(r.arguments.output, "out.bmp");
+    Result<Arguments> r = parseArguments({"hide", "-p", "pw", "-m", "hello", "in.jpg", "out.bmp"});
+    ASSERT_TRUE(r) << r.error();
+    EXPECT_EQ(r->command, Command::Hide);
+    EXPECT_EQ(r->password, "pw");
+    EXPECT_EQ(r->message, "hello");
+    EXPECT_EQ(r->input, "in.jpg");
+    EXPECT_EQ(r->output, "out.bmp");
 
     r = parseArguments({"hide", "in", "--password=a=b", "out", "--message=", "-pignored?"});
-    EXPECT_FALSE(r.ok());  // -p given twice
+    EXPECT_FALSE(r);  // -p given twice
     r = parseArguments({"hide", "in", "--password=a=b", "out", "--message="});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.arguments.password, "a=b");  // only the first '=' splits
-    EXPECT_EQ(r.arguments.message, "");      // an empty message is a message
-    EXPECT_EQ(r.arguments.input, "in");      // options and files in any order
+    ASSERT_TRUE(r) << r.error();
+    EXPECT_EQ(r->password, "a=b");  // only the first '=' splits
+    EXPECT_EQ(r->message, "");      // an empty message is a message
+    EXPECT_EQ(r->input, "in");      // options and files in any order
 
     r = parseArguments({"hide", "-pX", "--message-file", "-", "--password-file=x"});
-    EXPECT_FALSE(r.ok());
+    EXPECT_FALSE(r);
     r = parseArguments({"hide", "--password-file", "pw.txt", "--message-file", "-", "a", "b"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.arguments.passwordFile, "pw.txt");
-    EXPECT_EQ(r.arguments.messageFile, "-");
-    EXPECT_FALSE(r.arguments.password);
-    EXPECT_FALSE(r.arguments.message);
+    ASSERT_TRUE(r) << r.error();
+    EXPECT_EQ(r->passwordFile, "pw.txt");
+    EXPECT_EQ(r->messageFile, "-");
+    EXPECT_FALSE(r->password);
+    EXPECT_FALSE(r->message);
 }
 
 TEST(CliArguments, ValuesAndFilesMayLookLikeOptions) {
     // The word after -m is the message whatever it looks like; after "--" only files.
-    ParseResult r = parseArguments({"hide", "-m", "--area", "--", "-p", "--out.bmp"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.arguments.message, "--area");
-    EXPECT_FALSE(r.arguments.password);
-    EXPECT_EQ(r.arguments.input, "-p");
-    EXPECT_EQ(r.arguments.output, "--out.bmp");
+    Result<Arguments> r = parseArguments({"hide", "-m", "--area", "--", "-p", "--out.bmp"});
+    ASSERT_TRUE(r) << r.error();
+    EXPECT_EQ(r->message, "--area");
+    EXPECT_FALSE(r->password);
+    EXPECT_EQ(r->input, "-p");
+    EXPECT_EQ(r->output, "--out.bmp");
 }
 
 TEST(CliArguments, RevealTakesAnArea) {
-    ParseResult r = parseArguments({"reveal", "--area", "640x480", "-p", "", "x.bmp"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.arguments.command, Command::Reveal);
-    EXPECT_EQ(r.arguments.password, "");
-    ASSERT_TRUE(r.arguments.area);
-    EXPECT_EQ(r.arguments.area->width, 640);
-    EXPECT_EQ(r.arguments.area->height, 480);
-    EXPECT_FALSE(parseArguments({"reveal", "x.bmp"}).arguments.area);
+    Result<Arguments> r = parseArguments({"reveal", "--area", "640x480", "-p", "", "x.bmp"});
+    ASSERT_TRUE(r) << r.error();
+    EXPECT_EQ(r->command, Command::Reveal);
+    EXPECT_EQ(r->password, "");
+    ASSERT_TRUE(r->area);
+    EXPECT_EQ(r->area->width, 640);
+    EXPECT_EQ(r->area->height, 480);
+    EXPECT_FALSE(parseArguments({"reveal", "x.bmp"})->area);
 
     const auto big = parseAreaSize("2147483647X1");
     ASSERT_TRUE(big);
@@ -61,11 +61,11 @@ TEST(CliArguments, RevealTakesAnArea) {
 }
 
 TEST(CliArguments, HelpAndVersionWinWherever) {
-    EXPECT_EQ(parseArguments({"--help"}).arguments.command, Command::Help);
-    EXPECT_EQ(parseArguments({"-h"}).arguments.command, Command::Help);
-    EXPECT_EQ(parseArguments({"--version"}).arguments.command, Command::Version);
-    EXPECT_EQ(parseArguments({"hide", "-p", "x", "--help"}).arguments.command, Command::Help);
-    EXPECT_EQ(parseArguments({"reveal", "--version"}).arguments.command, Command::Version);
+    EXPECT_EQ(parseArguments({"--help"})->command, Command::Help);
+    EXPECT_EQ(parseArguments({"-h"})->command, Command::Help);
+    EXPECT_EQ(parseArguments({"--version"})->command, Command::Version);
+    EXPECT_EQ(parseArguments({"hide", "-p", "x", "--help"})->command, Command::Help);
+    EXPECT_EQ(parseArguments({"reveal", "--version"})->command, Command::Version);
 }
 
 TEST(CliArguments, MalformedLinesAreRefusedWithAReason) {
@@ -96,13 +96,13 @@ TEST(CliArguments, MalformedLinesAreRefusedWithAReason) {
         {"scan", "a", "b"},
     };
     for (const auto& line : lines) {
-        const ParseResult r = parseArguments(line);
+        const Result<Arguments> r = parseArguments(line);
         std::string shown;
         for (const auto& w : line) shown += "[" + w + "]";
-        EXPECT_FALSE(r.ok()) << shown;
-        EXPECT_EQ(r.error.find('\n'), std::string::npos) << shown;
+        EXPECT_FALSE(r) << shown;
+        EXPECT_EQ(r.error().find('\n'), std::string::npos) << shown;
     }
-    EXPECT_NE(parseArguments({"reveal", "--pasword", "x"}).error.find("--pasword"),
+    EXPECT_NE(parseArguments({"reveal", "--pasword", "x"}).error().find("--pasword"),
               std::string::npos);
 }
 

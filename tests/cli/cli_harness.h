@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/picture_io.h"
+#include "imaging/qt_picture_decoder.h"
 
 namespace vm::test {
 
@@ -26,7 +26,7 @@ struct CliHarness {
     bool terminal = false;                         // whether it is a terminal
     std::deque<std::optional<std::string>> typed;  // answers to the hidden prompts
     std::vector<std::string> prompts;              // the prompts shown
-    cli::DirectPictureIo pictures;
+    QtPictureDecoder decoder;
 
     CliRun run(const std::vector<std::string>& words) {
         std::istringstream in(input);
@@ -48,7 +48,7 @@ struct CliHarness {
                 typed.pop_front();
                 return line;
             },
-            pictures,
+            decoder,
         };
         CliRun result;
         result.status = cli::runProgram(words, console);

@@ -13,9 +13,9 @@
 #include "cli_harness.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
+#include "imaging/bitmap_writer.h"
 #include "imaging/canvas.h"
 #include "imaging/open_image.h"
-#include "imaging/picture_file.h"
 #include "platform/code_page.h"
 #include "platform/random_source.h"
 #include "platform/utf8.h"
@@ -79,11 +79,13 @@ TEST_F(CliCommands, RoundTripsThroughEveryCoverFormat) {
 
         // The window opens the file and reads it the same way.
         Canvas written;
-        written.setPicture(LoadPicture(out).picture);
+        const Result<PictureRef> reopened = test::loadPicture(out);
+        ASSERT_TRUE(reopened) << reopened.error();
+        written.setPicture(*reopened);
         WorkingArea area;
         setWorkingArea(written, area);
         RandomSource generator;
-        const Revealed revealed = revealPayload(seedFor(U"s3cret").seed, written, area, generator);
+        const Revealed revealed = revealPayload(*seedFor(U"s3cret"), written, area, generator);
         EXPECT_TRUE(revealed.found) << format;
         EXPECT_EQ(toUtf8(revealed.message), message) << format;
     }
@@ -271,11 +273,14 @@ TEST_F(CliCommands, AreaReadsAMessageHiddenWhileAnotherPictureSetIt) {
     // may be smaller than the one the message goes into.
     const std::string out = dir.file("odd-area.bmp");
     Canvas canvas;
-    canvas.setPicture(openPictureFile(cover("BMP")).picture);
+    const Result<PictureRef> opened = test::openPicture(cover("BMP"));
+    ASSERT_TRUE(opened) << opened.error();
+    canvas.setPicture(*opened);
     const WorkingArea area{64, 48, true};
-    const HidePlan plan = prepareHide(U"pw", U"under 64 x 48", area);
+    const Result<HidePlan> plan = prepareHide(U"pw", U"under 64 x 48", area);
+    ASSERT_TRUE(plan) << plan.error();
     RandomSource generator;
-    hidePayload(plan, canvas, area, generator);
+    hidePayload(*plan, canvas, area, generator);
     ASSERT_EQ(SavePicture(*canvas.Image(), out), "");
 
     EXPECT_EQ(reveal("pw", out).status, cli::kNothingFound);
@@ -307,8 +312,8 @@ TEST_F(CliCommands, ScanFindsEveryMessageWithoutItsPassword) {
     std::string password;
     for (int i = 0; i < 16; ++i) password += static_cast<char>('!' + random() % 94);
     const std::string second = "second password";
-    const std::uint32_t firstState = stateAfterReset(seedFor(*fromUtf8(password)).seed);
-    const std::uint32_t secondState = stateAfterReset(seedFor(*fromUtf8(second)).seed);
+    const std::uint32_t firstState = stateAfterReset(*seedFor(*fromUtf8(password)));
+    const std::uint32_t secondState = stateAfterReset(*seedFor(*fromUtf8(second)));
     ASSERT_NE(firstState, secondState);
 
     const std::string first = "Grüße from a JPEG € 100%", other = "a second message";

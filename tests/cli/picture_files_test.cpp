@@ -6,11 +6,12 @@
 
 #include <QImage>
 
+#include "cli/lazy_decoder.h"
 #include "cli/mapped_bitmap.h"
-#include "cli/picture_io.h"
 #include "imaging/bitmap_file_picture.h"
+#include "imaging/bitmap_writer.h"
 #include "imaging/layered_picture.h"
-#include "imaging/picture_file.h"
+#include "imaging/qt_picture_decoder.h"
 #include "support/test_pictures.h"
 
 namespace vm::test {
@@ -38,26 +39,27 @@ TEST(CliPictureFiles, DecodersLoadOnlyForFilesThatNeedThem) {
     ASSERT_TRUE(patternImage(40, 30).save(QString::fromStdString(bmp), "BMP"));
     ASSERT_TRUE(patternImage(40, 30).save(QString::fromStdString(jpg), "JPEG"));
 
-    cli::LazyPictureIo lazy(VEILMARK_CLI_MODULE);
-    PictureLoad opened = lazy.open(bmp);
-    ASSERT_TRUE(opened) << opened.error;
+    cli::LazyDecoder lazy(VEILMARK_CLI_MODULE);
+    Result<PictureRef> opened = openPictureFile(bmp, lazy);
+    ASSERT_TRUE(opened) << opened.error();
     EXPECT_FALSE(lazy.moduleLoaded());
-    ASSERT_EQ(SavePicture(*opened.picture, dir.file("copy.bmp")), "");  // needs no decoder
+    ASSERT_EQ(SavePicture(**opened, dir.file("copy.bmp")), "");
     EXPECT_FALSE(lazy.moduleLoaded());
 
-    opened = lazy.open(jpg);
-    ASSERT_TRUE(opened) << opened.error;
+    opened = openPictureFile(jpg, lazy);
+    ASSERT_TRUE(opened) << opened.error();
     EXPECT_TRUE(lazy.moduleLoaded());
-    const PictureLoad direct = openPictureFile(jpg);
+    QtPictureDecoder decoder;
+    const Result<PictureRef> direct = openPictureFile(jpg, decoder);
     ASSERT_TRUE(direct);
-    expectSamePicture(*direct.picture, *opened.picture);
-    EXPECT_NE(lazy.open(dir.file("missing.jpg")).error, "");
+    expectSamePicture(**direct, **opened);
+    EXPECT_NE(openPictureFile(dir.file("missing.jpg"), lazy).error(), "");
 
-    cli::LazyPictureIo broken(dir.file("no-such-module.so"));
-    EXPECT_TRUE(broken.open(bmp));
-    const PictureLoad failed = broken.open(jpg);
+    cli::LazyDecoder broken(dir.file("no-such-module.so"));
+    EXPECT_TRUE(openPictureFile(bmp, broken));
+    const Result<PictureRef> failed = openPictureFile(jpg, broken);
     EXPECT_FALSE(failed);
-    EXPECT_NE(failed.error.find("decoders"), std::string::npos) << failed.error;
+    EXPECT_NE(failed.error().find("decoders"), std::string::npos) << failed.error();
 }
 
 TEST(CliPictureFiles, MappedBitmapReadsAsInPlaceAndSurvivesBeingCutShort) {

@@ -19,16 +19,17 @@ struct Scene {
         canvas.setPicture(picture ? picture : patternPicture(w, h));
     }
     bool hide(std::u32string_view password, std::u32string_view message) {
-        const HidePlan plan = prepareHide(password, message, area);
-        if (plan.refusal != Refusal::None) return false;
-        hidePayload(plan, canvas, area, generator);
+        const Result<HidePlan> plan = prepareHide(password, message, area);
+        if (!plan) return false;
+        hidePayload(*plan, canvas, area, generator);
         return true;
     }
     Revealed reveal(std::u32string_view password) {
         Canvas saved;
         saved.setPicture(canvas.Image());
         RandomSource fresh;
-        return revealPayload(seedFor(password).seed, saved, area, fresh);
+        const Result<std::int32_t> seed = seedFor(password);
+        return seed ? revealPayload(*seed, saved, area, fresh) : Revealed{};
     }
     // Writes raw payload bytes the way a hide would, to try framings it never makes.
     void embedRaw(std::int32_t seed, const std::string& bytes) {
@@ -152,11 +153,12 @@ TEST(HideReveal, RefusalsComeBeforeAnythingChanges) {
         {U"ok", std::u32string(147, U'x'), Refusal::AreaTooSmall, "1,200"},
     };
     for (const Case& c : cases) {
-        const HidePlan plan = prepareHide(c.password, c.message, scene.area);
-        EXPECT_EQ(plan.refusal, c.refusal);
-        EXPECT_NE(plan.explanation.find(c.words), std::string::npos) << plan.explanation;
+        const Result<HidePlan> plan = prepareHide(c.password, c.message, scene.area);
+        ASSERT_FALSE(plan);
+        EXPECT_EQ(static_cast<Refusal>(plan.kind()), c.refusal);
+        EXPECT_NE(plan.error().find(c.words), std::string::npos) << plan.error();
     }
-    EXPECT_EQ(prepareHide(U"ok", std::u32string(146, U'x'), scene.area).refusal, Refusal::None);
+    EXPECT_TRUE(prepareHide(U"ok", std::u32string(146, U'x'), scene.area));
     EXPECT_EQ(scene.canvas.changedPoints(), 0u);
 }
 
@@ -186,12 +188,12 @@ TEST(HideReveal, TheAreaMustMatchToReadBack) {
     Canvas saved;
     saved.setPicture(scene.canvas.Image());
     RandomSource g;
-    EXPECT_FALSE(revealPayload(seedFor(U"pw").seed, saved, WorkingArea{299, 200, true}, g).found);
-    EXPECT_TRUE(revealPayload(seedFor(U"pw").seed, saved, WorkingArea{300, 200, true}, g).found);
+    EXPECT_FALSE(revealPayload(*seedFor(U"pw"), saved, WorkingArea{299, 200, true}, g).found);
+    EXPECT_TRUE(revealPayload(*seedFor(U"pw"), saved, WorkingArea{300, 200, true}, g).found);
     // The largest area a reveal can be told: more slots than a 64-bit count holds.
     const WorkingArea largest{INT32_MAX, INT32_MAX, true};
     EXPECT_EQ(largest.slots(), INT64_MAX);
-    EXPECT_FALSE(revealPayload(seedFor(U"pw").seed, saved, largest, g).found);
+    EXPECT_FALSE(revealPayload(*seedFor(U"pw"), saved, largest, g).found);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "engine/main_form.h"
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "support/form_session.h"
 #include "support/test_pictures.h"
 

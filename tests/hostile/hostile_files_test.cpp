@@ -7,14 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <random>
+#include <thread>
 
 #include "engine/main_form.h"
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 
@@ -99,6 +102,20 @@ std::string lastRowUnpadded() {
     bytes += std::string(15, '\x40') + '\0' + std::string(15, '\x80');
     return bytes;
 }
+// rgb24.bmp with the 12-byte core header of the old OS/2 bitmaps: 16-bit sizes.
+std::string coreHeader() {
+    const std::string rows = sample("rgb24.bmp").substr(54);
+    std::string bytes("BM\0\0\0\0\0\0\0\0\x1A\0\0\0\x0C\0\0\0\4\0\3\0\1\0\x18\0", 26);
+    bytes[2] = static_cast<char>(26 + rows.size());
+    return bytes + rows;
+}
+// The sample 16-bit PNG claiming a size that fits in memory at 4 bytes a point,
+// but not at the 12 its decoder and our copy take together.
+std::string deepPngBeyondMemory() {
+    const auto side =
+        static_cast<std::uint32_t>(std::sqrt(static_cast<double>(decodeMemoryLimit() / 8)));
+    return patched("deep16.png", {{16, side}, {20, side}}, true)();
+}
 // The sample JPEG with its frame header claiming width x height.
 std::string jpegClaiming(std::uint16_t width, std::uint16_t height) {
     std::string bytes = sample("rgb.jpg");
@@ -176,6 +193,16 @@ const Row kRows[] = {
     {"OneColumn", "one_column.bmp", copyOf("one_column.bmp"), opens(1, 7, kLime, kLime)},
     {"OneRow", "one_row.gif", copyOf("one_row.gif"), opens(7, 1, kLime, kLime)},
     {"BitmapUnderAGifName", "really_a_bitmap.gif", copyOf("rgb24.bmp"), opens(4, 3, kRed, kBlue)},
+    {"BitmapCoreHeader", "os2.bmp", coreHeader, opens(4, 3, kRed, kBlue)},
+
+    // Valid bitmaps the decoders do not read: the variant is named.
+    {"BitmapTwoBitsAPoint", "two.bmp", patched("rgb24.bmp", {{28, 2}}, false, 2),
+     refused("uses a variant Veilmark cannot open (2 bits a point)")},
+    {"Bitmap64BitsAPoint", "deep.bmp", patched("rgb24.bmp", {{28, 64}}, false, 2),
+     refused("(64 bits a point)")},
+    {"BitmapHoldingAJpeg", "jpeg.bmp", patched("rgb24.bmp", {{30, 4}}), refused("(a JPEG picture")},
+    {"Bitmap52ByteHeader", "v2.bmp", patched("rgb24.bmp", {{14, 52}}),
+     refused("(a 52-byte header)")},
 
     // Cut short: bitmaps are refused wherever they end early.
     {"BitmapCutInFileHeader", "cut.bmp", cutOf("rgb24.bmp", 10), refused(kDamaged)},
@@ -219,6 +246,8 @@ const Row kRows[] = {
      refused("is too large to open (65535 x 65535 points)")},
     {"PngClaims100000Square", "huge.png", patched("swirl.png", {{16, 100000}, {20, 100000}}, true),
      refused("is too large to open (100000 x 100000 points)")},
+    {"Png16BitsClaimsMoreThanItsDecoderCanHave", "deep.png", deepPngBeyondMemory,
+     refused("is too large to open")},
     {"JpegClaims65500Square", "huge.jpg", [] { return jpegClaiming(65500, 65500); },
      refused("is too large to open (65500 x 65500 points)")},
     {"BitmapZeroWidth", "zero.bmp", patched("rgb24.bmp", {{18, 0}}), refused(kDamaged)},
@@ -260,7 +289,7 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
     for (Tab tab : {Tab::Encrypt, Tab::Decrypt}) {
         SCOPED_TRACE(tab == Tab::Encrypt ? "Encrypt tab" : "Decrypt tab");
         ScriptedPlatform ui;
-        MainForm form(ui, ui);
+        MainForm form(ui, ui, ui.decoder);
         open(form, ui, Tab::Encrypt, earlier);
         open(form, ui, Tab::Decrypt, earlier);
         Canvas& canvas = tab == Tab::Encrypt ? form.encryptCanvas : form.decryptCanvas;
@@ -320,17 +349,16 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
 
     // The in-place reader (used to check a saved file, and by the command line)
     // opens the same files and reads the same points.
-    const PictureLoad decoded = LoadPicture(path);
-    const PictureLoad inPlace = openPictureFile(path);
+    const Result<PictureRef> decoded = test::loadPicture(path);
+    const Result<PictureRef> inPlace = test::openPicture(path);
     EXPECT_EQ(static_cast<bool>(inPlace), expect.inPlaceOpens.value_or(expect.opens))
-        << inPlace.error;
+        << inPlace.error();
     if (decoded && inPlace) {
-        ASSERT_EQ(inPlace.picture->width(), decoded.picture->width());
-        ASSERT_EQ(inPlace.picture->height(), decoded.picture->height());
-        for (std::int32_t y = 0; y < decoded.picture->height(); ++y)
-            for (std::int32_t x = 0; x < decoded.picture->width(); ++x)
-                ASSERT_EQ(inPlace.picture->colourAt(x, y), decoded.picture->colourAt(x, y))
-                    << x << "," << y;
+        ASSERT_EQ((*inPlace)->width(), (*decoded)->width());
+        ASSERT_EQ((*inPlace)->height(), (*decoded)->height());
+        for (std::int32_t y = 0; y < (*decoded)->height(); ++y)
+            for (std::int32_t x = 0; x < (*decoded)->width(); ++x)
+                ASSERT_EQ((*inPlace)->colourAt(x, y), (*decoded)->colourAt(x, y)) << x << "," << y;
     }
 }
 
@@ -339,26 +367,54 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileFile, ::testing::ValuesIn(kRows),
                              return std::string(p.param.name);
                          });
 
-TEST(HostileFileSystem, AFolderOrAMissingFileIsRefusedWithNothingChanged) {
+// What a path can name besides a file: each opens, or is refused saying what it is,
+// with the tab as it was. A FIFO is read once, while its writer writes.
+TEST(HostileFileSystem, PathsThatAreNoPlainFileOpenOrSayWhatTheyAre) {
     TempDir dir;
     std::filesystem::create_directory(dir.file("folder.bmp"));
+    writeFile(dir.file("caf\xe9.jpg"), sample("rgb.jpg"));  // a Latin-1 name, not UTF-8
     const std::string earlier = dir.file("earlier.bmp");
     ASSERT_EQ(SavePicture(*test::patternPicture(5, 4), earlier), "");
-    ScriptedPlatform ui;
-    MainForm form(ui, ui);
-    ui.answer(earlier);
-    form.openOnDecrypt();
-    const PictureRef before = form.decryptCanvas.Picture();
-    for (const char* name : {"folder.bmp", "gone.bmp"}) {
-        ui.answer(dir.file(name));
+    struct Case {
+        std::string path;
+        const char* words;  // nullptr: opens
+        std::string fifoContent;
+    };
+    const Case cases[] = {
+        {dir.file("folder.bmp"), "is a folder", {}},
+        {dir.file("gone.bmp"), "does not exist", {}},
+        {"/dev/zero", "/dev/zero is a character device, not a picture file", {}},
+        {dir.file("caf\xe9.jpg"), nullptr, {}},
+        {dir.file("fifo.jpg"), nullptr, sample("rgb.jpg")},
+        {dir.file("fifo.bmp"), nullptr, sample("rgb24.bmp")},
+        {dir.file("silent.fifo"), "is empty", std::string()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        ScriptedPlatform ui;
+        MainForm form(ui, ui, ui.decoder);
+        ui.answer(earlier);
         form.openOnDecrypt();
+        const PictureRef before = form.decryptCanvas.Picture();
+        std::thread writer;
+        if (c.path.find("fifo") != std::string::npos) {
+            ASSERT_EQ(::mkfifo(c.path.c_str(), 0600), 0);
+            writer = std::thread([&c] { writeFile(c.path, c.fifoContent); });
+        }
+        ui.answer(c.path);
+        form.openOnDecrypt();
+        if (writer.joinable()) writer.join();
+        if (!c.words) {
+            EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front().prompt;
+            EXPECT_NE(form.decryptCanvas.Picture(), before);
+            continue;
+        }
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_NE(ui.boxes[0].prompt.find(c.words), std::string::npos) << ui.boxes[0].prompt;
+        EXPECT_EQ(form.decryptCanvas.Picture(), before);
+        EXPECT_EQ(form.decryptPreview, before);
+        EXPECT_EQ(form.area.width, 5);
     }
-    ASSERT_EQ(ui.boxes.size(), 2u);
-    EXPECT_NE(ui.boxes[0].prompt.find("is a folder"), std::string::npos) << ui.boxes[0].prompt;
-    EXPECT_NE(ui.boxes[1].prompt.find("does not exist"), std::string::npos) << ui.boxes[1].prompt;
-    EXPECT_EQ(form.decryptCanvas.Picture(), before);
-    EXPECT_EQ(form.decryptPreview, before);
-    EXPECT_EQ(form.area.width, 5);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "engine/main_form.h"
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 
@@ -57,7 +57,7 @@ class HugePicture : public ::testing::Test {
     }
     TempDir dir;
     ScriptedPlatform ui;
-    MainForm form{ui, ui};
+    MainForm form{ui, ui, ui.decoder};
 };
 
 TEST_F(HugePicture, HundredMillionPointsOpenHideSaveAndReveal) {

@@ -6,8 +6,8 @@
 #include <chrono>
 
 #include "engine/main_form.h"
+#include "imaging/bitmap_writer.h"
 #include "imaging/open_image.h"
-#include "imaging/picture_file.h"
 #include "support/form_session.h"
 #include "support/test_pictures.h"
 

@@ -11,7 +11,7 @@
 #include <map>
 
 #include "engine/main_form.h"
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "platform/file_replacement.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
@@ -151,7 +151,7 @@ class SaveFlow : public ::testing::Test {
 
     TempDir dir;
     ScriptedPlatform ui;
-    MainForm form{ui, ui};
+    MainForm form{ui, ui, ui.decoder};
 };
 
 class SaveFault : public SaveFlow, public ::testing::WithParamInterface<Fault> {};

@@ -26,7 +26,7 @@ TEST(Canvas, OutsideTheDrawingAreaReadsMinusOneAndIgnoresWrites) {
         canvas.PSet(x, y, 0);
     }
     EXPECT_EQ(canvas.changedPoints(), 0u);
-    EXPECT_EQ(canvas.ScaleWidth(), 1.0f);
+    EXPECT_EQ(canvas.width(), 1);
 }
 
 TEST(Canvas, PointReturnsExactlyTheBitsWritten) {

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
+#include "imaging/bitmap_writer.h"
 #include "imaging/image_saving.h"
 #include "imaging/open_image.h"
-#include "imaging/picture_file.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 
@@ -35,7 +35,7 @@ class OpenSave : public ::testing::Test {
 
 TEST_F(OpenSave, OpenAsksWithTheFourFiltersAndSetsAreaFlagAndPreview) {
     ui.answer(savedPicture(400, 300, "cover.jpg"));
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
     ASSERT_EQ(ui.dialogs.size(), 1u);
     EXPECT_FALSE(ui.dialogs[0].save);
     EXPECT_EQ(ui.dialogs[0].request.DialogTitle, "Veilmark - Open Image");
@@ -51,7 +51,7 @@ TEST_F(OpenSave, OpenAsksWithTheFourFiltersAndSetsAreaFlagAndPreview) {
 TEST_F(OpenSave, OnePointPictureGivesAOnePointArea) {
     // Its HIMETRIC size (26) is larger, so the drawing area wins.
     ui.answer(savedPicture(1, 1, "dot.bmp"));
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
     EXPECT_EQ(canvas.Picture()->himetricWidth(), 26);
     EXPECT_EQ(area.width, 1);
     EXPECT_EQ(area.height, 1);
@@ -59,15 +59,15 @@ TEST_F(OpenSave, OnePointPictureGivesAOnePointArea) {
 
 TEST_F(OpenSave, CancelOrABadFileChangesNothing) {
     ui.answer(savedPicture(40, 30, "first.bmp"));
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
     const PictureRef first = canvas.Picture();
     canvas.PSet(1, 1, 0);
 
     ui.answer("");  // cancel
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
     writeFile(dir.file("bad.gif"), "GIF89a but nothing else");
     ui.answer(dir.file("bad.gif"));
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
 
     EXPECT_EQ(canvas.Picture(), first);
     EXPECT_EQ(preview, first);
@@ -82,7 +82,7 @@ TEST_F(OpenSave, CancelOrABadFileChangesNothing) {
 
 TEST_F(OpenSave, ABadFileBeforeAnyPictureLeavesTheFlagDown) {
     ui.answer(dir.file("nowhere.bmp"));
-    OpenImage(canvas, preview, area, ui, ui);
+    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
     EXPECT_FALSE(area.loaded);
     EXPECT_EQ(canvas.Picture(), nullptr);
     EXPECT_EQ(ui.boxes.size(), 1u);
@@ -107,7 +107,9 @@ TEST_F(OpenSave, SaveDialogAndConfirmation) {
     EXPECT_EQ(ui.boxes[0].prompt, "Image saved to " + path);
     EXPECT_EQ(ui.boxes[0].code, vbOKOnly);
     EXPECT_EQ(ui.boxes[0].title, "Veilmark");
-    EXPECT_EQ(LoadPicture(path).picture->colourAt(4, 4), 0x010203);
+    const Result<PictureRef> saved = test::loadPicture(path);
+    ASSERT_TRUE(saved) << saved.error();
+    EXPECT_EQ((*saved)->colourAt(4, 4), 0x010203);
 }
 
 TEST_F(OpenSave, AFailedSaveSaysWhyConfirmsNothingAndKeepsTheOldFile) {
@@ -125,12 +127,19 @@ TEST_F(OpenSave, AFailedSaveSaysWhyConfirmsNothingAndKeepsTheOldFile) {
     EXPECT_EQ(readFile(target), before);
 }
 
-TEST_F(OpenSave, ACheckThatFindsTheFileWrongIsReportedInsteadOfTheConfirmation) {
+TEST_F(OpenSave, ACheckThatFindsTheFileWrongIsReportedAndReplacesNothing) {
     canvas.setPicture(patternPicture(4, 4));
-    EXPECT_FALSE(SaveCanvas(canvas, dir.file("x.bmp"), ui,
-                            [](const std::string&) { return std::string("it came back wrong"); }));
+    const std::string target = savedPicture(3, 3, "x.bmp", 5);
+    const std::string before = readFile(target);
+    std::string checked;
+    EXPECT_FALSE(SaveCanvas(canvas, target, ui, [&](const std::string& written) {
+        checked = readFile(written);
+        return std::string("it came back wrong");
+    }));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, "it came back wrong");
+    EXPECT_EQ(checked.size(), 54u + 4 * 4 * 3) << "the check did not read the new picture";
+    EXPECT_EQ(readFile(target), before) << "replaced before the check";
 }
 
 }  // namespace

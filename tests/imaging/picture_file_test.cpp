@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "imaging/bitmap_file_picture.h"
+#include "imaging/bitmap_writer.h"
 #include "imaging/decoded_picture.h"
 #include "imaging/layered_picture.h"
-#include "imaging/picture_file.h"
 #include "platform/file_replacement.h"
 #include "support/test_pictures.h"
 
@@ -72,13 +72,13 @@ TEST(PictureFile, ABitmapUnderAnyNameLoadsPointForPoint) {
     for (const char* name : {"a.bmp", "a.jpg", "a.gif", "noextension"}) {
         const std::string path = dir.file(name);
         ASSERT_EQ(SavePicture(*original, path), "");
-        const PictureLoad decoded = LoadPicture(path);
-        ASSERT_TRUE(decoded) << name << ": " << decoded.error;
-        expectSamePoints(*original, *decoded.picture);
-        const PictureLoad inPlace = openPictureFile(path);
+        const Result<PictureRef> decoded = test::loadPicture(path);
+        ASSERT_TRUE(decoded) << name << ": " << decoded.error();
+        expectSamePoints(*original, **decoded);
+        const Result<PictureRef> inPlace = test::openPicture(path);
         ASSERT_TRUE(inPlace);
-        EXPECT_NE(dynamic_cast<const BitmapFilePicture*>(inPlace.picture.get()), nullptr);
-        expectSamePoints(*original, *inPlace.picture);
+        EXPECT_NE(dynamic_cast<const BitmapFilePicture*>(inPlace->get()), nullptr);
+        expectSamePoints(*original, **inPlace);
     }
 }
 
@@ -127,10 +127,12 @@ TEST(PictureFile, TopDownBitmapReadsInPlaceTheRightWayUp) {
     for (std::size_t r = 0; r < 4; ++r)
         bytes.replace(54 + r * stride, stride, rows.substr((3 - r) * stride, stride));
     writeFile(path, bytes);
-    const PictureLoad load = openPictureFile(path);
+    const Result<PictureRef> load = test::openPicture(path);
     ASSERT_TRUE(load);
-    expectSamePoints(*original, *load.picture);
-    expectSamePoints(*original, *LoadPicture(path).picture);
+    expectSamePoints(*original, **load);
+    const Result<PictureRef> decoded = test::loadPicture(path);
+    ASSERT_TRUE(decoded) << decoded.error();
+    expectSamePoints(*original, **decoded);
 }
 
 TEST(PictureFile, OtherFormatsBecomePlainColour) {
@@ -141,16 +143,16 @@ TEST(PictureFile, OtherFormatsBecomePlainColour) {
         ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
         35);
     writeFile(dir.file("red.gif"), gif);
-    const PictureLoad fromGif = LoadPicture(dir.file("red.gif"));
-    ASSERT_TRUE(fromGif) << fromGif.error;
-    EXPECT_EQ(fromGif.picture->colourAt(0, 0), makeColour(255, 0, 0));
+    const Result<PictureRef> fromGif = test::loadPicture(dir.file("red.gif"));
+    ASSERT_TRUE(fromGif) << fromGif.error();
+    EXPECT_EQ((*fromGif)->colourAt(0, 0), makeColour(255, 0, 0));
 
     QImage grey(8, 8, QImage::Format_Grayscale8);
     grey.fill(128);
     ASSERT_TRUE(grey.save(QString::fromStdString(dir.file("grey.jpg")), "JPG", 100));
-    const PictureLoad fromJpeg = LoadPicture(dir.file("grey.jpg"));
-    ASSERT_TRUE(fromJpeg) << fromJpeg.error;
-    const auto c = static_cast<std::uint32_t>(fromJpeg.picture->colourAt(3, 3));
+    const Result<PictureRef> fromJpeg = test::loadPicture(dir.file("grey.jpg"));
+    ASSERT_TRUE(fromJpeg) << fromJpeg.error();
+    const auto c = static_cast<std::uint32_t>((*fromJpeg)->colourAt(3, 3));
     EXPECT_EQ(c & 0xFF, (c >> 8) & 0xFF);
     EXPECT_EQ(c & 0xFF, (c >> 16) & 0xFF);
     EXPECT_NEAR(static_cast<int>(c & 0xFF), 128, 2);
@@ -158,9 +160,9 @@ TEST(PictureFile, OtherFormatsBecomePlainColour) {
     QImage deep(3, 2, QImage::Format_RGBX64);
     deep.fill(QColor::fromRgba64(0xFFFF, 0x0000, 0x8080));
     ASSERT_TRUE(deep.save(QString::fromStdString(dir.file("deep.png")), "PNG"));
-    const PictureLoad fromPng = LoadPicture(dir.file("deep.png"));
-    ASSERT_TRUE(fromPng) << fromPng.error;
-    EXPECT_EQ(fromPng.picture->colourAt(2, 1), makeColour(255, 0, 128));
+    const Result<PictureRef> fromPng = test::loadPicture(dir.file("deep.png"));
+    ASSERT_TRUE(fromPng) << fromPng.error();
+    EXPECT_EQ((*fromPng)->colourAt(2, 1), makeColour(255, 0, 128));
 }
 
 TEST(PictureFile, FilesThatAreNoPictureGiveAClearSentence) {
@@ -177,11 +179,11 @@ TEST(PictureFile, FilesThatAreNoPictureGiveAClearSentence) {
          {Case{dir.file("missing.bmp"), "does not exist"}, Case{dir.file("empty.bmp"), "is empty"},
           Case{dir.file("noise.jpg"), "not a picture"}, Case{dir.file("cut.bmp"), ""},
           Case{dir.file("folder.bmp"), "is a folder"}}) {
-        for (auto open : {&LoadPicture, &openPictureFile}) {
-            const PictureLoad load = open(c.path);
+        for (auto open : {&test::loadPicture, &test::openPicture}) {
+            const Result<PictureRef> load = open(c.path);
             EXPECT_FALSE(load) << c.path;
-            EXPECT_NE(load.error.find(c.words), std::string::npos) << load.error;
-            EXPECT_NE(load.error.find(c.path), std::string::npos) << load.error;
+            EXPECT_NE(load.error().find(c.words), std::string::npos) << load.error();
+            EXPECT_NE(load.error().find(c.path), std::string::npos) << load.error();
         }
     }
 }
@@ -194,10 +196,10 @@ TEST(PictureFile, AHeaderClaimingAHugePictureIsRefusedWithoutAllocating) {
     std::memcpy(bytes.data() + 18, &huge, 4);
     std::memcpy(bytes.data() + 22, &huge, 4);
     writeFile(dir.file("huge.bmp"), bytes);
-    const PictureLoad load = openPictureFile(dir.file("huge.bmp"));
+    const Result<PictureRef> load = test::openPicture(dir.file("huge.bmp"));
     ASSERT_FALSE(load);
-    EXPECT_NE(load.error.find("too large"), std::string::npos) << load.error;
-    EXPECT_NE(load.error.find("100000 x 100000"), std::string::npos) << load.error;
+    EXPECT_NE(load.error().find("too large"), std::string::npos) << load.error();
+    EXPECT_NE(load.error().find("100000 x 100000"), std::string::npos) << load.error();
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/picture_file.h"
+#include "imaging/bitmap_writer.h"
 #include "support/test_pictures.h"
 
 namespace vm {
@@ -50,16 +50,16 @@ std::vector<std::vector<int>> indexesOf(const std::string& bytes) {
     TempDir dir;
     const std::string path = dir.file("coded.bmp");
     writeFile(path, bytes);
-    const PictureLoad load = openPictureFile(path);
-    EXPECT_TRUE(load) << load.error;
+    const Result<PictureRef> load = test::openPicture(path);
+    EXPECT_TRUE(load) << load.error();
     if (!load) return {};
     std::vector<std::vector<int>> rows;
-    for (std::int32_t y = 0; y < load.picture->height(); ++y) {
+    for (std::int32_t y = 0; y < (*load)->height(); ++y) {
         rows.emplace_back();
-        for (std::int32_t x = 0; x < load.picture->width(); ++x) {
+        for (std::int32_t x = 0; x < (*load)->width(); ++x) {
             int index = -1;
             for (std::size_t k = 0; k < kPalette.size(); ++k)
-                if (kPalette[k] == load.picture->colourAt(x, y)) index = static_cast<int>(k);
+                if (kPalette[k] == (*load)->colourAt(x, y)) index = static_cast<int>(k);
             rows.back().push_back(index);
         }
     }
@@ -70,9 +70,9 @@ std::string refusal(const std::string& bytes) {
     TempDir dir;
     const std::string path = dir.file("coded.bmp");
     writeFile(path, bytes);
-    const PictureLoad load = openPictureFile(path);
+    const Result<PictureRef> load = test::openPicture(path);
     EXPECT_FALSE(load);
-    return load.error;
+    return load.error();
 }
 
 using Rows = std::vector<std::vector<int>>;

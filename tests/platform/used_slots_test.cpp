@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <random>
 #include <set>
 
@@ -40,42 +39,21 @@ TEST(UsedSlots, DistinctSlotsNeverCollide) {
     EXPECT_EQ(set.count(), 6u);
 }
 
-TEST(UsedSlots, RemoveFirstEmptiesOldestFirst) {
-    UsedSlots set;
-    set.add(0, 1, 1);
-    set.add(0, 2, 2);
-    set.removeFirst();
-    EXPECT_EQ(set.count(), 1u);
-    EXPECT_EQ(set.keyAt(0), "[0,2,2]");
-    EXPECT_TRUE(set.add(0, 1, 1));  // gone, so it can come back
-    set.removeFirst();
-    set.removeFirst();
-    EXPECT_EQ(set.count(), 0u);
-    set.removeFirst();  // harmless on an empty set
-    EXPECT_EQ(set.count(), 0u);
-}
-
 TEST(UsedSlots, BehavesLikeAnOrderedKeyedCollectionUnderLoad) {
-    // Many adds and removals on a small key space, against a plain model: catches
-    // mistakes in probing, growth and deletion of the hash table.
+    // Many adds on a small key space, against a plain model: catches mistakes in
+    // probing and growth of the hash table.
     UsedSlots set;
     std::set<std::string> model;
-    std::deque<std::string> order;
+    std::vector<std::string> order;
     std::mt19937 rng(7);
     for (int step = 0; step < 200000; ++step) {
-        if (rng() % 4 == 0 && !order.empty()) {
-            set.removeFirst();
-            model.erase(order.front());
-            order.pop_front();
-        } else {
-            const int c = static_cast<int>(rng() % 3);
-            const auto x = static_cast<std::int32_t>(rng() % 40),
-                       y = static_cast<std::int32_t>(rng() % 40);
-            const std::string key = SlotKey(c, x, y);
-            const bool fresh = model.insert(key).second;
-            ASSERT_EQ(set.add(c, x, y), fresh) << key << " at step " << step;
-            if (fresh) order.push_back(key);
-        }
+        const int c = static_cast<int>(rng() % 3);
+        const auto x = static_cast<std::int32_t>(rng() % 40),
+                   y = static_cast<std::int32_t>(rng() % 40);
+        const std::string key = SlotKey(c, x, y);
+        const bool fresh = model.insert(key).second;
+        ASSERT_EQ(set.add(c, x, y), fresh) << key << " at step " << step;
+        if (fresh) order.push_back(key);
         ASSERT_EQ(set.count(), order.size());
     }
     for (std::size_t i = 0; i < order.size(); ++i) ASSERT_EQ(set.keyAt(i), order[i]);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/qt_picture_decoder.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
 
@@ -38,6 +39,8 @@ class ScriptedPlatform : public MessageBoxes, public FileDialogs {
     // The next dialog returns this path; "" is a cancel. An empty queue cancels.
     void answer(std::string path) { answers.push_back(std::move(path)); }
 
+    // The toolkit's decoders, for the form to open pictures with.
+    QtPictureDecoder decoder;
     std::deque<std::string> answers;
     // The next confirmation returns this; an empty queue answers OK.
     std::deque<bool> confirmations;

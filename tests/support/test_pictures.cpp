@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/decoded_picture.h"
+#include "imaging/qt_picture_decoder.h"
 
 namespace vm::test {
 
@@ -134,6 +135,16 @@ std::string readFile(const std::string& path) {
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
+}
+
+Result<PictureRef> loadPicture(const std::string& path) {
+    QtPictureDecoder decoder;
+    return LoadPicture(path, decoder);
+}
+
+Result<PictureRef> openPicture(const std::string& path) {
+    QtPictureDecoder decoder;
+    return openPictureFile(path, decoder);
 }
 
 }  // namespace vm::test

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "imaging/picture.h"
+#include "platform/result.h"
 
 namespace vm::test {
 
@@ -35,6 +36,11 @@ class TempDir {
   private:
     std::filesystem::path m_path;
 };
+
+// A picture file opened with the toolkit's decoders as the windows open it
+// (decoded whole), or as the command line does (a plain bitmap read in place).
+Result<PictureRef> loadPicture(const std::string& path);
+Result<PictureRef> openPicture(const std::string& path);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);

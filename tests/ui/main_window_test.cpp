@@ -40,6 +40,18 @@ class MainWindowTest : public QObject {
         m_picture = writePicture(m_dir, "cover.png", vm::test::patternImage(64, 48));
     }
 
+    // The icon is built into the program as a resource of a static library; if that
+    // resource is not linked in, the window silently shows no icon at all.
+    void carriesTheIconFromSmallToLauncherSizes() {
+        Session s;
+        const QIcon icon = s.window.windowIcon();
+        for (int size : {16, 48, 256}) {
+            const QImage image = icon.pixmap(size).toImage();
+            QCOMPARE(image.size(), QSize(size, size));
+            QVERIFY2(image.pixelColor(size / 2, size / 2).alpha() == 255, "centre not opaque");
+        }
+    }
+
     void startsEmptyOnTheEncryptTabAtItsFixedSize() {
         Session s;
         auto* tabs = child<QTabWidget>(&s.window, "tabs");

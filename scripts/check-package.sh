@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the Debian package and checks it as a user's machine sees it: lintian, the
+# AppStream and desktop-entry validators, the manual pages, the completion, and both
+# programs run from the package's files alone, unpacked into a temporary root.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+fail() { echo "check-package: $*" >&2; exit 1; }
+
+deb=$(bash scripts/package | tail -n 1)
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root"
+id=io.github.veilmark.Veilmark
+
+echo "== lintian $deb"
+lintian --fail-on error,warning "$deb" 2> >(grep -v 'running with root privileges' >&2)
+echo "== appstreamcli validate (no network: the screenshots are on the project's site)"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
+echo "== desktop-file-validate"
+out=$(desktop-file-validate "$root/usr/share/applications/$id.desktop" 2>&1)
+[ -z "$out" ] || fail "desktop entry: $out"
+echo "== manual pages"
+for page in "$root"/usr/share/man/man1/veilmark{,-cli}.1.gz; do
+  out=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+  [ -z "$out" ] || fail "$(basename "$page"): $out"
+done
+
+echo "== the programs, from the unpacked package"
+bin=$root/usr/bin
+version=$(dpkg-deb -f "$deb" Version)
+[ "$("$bin/veilmark-cli" --version)" = "veilmark-cli $version" ] || fail "veilmark-cli --version"
+[ "$("$bin/veilmark" --version)" = "veilmark $version" ] || fail "veilmark --version"
+# A PNG needs the decoder module, which veilmark-cli finds beside itself in lib/.
+convert -size 96x64 gradient:red-blue "$root/cover.png"
+"$bin/veilmark-cli" hide -p 'tulip mountain' -m 'Meet at noon.' "$root/cover.png" "$root/out.bmp"
+[ "$("$bin/veilmark-cli" reveal -p 'tulip mountain' "$root/out.bmp")" = 'Meet at noon.' ] ||
+  fail "the message did not come back"
+[ "$("$bin/veilmark-cli" scan "$root/out.bmp")" = 'Meet at noon.' ] || fail "scan did not find it"
+# The window, on a virtual screen: shown, with its icon, and nothing on standard error.
+mkdir -m 700 "$root/runtime"
+XDG_RUNTIME_DIR="$root/runtime" xvfb-run -a bash -c '
+  "$1" 2>"$2/window.err" & pid=$!
+  for _ in $(seq 50); do xwininfo -root -tree | grep -q "(\"veilmark\" \"Veilmark\")" && break; sleep 0.2; done
+  xprop -name Veilmark _NET_WM_ICON >"$2/icon.txt" 2>&1
+  kill "$pid"; wait "$pid"' _ "$bin/veilmark" "$root" || true
+grep -q 'Icon (48 x 48)' "$root/icon.txt" || fail "the window was not shown with its icon"
+[ ! -s "$root/window.err" ] || fail "veilmark said: $(cat "$root/window.err")"
+
+echo "== bash completion"
+# shellcheck source=/dev/null
+source "$root/usr/share/bash-completion/completions/veilmark-cli"
+complete_words() {
+  COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) COMPREPLY=()
+  _veilmark_cli 2>/dev/null
+  echo "${COMPREPLY[*]}"
+}
+[ "$(complete_words veilmark-cli '')" = "hide reveal scan --help --version" ] ||
+  fail "commands: $(complete_words veilmark-cli '')"
+[ "$(complete_words veilmark-cli scan "$root/c")" = "$root/cover.png" ] ||
+  fail "pictures: $(complete_words veilmark-cli scan "$root/c")"
+[ "$(complete_words veilmark-cli reveal --ar)" = "--area=" ] || fail "options"
+echo "package checked: $deb"

@@ -1,0 +1,35 @@
+#pragma once
+// Reading picture files by their content, whatever their name. Plain 24-bit
+// bitmaps are read here, in place; every other format goes to a PictureDecoder,
+// which the pictures library implements with the toolkit's decoders. Programs
+// hand one to whatever opens pictures, as they hand over message boxes and dialogs.
+
+#include <cstdint>
+#include <string>
+
+#include "imaging/picture.h"
+#include "imaging/picture_input.h"
+#include "platform/result.h"
+
+namespace vm {
+
+class PictureDecoder {
+  public:
+    virtual ~PictureDecoder() = default;
+    // The whole picture, decoded into memory (BMP, GIF, JPEG, PNG and whatever else
+    // the installed decoders read; an animated picture gives its first frame), or
+    // why not, naming the file.
+    virtual Result<PictureRef> decode(const PictureInputRef& input) = 0;
+};
+
+// The most memory, in bytes, that decoding one picture may take: half of the
+// machine's memory, so that an opened picture never starves the system.
+std::uint64_t decodeMemoryLimit();
+
+// Opens the file and decodes all of it.
+Result<PictureRef> LoadPicture(const std::string& path, PictureDecoder& decoder);
+
+// As LoadPicture, but a plain 24-bit bitmap is read in place instead of decoded.
+Result<PictureRef> openPictureFile(const std::string& path, PictureDecoder& decoder);
+
+}  // namespace vm

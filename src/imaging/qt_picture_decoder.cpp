@@ -1,0 +1,226 @@
+#include "imaging/qt_picture_decoder.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+
+#include <unistd.h>
+#include <algorithm>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "imaging/bitmap_file_picture.h"
+#include "imaging/bitmap_header.h"
+#include "imaging/decoded_picture.h"
+#include "imaging/run_length_bitmap.h"
+
+namespace vm {
+
+namespace {
+
+// What the user is told, naming the file.
+struct Refusals {
+    const std::string& path;
+
+    Failure tooLarge(std::uint64_t w, std::uint64_t h) const {
+        return failure("The picture in " + path + " is too large to open (" + std::to_string(w) +
+                       " x " + std::to_string(h) + " points).");
+    }
+    Failure damaged() const {
+        return failure("The picture in " + path +
+                       " is damaged or incomplete and cannot be opened.");
+    }
+    Failure cutShort() const {
+        return failure("The picture in " + path + " is incomplete: the file ends too early.");
+    }
+    Failure noMemory() const {
+        return failure("There is not enough memory to open the picture in " + path + ".");
+    }
+    Failure notAPicture() const {
+        return failure(
+            "The file " + path +
+            " is not a picture Veilmark can read (bitmap, GIF, JPEG, PNG and the like).");
+    }
+    Failure unsupported(const std::string& variant) const {
+        return failure("The bitmap in " + path + " uses a variant Veilmark cannot open (" +
+                       variant + ").");
+    }
+};
+
+// The bytes a decoder needs at its peak for a picture of width x height points: the
+// image it makes in its own format, and our 32-bit copy when that format differs.
+// A 16-bit PNG, say, decodes to 8 bytes a point and is then copied to 4.
+std::uint64_t decodingNeed(std::uint64_t width, std::uint64_t height, QImage::Format format) {
+    const std::uint64_t own =
+        format == QImage::Format_Invalid
+            ? 4
+            : (std::uint64_t{QImage::toPixelFormat(format).bitsPerPixel()} + 7) / 8;
+    const std::uint64_t perPoint = own + (format == QImage::Format_RGB32 ? 0 : 4);
+    if (width == 0 || height == 0) return 0;
+    if (width > UINT64_MAX / height / perPoint) return UINT64_MAX;
+    return width * height * perPoint;
+}
+
+// The size a GIF or PNG header claims, and the form its decoder will give, read
+// before any decoder allocates for it; nothing when the header says nothing we can use.
+struct Claim {
+    std::uint64_t width, height;
+    QImage::Format format;
+};
+std::optional<Claim> claimedSize(const std::vector<std::uint8_t>& h) {
+    auto starts = [&h](const char* signature, std::size_t length) {
+        return h.size() >= length &&
+               std::equal(h.begin(), h.begin() + static_cast<std::ptrdiff_t>(length),
+                          reinterpret_cast<const std::uint8_t*>(signature));
+    };
+    auto be32 = [&h](std::size_t at) {
+        return std::uint64_t{h[at]} << 24 | std::uint64_t{h[at + 1]} << 16 |
+               std::uint64_t{h[at + 2]} << 8 | h[at + 3];
+    };
+    if (h.size() >= 10 && (starts("GIF87a", 6) || starts("GIF89a", 6)))
+        return Claim{std::uint64_t{h[6]} | std::uint64_t{h[7]} << 8,
+                     std::uint64_t{h[8]} | std::uint64_t{h[9]} << 8, QImage::Format_RGB32};
+    if (h.size() >= 26 && starts("\x89PNG\r\n\x1a\n", 8)) {
+        // 16 bits a channel decode to 16 bits a channel (8 bytes a point in colour).
+        const bool deep = h[24] == 16, grey = h[25] == 0;
+        const QImage::Format format = !deep  ? QImage::Format_RGB32
+                                      : grey ? QImage::Format_Grayscale16
+                                             : QImage::Format_RGBA64;
+        return Claim{be32(16), be32(20), format};
+    }
+    return std::nullopt;
+}
+
+// A picture read some other way, copied into our 32-bit form.
+Result<PictureRef> decodedCopy(const Picture& picture, const Refusals& refuse) {
+    QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
+    if (image.isNull()) return refuse.noMemory();
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(picture.width()) * 3);
+    for (std::int32_t y = 0; y < picture.height(); ++y) {
+        if (!picture.readRowBgr(y, row.data())) return refuse.cutShort();
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (std::size_t x = 0; x < row.size() / 3; ++x)
+            out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    }
+    return PictureRef(std::make_shared<DecodedPicture>(std::move(image)));
+}
+
+// How a file reaches the decoder: as it is, or as the uncompressed bitmap its
+// run-length coding expands to. A bitmap the decoder would misread ends here.
+struct Route {
+    std::vector<std::uint8_t> expanded;  // empty: the file as it is
+    PictureRef picture;                  // set when the file was read another way
+};
+
+// Bitmaps: whether their headers, size and rows allow decoding, and how.
+Result<Route> routeBitmap(const PictureInputRef& input, const BitmapHeader& h, std::uint64_t limit,
+                          const Refusals& refuse) {
+    if (decodingNeed(h.width, h.height, QImage::Format_RGB32) > limit)
+        return refuse.tooLarge(h.width, h.height);
+    if (h.runLength()) {
+        const std::uint8_t* bytes = input->contents();
+        if (!bytes) return refuse.damaged();
+        Result<std::vector<std::uint8_t>> expanded =
+            expandRunLengthBitmap(h, bytes, static_cast<std::size_t>(input->size()), limit / 4);
+        if (expanded) return Route{expanded.take(), nullptr};
+        switch (expanded.kind()) {
+            case kRunLengthCutShort:
+                return refuse.cutShort();
+            case kRunLengthTooLarge:
+                return refuse.noMemory();
+            default:
+                return refuse.damaged();
+        }
+    }
+    // Uncompressed rows that end past the end of the file: the decoder would hand
+    // back the rows it never read as whatever memory held. A 24-bit bitmap whose
+    // last row lacks only its padding still holds every point, and is read in place.
+    const std::uint64_t start = h.rowsStart();
+    if (start <= input->size() && h.height <= (input->size() - start) / h.rowStride) return Route{};
+    if (auto bitmap = BitmapFilePicture::open(input)) {
+        Result<PictureRef> copy = decodedCopy(*bitmap, refuse);
+        if (!copy) return copy.why();
+        return Route{{}, copy.take()};
+    }
+    return refuse.cutShort();
+}
+
+// Checks what the file claims before a decoder sees it, and picks the route.
+Result<Route> guardAndRoute(const PictureInputRef& input, std::uint64_t limit,
+                            const Refusals& refuse) {
+    const std::vector<std::uint8_t> head = input->head(kBitmapHeadersMaxSize);
+    const Result<BitmapHeader> bitmap = parseBitmapHeader(head.data(), head.size());
+    if (bitmap) return routeBitmap(input, *bitmap, limit, refuse);
+    if (bitmap.kind() == kDamagedBitmap) return refuse.damaged();
+    if (bitmap.kind() == kUnsupportedBitmap) return refuse.unsupported(bitmap.error());
+    if (const auto claim = claimedSize(head);
+        claim && decodingNeed(claim->width, claim->height, claim->format) > limit)
+        return refuse.tooLarge(claim->width, claim->height);
+    return Route{};
+}
+
+// Decodes from the device, refusing before decoding what would take more than the
+// limit (extra: bytes already held for this picture).
+Result<PictureRef> decodeFrom(QIODevice& device, bool asBitmap, std::uint64_t limit,
+                              std::uint64_t extra, const Refusals& refuse) {
+    QImageReader reader(&device, asBitmap ? QByteArray("bmp") : QByteArray());
+    reader.setDecideFormatFromContent(!asBitmap);
+    reader.setAutoTransform(false);
+    if (!reader.canRead()) return refuse.notAPicture();
+    const QSize size = reader.size();
+    if (size.isValid()) {
+        const auto w = static_cast<std::uint64_t>(size.width());
+        const auto h = static_cast<std::uint64_t>(size.height());
+        const std::uint64_t need = decodingNeed(w, h, reader.imageFormat());
+        if (need > limit || extra > limit - need) return refuse.tooLarge(w, h);
+    }
+    try {
+        QImage image = reader.read();
+        if (image.isNull()) return refuse.damaged();
+        if (image.format() != QImage::Format_RGB32) {
+            image = image.convertToFormat(QImage::Format_RGB32);
+            if (image.isNull()) return refuse.noMemory();
+        }
+        return PictureRef(std::make_shared<DecodedPicture>(std::move(image)));
+    } catch (const std::bad_alloc&) {
+        return refuse.noMemory();
+    }
+}
+
+}  // namespace
+
+Result<PictureRef> QtPictureDecoder::decode(const PictureInputRef& input) {
+    const Refusals refuse{input->path()};
+    const std::uint64_t limit = decodeMemoryLimit();
+    QImageReader::setAllocationLimit(
+        static_cast<int>(std::min<std::uint64_t>(limit >> 20, 1u << 30)));
+    Result<Route> route = guardAndRoute(input, limit, refuse);
+    if (!route) return route.why();
+    if (route->picture) return route->picture;
+
+    if (!route->expanded.empty()) {
+        const QByteArray bytes =
+            QByteArray::fromRawData(reinterpret_cast<const char*>(route->expanded.data()),
+                                    static_cast<qsizetype>(route->expanded.size()));
+        QBuffer device;
+        device.setData(bytes);
+        device.open(QIODevice::ReadOnly);
+        return decodeFrom(device, true, limit, route->expanded.size(), refuse);
+    }
+    if (!input->seekable()) {
+        QBuffer device;
+        device.setData(QByteArray::fromRawData(reinterpret_cast<const char*>(input->contents()),
+                                               static_cast<qsizetype>(input->size())));
+        device.open(QIODevice::ReadOnly);
+        return decodeFrom(device, false, limit, input->size(), refuse);
+    }
+    // The descriptor opened once, by the bytes of its name: read from the start.
+    ::lseek(input->fd(), 0, SEEK_SET);
+    QFile device;
+    if (!device.open(input->fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        return refuse.damaged();
+    return decodeFrom(device, false, limit, 0, refuse);
+}
+
+}  // namespace vm

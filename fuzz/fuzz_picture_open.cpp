@@ -61,6 +61,7 @@ class Recorder : public vm::MessageBoxes, public vm::FileDialogs {
                 const std::optional<std::string>& title) override {
         boxes.push_back({prompt, code, title});
     }
+    bool confirm(const std::string&, const std::string&) override { return false; }
     std::string ShowOpen(const vm::FileDialogRequest&) override { return {}; }
     std::string ShowSave(const vm::FileDialogRequest&) override { return {}; }
     std::vector<Box> boxes;

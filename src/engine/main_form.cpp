@@ -34,6 +34,22 @@ std::string MainForm::checkSavedFile(const std::string& staged, const std::strin
                                                                : unreadableSave(path);
 }
 
+bool MainForm::acceptsSmallerArea() {
+    const std::int32_t width = encryptCanvas.width(), height = encryptCanvas.height();
+    if (area.width == width && area.height == height) return true;
+    const std::string areaSize = std::to_string(area.width) + " x " + std::to_string(area.height);
+    return m_boxes.confirm(
+        "The message will be hidden in the top-left " + areaSize + " points of this " +
+            std::to_string(width) + " x " + std::to_string(height) +
+            " picture, because the picture opened last, on either tab, sets the size the "
+            "message is spread over.\n\nThe saved picture will give the message back only "
+            "where a picture of " +
+            areaSize +
+            " points was opened last before it is decrypted.\n\nTo use the whole picture, "
+            "choose Cancel and open the picture again on the Encrypt tab.",
+        kSavedTitle);
+}
+
 void MainForm::hideMessage() {
     if (!area.loaded) {
         refuse(kLoadFirst);
@@ -58,6 +74,7 @@ void MainForm::hideMessage() {
         refuse(plan.error());
         return;
     }
+    if (!acceptsSmallerArea()) return;
     const std::string path = ChooseSaveFile(m_dialogs);
     if (path.empty()) return;
     try {

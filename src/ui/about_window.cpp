@@ -4,10 +4,12 @@
 #include <QPixmap>
 
 #include "ui/app_style.h"
+#include "ui/taskbar_hint.h"
 
 namespace vm::ui {
 
-AboutWindow::AboutWindow(WindowHost& host) : SmallWindow(host, WindowId::About, Qt::Tool) {
+AboutWindow::AboutWindow(WindowHost& host, QWidget* owner)
+    : SmallWindow(host, WindowId::About, Qt::Tool), m_owner(owner) {
     setObjectName(QStringLiteral("aboutWindow"));
     setWindowTitle(QStringLiteral("About Veilmark"));
     // A blank icon, so the application's own is not put on this small window.
@@ -19,6 +21,15 @@ AboutWindow::AboutWindow(WindowHost& host) : SmallWindow(host, WindowId::About, 
     addLabel("productLabel", QStringLiteral("Veilmark - Tolvane"), twipsRect(120, 120, 1305, 225))
         ->adjustSize();
     addCloseButton(twipsRect(120, 840, 1575, 255));
+    if (owner) {
+        const QPoint centre = owner->frameGeometry().center();
+        move(centre.x() - width() / 2, centre.y() - height() / 2);
+    }
+}
+
+void AboutWindow::showEvent(QShowEvent* event) {
+    keepOutOfTaskbar(this, m_owner);  // before the window is mapped, which follows this event
+    SmallWindow::showEvent(event);
 }
 
 }  // namespace vm::ui

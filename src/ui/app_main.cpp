@@ -25,6 +25,8 @@ int runApplication(QApplication& app, const std::function<void(QWidget& main)>& 
     QtWindowHost host;
     MainWindow main(host, boxes, dialogs);
     host.setMain(&main);
+    boxes.setOwner(&main);
+    dialogs.setOwner(&main);
     if (beforeShow) beforeShow(main);
     main.show();
     return app.exec();

@@ -47,6 +47,7 @@ QLabel* makeLabel(const QString& name, const QString& caption, const QRect& box,
 // The names and captions that differ between the two mirrored pages.
 struct PageNames {
     const char* preview;
+    const char* previewName;
     const char* frame;
     const char* frameCaption;
     const char* passwordLabel;
@@ -60,13 +61,13 @@ struct PageNames {
 };
 
 const PageNames kEncryptPage{
-    "encryptPreview",      "encryptFrame", "Embed in image:", "encryptPasswordLabel",
-    "encryptPassword",     "messageLabel", "message",         "messageCount",
-    "openOnEncryptButton", "hideButton",   "Encrypt"};
-const PageNames kDecryptPage{
-    "decryptPreview",      "decryptFrame",         "Read image:",     "decryptPasswordLabel",
-    "decryptPassword",     "revealedMessageLabel", "revealedMessage", "revealedMessageCount",
-    "openOnDecryptButton", "revealButton",         "Decrypt"};
+    "encryptPreview",       "Picture to hide in",  "encryptFrame", "Embed in image:",
+    "encryptPasswordLabel", "encryptPassword",     "messageLabel", "message",
+    "messageCount",         "openOnEncryptButton", "hideButton",   "Encrypt"};
+const PageNames kDecryptPage{"decryptPreview",       "Picture to read",      "decryptFrame",
+                             "Read image:",          "decryptPasswordLabel", "decryptPassword",
+                             "revealedMessageLabel", "revealedMessage",      "revealedMessageCount",
+                             "openOnDecryptButton",  "revealButton",         "Decrypt"};
 
 }  // namespace
 
@@ -111,22 +112,29 @@ QWidget* MainWindow::buildPage(bool encrypt) {
     auto* preview = new PreviewBox(page);
     preview->setObjectName(QString::fromLatin1(n.preview));
     preview->setGeometry(twipsRect(120, 120, 5895, 4095));
+    preview->setAccessibleName(QString::fromLatin1(n.previewName));
 
     auto* frame = new QGroupBox(QString::fromLatin1(n.frameCaption), page);
     frame->setObjectName(QString::fromLatin1(n.frame));
     frame->setGeometry(twipsRect(240, 4320, 5655, 2775));
 
-    makeLabel(QString::fromLatin1(n.passwordLabel), QStringLiteral("Password:"),
-              twipsRect(120, 360, 885, 225), frame, true);
+    // Each box is named after its label for screen readers, which would otherwise
+    // take the frame's caption for both.
     auto* password = new QLineEdit(frame);  // shown as typed, not masked
     password->setObjectName(QString::fromLatin1(n.password));
     password->setGeometry(twipsRect(1080, 300, 4335, 285));
+    password->setAccessibleName(QStringLiteral("Password"));
+    makeLabel(QString::fromLatin1(n.passwordLabel), QStringLiteral("Password:"),
+              twipsRect(120, 360, 885, 225), frame, true)
+        ->setBuddy(password);
 
-    makeLabel(QString::fromLatin1(n.messageLabel), QStringLiteral("Message:"),
-              twipsRect(120, 720, 855, 255), frame, false);
     auto* message = new MessageTextEdit(kLimit, frame);
     message->setObjectName(QString::fromLatin1(n.message));
     message->setGeometry(twipsRect(1080, 720, 4335, 1455));
+    message->setAccessibleName(QStringLiteral("Message"));
+    makeLabel(QString::fromLatin1(n.messageLabel), QStringLiteral("Message:"),
+              twipsRect(120, 720, 855, 255), frame, false)
+        ->setBuddy(message);
 
     auto* open = makeButton(QString::fromLatin1(n.open), QStringLiteral("Open Image"),
                             twipsRect(120, 2280, 1455, 375), frame);
@@ -177,6 +185,12 @@ void MainWindow::buildOffscreenButtons(QWidget* client) {
     m_offscreenOpen = makeButton(QStringLiteral("offscreenOpen"), QStringLiteral("&Open Image"),
                                  twipsRect(6240, 120, 1335, 375), client);
     connect(m_offscreenSave, &QPushButton::clicked, this, &MainWindow::saveEncryptPicture);
+    // A screen reader meets them first in the focus order: say what they are.
+    m_offscreenEncrypt->setAccessibleName(QStringLiteral("Alt+E, off screen, does nothing"));
+    m_offscreenDecrypt->setAccessibleName(QStringLiteral("Alt+D, off screen, does nothing"));
+    m_offscreenSave->setAccessibleName(
+        QStringLiteral("Alt+S, off screen: save the Encrypt tab's picture as a bitmap"));
+    m_offscreenOpen->setAccessibleName(QStringLiteral("Alt+O, off screen, does nothing"));
 }
 
 void MainWindow::buildMenus() {

@@ -34,8 +34,8 @@ std::string QtFileDialogs::ShowSave(const FileDialogRequest& request) {
 }
 
 std::string QtFileDialogs::show(const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.DialogTitle),
-                       m_folder);
+    QFileDialog dialog(m_owner ? m_owner.data() : QApplication::activeWindow(),
+                       QString::fromStdString(request.DialogTitle), m_folder);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = qtNameFilters(request.Filter);

@@ -3,8 +3,10 @@
 // name filters, the first one selected; the default extension is added to a
 // name typed without one; a cancel is the empty text.
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 #include "platform/file_dialogs.h"
 
@@ -16,6 +18,9 @@ QStringList qtNameFilters(const std::string& filter);
 
 class QtFileDialogs : public FileDialogs {
   public:
+    // The window whose handlers ask; the dialogs are its children.
+    void setOwner(QWidget* owner) { m_owner = owner; }
+
     std::string ShowOpen(const FileDialogRequest& request) override;
     std::string ShowSave(const FileDialogRequest& request) override;
 
@@ -24,6 +29,7 @@ class QtFileDialogs : public FileDialogs {
 
     // The folder of the last chosen file, where the next dialog of this run opens.
     QString m_folder;
+    QPointer<QWidget> m_owner;
 };
 
 }  // namespace vm::ui

@@ -19,16 +19,30 @@ QMessageBox::Icon iconForCode(int code) {
     }
 }
 
-void QtMessageBoxes::MsgBox(const std::string& prompt, int code,
-                            const std::optional<std::string>& title) {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(QString::fromStdString(title.value_or(kAppTitle)));
+namespace {
+
+int showBox(QWidget* owner, const std::string& prompt, QMessageBox::Icon icon,
+            const std::string& title, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(owner ? owner : QApplication::activeWindow());
+    box.setWindowTitle(QString::fromStdString(title));
     // Prompts carry file names; nothing in them is markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(prompt));
-    box.setIcon(iconForCode(code));
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    box.setIcon(icon);
+    box.setStandardButtons(buttons);
+    return box.exec();
+}
+
+}  // namespace
+
+void QtMessageBoxes::MsgBox(const std::string& prompt, int code,
+                            const std::optional<std::string>& title) {
+    showBox(m_owner, prompt, iconForCode(code), title.value_or(kAppTitle), QMessageBox::Ok);
+}
+
+bool QtMessageBoxes::confirm(const std::string& prompt, const std::string& title) {
+    return showBox(m_owner, prompt, QMessageBox::Warning, title,
+                   QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 }  // namespace vm::ui

@@ -1,8 +1,9 @@
 #pragma once
-// Message boxes as Qt dialogs: modal, one OK button, the icon the code asks for,
-// over whichever window of ours is active.
+// Message boxes as Qt dialogs: modal, the icon the code asks for, over the window
+// they belong to.
 
 #include <QMessageBox>
+#include <QPointer>
 
 #include "platform/message_box.h"
 
@@ -14,8 +15,17 @@ QMessageBox::Icon iconForCode(int code);
 
 class QtMessageBoxes : public MessageBoxes {
   public:
+    // The window whose handlers ask: every box is its child, centred on it and kept
+    // out of the taskbar. Right after a file dialog no window is active, so the
+    // active window would not do.
+    void setOwner(QWidget* owner) { m_owner = owner; }
+
     void MsgBox(const std::string& prompt, int code,
                 const std::optional<std::string>& title = std::nullopt) override;
+    bool confirm(const std::string& prompt, const std::string& title) override;
+
+  private:
+    QPointer<QWidget> m_owner;
 };
 
 }  // namespace vm::ui

@@ -1,6 +1,7 @@
 #include "ui/qt_window_host.h"
 
 #include <QCoreApplication>
+#include <QWindow>
 
 #include "ui/about_window.h"
 #include "ui/help_window.h"
@@ -42,7 +43,9 @@ QWidget* QtWindowHost::window(WindowId window) const {
 
 QWidget* QtWindowHost::create(WindowId window) {
     QWidget* made = nullptr;
-    if (window == WindowId::About) made = new AboutWindow(*this);
+    // About is a tool window over the main one: transient for it, so it has no
+    // taskbar entry of its own.
+    if (window == WindowId::About) made = new AboutWindow(*this, m_main);
     if (window == WindowId::Help) made = new HelpWindow(*this);
     if (made) made->setAttribute(Qt::WA_DeleteOnClose);
     return made;
@@ -51,9 +54,18 @@ QWidget* QtWindowHost::create(WindowId window) {
 void QtWindowHost::show(WindowId window) {
     if (m_ended) return;
     QPointer<QWidget>& held = slot(window);
-    if (!held) held = create(window);
+    if (!held) {
+        m_places.erase(window);  // a new window is placed anew
+        held = create(window);
+    }
     if (!held) return;
     QWidget* w = held.data();
+    if (const auto place = m_places.find(window); place != m_places.end() && !w->isVisible()) {
+        // Back where Close left it. Given to the window itself, which always passes
+        // it on as a position the window manager keeps (QWidget::move skips a place
+        // it thinks the window has already), so it is not placed anew.
+        if (QWindow* handle = w->windowHandle()) handle->setPosition(place->second);
+    }
     if (w->isMinimized())
         w->showNormal();
     else
@@ -65,11 +77,8 @@ void QtWindowHost::show(WindowId window) {
 void QtWindowHost::hide(WindowId window) {
     QWidget* w = slot(window).data();
     if (!w) return;
-    // Pin the place it had, so showing it again puts it back there rather than
-    // letting the window manager choose anew.
-    const QPoint place = w->pos();
+    m_places[window] = w->geometry().topLeft();  // inside the frame, as the window sets it
     w->hide();
-    w->move(place);
 }
 
 void QtWindowHost::end() {

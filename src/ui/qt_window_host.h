@@ -1,13 +1,15 @@
 #pragma once
 // The program's windows: the main window for the whole run, the About and Help windows
-// made on first use. Each of those is modeless and has no owner; Close hides it
-// (it keeps its place), its close box destroys it (the QPointer goes null, so the
-// next show makes a new one). end() closes everything at once.
+// made on first use. Both are modeless; Help has no owner, About is a tool window
+// over the main one. Close hides either (it keeps its place), its close box destroys
+// it (the QPointer goes null, so the next show makes a new one). end() closes
+// everything at once.
 
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
+#include <map>
 
 #include "platform/window_host.h"
 
@@ -38,6 +40,7 @@ class QtWindowHost : public WindowHost {
     QPointer<QWidget> m_main;
     QPointer<QWidget> m_about;
     QPointer<QWidget> m_help;
+    std::map<WindowId, QPoint> m_places;  // where Close found each window
     Quit m_quit;
     bool m_ended = false;
 };

@@ -28,6 +28,7 @@ class Unattended : public MessageBoxes, public FileDialogs {
     void MsgBox(const std::string& prompt, int code, const std::optional<std::string>&) override {
         if (code == vbCritical) std::fprintf(stderr, "veilmark: %s\n", prompt.c_str());
     }
+    bool confirm(const std::string&, const std::string&) override { return true; }
     std::string ShowOpen(const FileDialogRequest&) override { return {}; }
     std::string ShowSave(const FileDialogRequest&) override { return m_savePath; }
 

@@ -107,9 +107,21 @@ TEST_F(MainFormFlow, TheWorkingAreaBelongsToTheLatestOpeningOnEitherTab) {
     openDecrypt(cover(100, 80, "small.bmp", 1));
     EXPECT_EQ(form.area.width, 100);
     EXPECT_EQ(form.area.height, 80);
-    // Hiding now draws within 100 x 80 on the Encrypt picture; a reveal needs that area.
+    // Hiding now draws within 100 x 80 on the Encrypt picture, and a reveal needs that
+    // area: the user is told before the save dialog and may cancel, with nothing written.
     form.message = U"bounded";
-    const std::string saved = hide(dir.file("bounded.bmp"));
+    ui.confirmations = {false};
+    EXPECT_EQ(hide(dir.file("bounded.bmp")), "");
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].code, test::kConfirmCode);
+    for (const char* says : {"100 x 80 points of this 200 x 150 picture", "opened last",
+                             "open the picture again on the Encrypt tab"})
+        EXPECT_NE(ui.boxes[0].prompt.find(says), std::string::npos) << says;
+    EXPECT_EQ(ui.dialogs.size(), 2u);  // the two opens only
+    EXPECT_EQ(form.encryptCanvas.changedPoints(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("bounded.bmp")));
+
+    const std::string saved = hide(dir.file("bounded.bmp"));  // OK this time
     ASSERT_EQ(ui.boxes.back().prompt, "Image saved to " + saved);
     openDecrypt(saved);  // now 200 x 150: the slots differ
     form.revealMessage();

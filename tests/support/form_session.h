@@ -35,8 +35,11 @@ class FormSession {
         form.hideMessage();
         ui.answers.clear();  // a refused hide never reads its answer
         const std::string saved = withDefaultExtension(saveAs, ".bmp");
-        const bool confirmed =
-            ui.boxes.size() == boxes + 1 && ui.boxes.back().prompt == "Image saved to " + saved;
+        // A confirmation asked on the way does not count as something said.
+        std::size_t said = 0;
+        for (std::size_t i = boxes; i < ui.boxes.size(); ++i)
+            said += ui.boxes[i].code != kConfirmCode;
+        const bool confirmed = said == 1 && ui.boxes.back().prompt == "Image saved to " + saved;
         return confirmed ? saved : std::string();
     }
 

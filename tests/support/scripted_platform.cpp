@@ -7,6 +7,14 @@ void ScriptedPlatform::MsgBox(const std::string& prompt, int code,
     boxes.push_back({prompt, code, title});
 }
 
+bool ScriptedPlatform::confirm(const std::string& prompt, const std::string& title) {
+    boxes.push_back({prompt, kConfirmCode, title});
+    if (confirmations.empty()) return true;
+    const bool ok = confirmations.front();
+    confirmations.pop_front();
+    return ok;
+}
+
 std::string ScriptedPlatform::ShowOpen(const FileDialogRequest& request) {
     dialogs.push_back({false, request});
     if (answers.empty()) return {};

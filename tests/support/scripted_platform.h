@@ -13,6 +13,9 @@
 
 namespace vm::test {
 
+// How a confirmation appears among the recorded boxes.
+inline constexpr int kConfirmCode = -1;
+
 struct ShownBox {
     std::string prompt;
     int code;
@@ -28,6 +31,8 @@ class ScriptedPlatform : public MessageBoxes, public FileDialogs {
   public:
     void MsgBox(const std::string& prompt, int code,
                 const std::optional<std::string>& title) override;
+    // Recorded as a box with the code kConfirmCode; answered from confirmations.
+    bool confirm(const std::string& prompt, const std::string& title) override;
     std::string ShowOpen(const FileDialogRequest& request) override;
     std::string ShowSave(const FileDialogRequest& request) override;
 
@@ -37,6 +42,8 @@ class ScriptedPlatform : public MessageBoxes, public FileDialogs {
     // The toolkit's decoders, for the form to open pictures with.
     QtPictureDecoder decoder;
     std::deque<std::string> answers;
+    // The next confirmation returns this; an empty queue answers OK.
+    std::deque<bool> confirmations;
     std::vector<ShownBox> boxes;
     std::vector<ShownDialog> dialogs;
 };

@@ -2,6 +2,7 @@
 // result on the other tab, decrypt; the messages before any picture; Clear; the
 // keyboard (focus order and access keys); dropping a picture on a tab.
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,6 +116,37 @@ class MainWindowTest : public QObject {
             QVERIFY2(!client.intersects(button->geometry()), name);
             QVERIFY2(button->isVisible() && button->isEnabled(), name);
         }
+    }
+
+    void screenReadersHearWhatEachControlIs_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("heard");
+        QTest::newRow("encryptPassword") << "encryptPassword"
+                                         << "Password";
+        QTest::newRow("message") << "message"
+                                 << "Message";
+        QTest::newRow("decryptPassword") << "decryptPassword"
+                                         << "Password";
+        QTest::newRow("revealedMessage") << "revealedMessage"
+                                         << "Message";
+        QTest::newRow("encryptPreview") << "encryptPreview"
+                                        << "Picture to hide in";
+        QTest::newRow("decryptPreview") << "decryptPreview"
+                                        << "Picture to read";
+        QTest::newRow("offscreenEncrypt") << "offscreenEncrypt"
+                                          << "Alt+E, off screen, does nothing";
+        QTest::newRow("offscreenSave")
+            << "offscreenSave"
+            << "Alt+S, off screen: save the Encrypt tab's picture as a bitmap";
+    }
+    void screenReadersHearWhatEachControlIs() {
+        QFETCH(QString, name);
+        QFETCH(QString, heard);
+        Session s;
+        QAccessibleInterface* control =
+            QAccessible::queryAccessibleInterface(child<QWidget>(&s.window, qPrintable(name)));
+        QVERIFY(control);
+        QCOMPARE(control->text(QAccessible::Name), heard);
     }
 
     void aMessageGoesInOnOneTabAndComesBackOnTheOther() {

@@ -146,8 +146,10 @@ QWidget* MainWindow::buildPage(bool encrypt) {
                               twipsRect(1695, 2280, 2145, 375), frame, false);
     count->setAlignment(Qt::AlignCenter);
     count->setForegroundRole(QPalette::PlaceholderText);
-    connect(message, &QPlainTextEdit::textChanged, count,
-            [count, message] { count->setText(lengthCaption(message->length(), kLimit)); });
+    connect(message, &QPlainTextEdit::textChanged, count, [count, message] {
+        count->setText(lengthCaption(message->length(), kLimit));
+        count->setToolTip(lengthToolTip(message->length(), kLimit));
+    });
 
     if (encrypt) {
         m_encryptPreview = preview;

@@ -59,7 +59,18 @@ QString fitInsertion(QStringView insertion, qsizetype room) {
 }
 
 QString lengthCaption(qsizetype length, qsizetype limit) {
-    return QStringLiteral("%1/%2").arg(length).arg(limit);
+    const QString caption = QStringLiteral("%1/%2").arg(length).arg(limit);
+    // A message read back (one written by veilmark-cli, say) may be longer than typing
+    // allows; it is shown whole, and the counter says why it passes the limit.
+    return length > limit ? caption + QStringLiteral(" (over limit)") : caption;
+}
+
+QString lengthToolTip(qsizetype length, qsizetype limit) {
+    if (length <= limit) return {};
+    return QStringLiteral(
+               "This message is longer than the %1 characters that can be typed "
+               "here; it is shown whole.")
+        .arg(limit);
 }
 
 }  // namespace vm::ui

@@ -22,7 +22,9 @@ QString normaliseLineBreaks(QStringView text);
 // most room; a line break that needs two places where one is left is not split.
 QString fitInsertion(QStringView insertion, qsizetype room);
 
-// The counter shown beside the buttons, "42/160".
+// The counter shown beside the buttons, "42/160", or "200/160 (over limit)" for a
+// longer message put there by a reveal; the tooltip explains the latter (empty otherwise).
 QString lengthCaption(qsizetype length, qsizetype limit);
+QString lengthToolTip(qsizetype length, qsizetype limit);
 
 }  // namespace vm::ui

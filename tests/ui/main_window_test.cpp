@@ -207,8 +207,9 @@ class MainWindowTest : public QObject {
         s.click("openOnDecryptButton");
         s.click("revealButton");
         QCOMPARE(s.text("revealedMessage"), longMessage);
-        QCOMPARE(child<QLabel>(&s.window, "revealedMessageCount")->text(),
-                 QStringLiteral("200/160"));
+        const QLabel* counter = child<QLabel>(&s.window, "revealedMessageCount");
+        QCOMPARE(counter->text(), QStringLiteral("200/160 (over limit)"));
+        QVERIFY(counter->toolTip().contains(QStringLiteral("shown whole")));
     }
 
     void beforeAnyPictureEncryptAndDecryptAnswerDifferently() {

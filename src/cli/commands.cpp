@@ -190,14 +190,12 @@ int hide(const Arguments& arguments, Console& console) {
     // writer streams out row by row. Only a file that gives the message back takes
     // OUTPUT's place.
     CommitCanvas(canvas);
-    const std::string error =
+    const Result<void> saved =
         SavePicture(*canvas.Picture(), arguments.output, [&](const std::string& staged) {
-            const Result<PictureRef> written = openPictureFile(staged, console.decoder);
-            return written && readsBack(*written, plan->seed, area, *message)
-                       ? std::string()
-                       : unreadableSave(arguments.output);
+            return checkSavedPicture(staged, arguments.output, console.decoder, plan->seed, area,
+                                     *message);
         });
-    if (!error.empty()) return report(console, kFileError, error);
+    if (!saved) return report(console, kFileError, saved.error());
     return kDone;
 }
 

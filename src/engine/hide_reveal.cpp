@@ -140,14 +140,18 @@ Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource
     return result;
 }
 
-bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& area,
-               std::u32string_view message) {
-    if (!written) return false;
-    Canvas canvas;
-    canvas.setPicture(written);
-    RandomSource generator;
-    const Revealed revealed = revealPayload(seed, canvas, area, generator);
-    return revealed.found && revealed.message == message;
+Result<void> checkSavedPicture(const std::string& staged, const std::string& target,
+                               PictureDecoder& decoder, std::int32_t seed, const WorkingArea& area,
+                               std::u32string_view message) {
+    const Result<PictureRef> written = openPictureFile(staged, decoder);
+    if (written && *written) {
+        Canvas canvas;
+        canvas.setPicture(*written);
+        RandomSource generator;
+        const Revealed revealed = revealPayload(seed, canvas, area, generator);
+        if (revealed.found && revealed.message == message) return {};
+    }
+    return failure(unreadableSave(target));
 }
 
 }  // namespace vm

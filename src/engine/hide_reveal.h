@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "imaging/canvas.h"
+#include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
 #include "platform/random_source.h"
 #include "platform/result.h"
@@ -51,10 +52,12 @@ Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingAre
 // The same read from wherever the generator stands now.
 Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator);
 
-// Whether a picture written by a hide gives the message back: the check made on a
-// saved file before the save counts as done.
-bool readsBack(const PictureRef& written, std::int32_t seed, const WorkingArea& area,
-               std::u32string_view message);
+// Reads a freshly written picture back from `staged` (the file that is to become
+// `target`) and reveals the message with the seed over the area: nothing when it
+// comes back exactly, otherwise why the save cannot be trusted.
+Result<void> checkSavedPicture(const std::string& staged, const std::string& target,
+                               PictureDecoder& decoder, std::int32_t seed, const WorkingArea& area,
+                               std::u32string_view message);
 
 // The seed for a password, or a refusal (PasswordTooLong, PasswordCharacter).
 Result<std::int32_t> seedFor(std::u32string_view password);

@@ -27,13 +27,6 @@ bool MainForm::dropOnDecrypt(const std::string& path) {
     return openImageFile(path, decryptCanvas, decryptPreview, area, m_boxes, m_decoder);
 }
 
-std::string MainForm::checkSavedFile(const std::string& staged, const std::string& path,
-                                     std::int32_t seed) const {
-    const Result<PictureRef> written = openPictureFile(staged, m_decoder);
-    return written && readsBack(*written, seed, area, message) ? std::string()
-                                                               : unreadableSave(path);
-}
-
 bool MainForm::acceptsSmallerArea() {
     const std::int32_t width = encryptCanvas.width(), height = encryptCanvas.height();
     if (area.width == width && area.height == height) return true;
@@ -85,7 +78,7 @@ void MainForm::hideMessage() {
     }
     CommitCanvas(encryptCanvas);
     SaveCanvas(encryptCanvas, path, m_boxes, [this, &plan, &path](const std::string& staged) {
-        return checkSavedFile(staged, path, plan->seed);
+        return checkSavedPicture(staged, path, m_decoder, plan->seed, area, message);
     });
 }
 
@@ -110,8 +103,8 @@ void MainForm::saveEncryptPicture() {
     }
     const std::string path = m_dialogs.ShowSave({kSaveTitle, kSaveOnlyBitmapFilter, kDefaultExt});
     if (path.empty()) return;
-    const std::string error = SavePicture(*encryptCanvas.Picture(), path);
-    if (!error.empty()) refuse(error);
+    if (const Result<void> saved = SavePicture(*encryptCanvas.Picture(), path); !saved)
+        refuse(saved.error());
 }
 
 void MainForm::clearAll() {

@@ -49,8 +49,6 @@ class MainForm {
     // When the working area is smaller than the Encrypt tab's picture, says what that
     // means for reading the message back; whether the user goes on.
     bool acceptsSmallerArea();
-    std::string checkSavedFile(const std::string& staged, const std::string& path,
-                               std::int32_t seed) const;
     void refuse(const std::string& why);
 
     MessageBoxes& m_boxes;

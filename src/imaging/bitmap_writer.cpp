@@ -65,17 +65,16 @@ bool copyUnchangedBitmap(const Picture& picture, FileReplacement& file, std::uin
     return true;
 }
 
-// Any other picture: rows go out in blocks of about a megabyte. The empty text, or
-// why not.
-std::string writeRows(const Picture& picture, const std::string& path, FileReplacement& file,
-                      std::uint64_t stride) {
+// Any other picture: rows go out in blocks of about a megabyte.
+Result<void> writeRows(const Picture& picture, const std::string& path, FileReplacement& file,
+                       std::uint64_t stride) {
     const auto height = static_cast<std::uint64_t>(picture.height());
     const std::uint64_t rowsPerBlock = std::max<std::uint64_t>(1, (1u << 20) / stride);
     std::vector<std::uint8_t> block;
     try {
         block.assign(static_cast<std::size_t>(rowsPerBlock * stride), 0);
     } catch (const std::bad_alloc&) {
-        return "There is not enough memory to save the picture.";
+        return failure("There is not enough memory to save the picture.");
     }
     std::uint64_t filled = 0;
     for (std::uint64_t row = 0; row < height; ++row) {
@@ -84,11 +83,11 @@ std::string writeRows(const Picture& picture, const std::string& path, FileRepla
             const std::string why = "Could not read the picture back while saving " + path +
                                     ": its file changed or was removed.";
             file.abandon(why);
-            return why;
+            return failure(why);
         }
         if (++filled == rowsPerBlock || row + 1 == height) {
             if (!file.write(block.data(), static_cast<std::size_t>(filled * stride)))
-                return file.error();
+                return failure(file.error());
             filled = 0;
         }
     }
@@ -96,21 +95,22 @@ std::string writeRows(const Picture& picture, const std::string& path, FileRepla
 }
 }  // namespace
 
-std::string SavePicture(const Picture& picture, const std::string& path,
-                        const SavedFileCheck& check) {
+Result<void> SavePicture(const Picture& picture, const std::string& path,
+                         const SavedFileCheck& check) {
     const auto width = static_cast<std::uint64_t>(picture.width());
     const auto height = static_cast<std::uint64_t>(picture.height());
-    if (width == 0 || height == 0) return "There is no picture to save.";
+    if (width == 0 || height == 0) return failure("There is no picture to save.");
     const std::uint64_t stride = bitmapRowStride(width, 24);
     if (kBitmapHeadersSize + stride * height > UINT32_MAX)
-        return "The picture is too large for a bitmap file (" + std::to_string(picture.width()) +
-               " x " + std::to_string(picture.height()) + " points).";
+        return failure("The picture is too large for a bitmap file (" +
+                       std::to_string(picture.width()) + " x " + std::to_string(picture.height()) +
+                       " points).");
     std::uint8_t header[kBitmapHeadersSize];
     writeBitmapHeaders(header, static_cast<std::uint32_t>(width),
                        static_cast<std::uint32_t>(height), 24);
 
     FileReplacement file(path);
-    if (!file.open() || !file.write(header, sizeof header)) return file.error();
+    if (!file.open() || !file.write(header, sizeof header)) return failure(file.error());
     const BitmapFilePicture* source = fileUnder(picture);
     const bool sameLayout = source && source->bottomUp() &&
                             source->pixelOffset() == kBitmapHeadersSize &&
@@ -123,22 +123,21 @@ std::string SavePicture(const Picture& picture, const std::string& path,
                                 "rewritten in place here, and its layout would change. Save to "
                                 "another name.";
         file.abandon(why);
-        return why;
+        return failure(why);
     }
     if (!copyUnchangedBitmap(picture, file, stride)) {
-        if (!file.error().empty()) return file.error();
-        if (std::string error = writeRows(picture, path, file, stride); !error.empty())
-            return error;
+        if (!file.error().empty()) return failure(file.error());
+        if (Result<void> written = writeRows(picture, path, file, stride); !written) return written;
     }
     if (check) {
         const std::string staged = file.stagedPath();
-        if (staged.empty()) return file.error();
-        if (std::string why = check(staged); !why.empty()) {
-            file.abandon(why);
-            return why;
+        if (staged.empty()) return failure(file.error());
+        if (Result<void> checked = check(staged); !checked) {
+            file.abandon(checked.error());
+            return checked;
         }
     }
-    if (!file.commit()) return file.error();
+    if (!file.commit()) return failure(file.error());
     return {};
 }
 

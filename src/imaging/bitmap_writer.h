@@ -10,6 +10,7 @@
 #include <string>
 
 #include "imaging/picture.h"
+#include "platform/result.h"
 
 namespace vm {
 
@@ -26,15 +27,13 @@ void writeBitmapHeaders(std::uint8_t* out, std::uint32_t width, std::uint32_t he
                         bool bottomUp = true);
 
 // Reads a freshly written picture back from path before it takes the target's
-// place; the empty text when it holds what it should, otherwise why not, in words
-// for the user.
-using SavedFileCheck = std::function<std::string(const std::string& path)>;
+// place; a failure says why it does not hold what it should, in words for the user.
+using SavedFileCheck = std::function<Result<void>(const std::string& path)>;
 
-// Writes the picture to path as a bitmap; the empty text on success, otherwise
-// what went wrong. The new file is written and, when a check is given, read back
-// in full before it takes the place of an existing file of that name, which
-// survives any failure byte for byte (see FileReplacement for how it is replaced).
-std::string SavePicture(const Picture& picture, const std::string& path,
-                        const SavedFileCheck& check = {});
+// Writes the picture to path as a bitmap, or says what went wrong. The new file is written and,
+// when a check is given, read back in full before it takes the place of an existing file of that
+// name, which survives any failure byte for byte (see FileReplacement for how it is replaced).
+Result<void> SavePicture(const Picture& picture, const std::string& path,
+                         const SavedFileCheck& check = {});
 
 }  // namespace vm

@@ -18,9 +18,8 @@ bool SaveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& box
         boxes.MsgBox("There is no picture to save.", vbCritical, std::string(kErrorTitle));
         return false;
     }
-    const std::string error = SavePicture(*canvas.Picture(), path, check);
-    if (!error.empty()) {
-        boxes.MsgBox(error, vbCritical, std::string(kErrorTitle));
+    if (const Result<void> saved = SavePicture(*canvas.Picture(), path, check); !saved) {
+        boxes.MsgBox(saved.error(), vbCritical, std::string(kErrorTitle));
         return false;
     }
     boxes.MsgBox(kSavedPrompt + path, vbOKOnly, std::string(kSavedTitle));

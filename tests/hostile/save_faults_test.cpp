@@ -109,7 +109,7 @@ class SaveFlow : public ::testing::Test {
     // Opens a cover of 90 kB on the Encrypt tab; returns the picture as opened.
     PictureRef openCover() {
         const std::string cover = dir.file("cover.bmp");
-        EXPECT_EQ(SavePicture(*test::patternPicture(200, 150), cover), "");
+        EXPECT_TRUE(SavePicture(*test::patternPicture(200, 150), cover));
         ui.answer(cover);
         form.openOnEncrypt();
         form.encryptPassword = U"pw";

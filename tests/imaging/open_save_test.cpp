@@ -23,7 +23,7 @@ class OpenSave : public ::testing::Test {
   protected:
     std::string savedPicture(int w, int h, const std::string& name, int salt = 0) {
         const std::string path = dir.file(name);
-        EXPECT_EQ(SavePicture(*patternPicture(w, h, salt), path), "");
+        EXPECT_TRUE(SavePicture(*patternPicture(w, h, salt), path));
         return path;
     }
     TempDir dir;
@@ -132,9 +132,9 @@ TEST_F(OpenSave, ACheckThatFindsTheFileWrongIsReportedAndReplacesNothing) {
     const std::string target = savedPicture(3, 3, "x.bmp", 5);
     const std::string before = readFile(target);
     std::string checked;
-    EXPECT_FALSE(SaveCanvas(canvas, target, ui, [&](const std::string& written) {
+    EXPECT_FALSE(SaveCanvas(canvas, target, ui, [&](const std::string& written) -> Result<void> {
         checked = readFile(written);
-        return std::string("it came back wrong");
+        return failure("it came back wrong");
     }));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, "it came back wrong");

@@ -113,7 +113,7 @@ std::string coreHeader() {
 // but not at the 12 its decoder and our copy take together.
 std::string deepPngBeyondMemory() {
     const auto side =
-        static_cast<std::uint32_t>(std::sqrt(static_cast<double>(decodeMemoryLimit() / 8)));
+        static_cast<std::uint32_t>(std::sqrt(static_cast<double>(decodeMemoryLimit()) / 8));
     return patched("deep16.png", {{16, side}, {20, side}}, true)();
 }
 // The sample JPEG with its frame header claiming width x height.
@@ -284,7 +284,7 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
     const std::string path = dir.file(row.fileName);
     writeFile(path, row.make());
     const std::string earlier = dir.file("earlier.bmp");
-    ASSERT_EQ(SavePicture(*test::patternPicture(5, 4), earlier), "");
+    ASSERT_TRUE(SavePicture(*test::patternPicture(5, 4), earlier));
 
     for (Tab tab : {Tab::Encrypt, Tab::Decrypt}) {
         SCOPED_TRACE(tab == Tab::Encrypt ? "Encrypt tab" : "Decrypt tab");
@@ -374,7 +374,7 @@ TEST(HostileFileSystem, PathsThatAreNoPlainFileOpenOrSayWhatTheyAre) {
     std::filesystem::create_directory(dir.file("folder.bmp"));
     writeFile(dir.file("caf\xe9.jpg"), sample("rgb.jpg"));  // a Latin-1 name, not UTF-8
     const std::string earlier = dir.file("earlier.bmp");
-    ASSERT_EQ(SavePicture(*test::patternPicture(5, 4), earlier), "");
+    ASSERT_TRUE(SavePicture(*test::patternPicture(5, 4), earlier));
     struct Case {
         std::string path;
         const char* words;  // nullptr: opens

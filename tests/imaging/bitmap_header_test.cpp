@@ -27,9 +27,10 @@ std::string bitmapFile(std::uint32_t infoSize, std::uint32_t bits, std::uint32_t
     const std::uint32_t colours = bits <= 8 && bits > 0 ? 1u << bits : 0;
     const std::uint32_t masks = compression == 3 && infoSize == 40 ? 12 : 0;
     const std::uint32_t offset = 14 + infoSize + colours * entry + masks;
-    const std::string rows = compression == 1 || compression == 2
-                                 ? std::string("\0\0\0\0\0\1", 6)
-                                 : std::string((width * bits + 31) / 32 * 4 * height, '\0');
+    const std::string rows =
+        compression == 1 || compression == 2
+            ? std::string("\0\0\0\0\0\1", 6)
+            : std::string(std::size_t{(width * bits + 31) / 32} * 4 * height, '\0');
     std::string info = le(infoSize, 4);
     if (infoSize == 12) {
         info += le(width, 2) + le(height, 2) + le(1, 2) + le(bits, 2);

@@ -74,7 +74,7 @@ TEST(Canvas, RepeatedCommitsStayOneLayerDeepAndLastWriteWins) {
     EXPECT_EQ(canvas.Point(1, 1), 4);
 
     // Rows read for saving carry the changes too, in blue-green-red order.
-    std::vector<std::uint8_t> row(6 * 3);
+    std::vector<std::uint8_t> row(std::size_t{6} * 3);
     ASSERT_TRUE(canvas.Picture()->readRowBgr(3, row.data()));
     for (int x = 0; x < 6; ++x) {
         const Colour expected = x < 5 ? 1000 + x : opened->colourAt(x, 3);

@@ -57,13 +57,13 @@ class Recorder : public vm::MessageBoxes, public vm::FileDialogs {
         int code;
         std::optional<std::string> title;
     };
-    void MsgBox(const std::string& prompt, int code,
-                const std::optional<std::string>& title) override {
+    void showMessage(const std::string& prompt, int code,
+                     const std::optional<std::string>& title) override {
         boxes.push_back({prompt, code, title});
     }
     bool confirm(const std::string&, const std::string&) override { return false; }
-    std::string ShowOpen(const vm::FileDialogRequest&) override { return {}; }
-    std::string ShowSave(const vm::FileDialogRequest&) override { return {}; }
+    std::string showOpen(const vm::FileDialogRequest&) override { return {}; }
+    std::string showSave(const vm::FileDialogRequest&) override { return {}; }
     std::vector<Box> boxes;
 };
 
@@ -134,9 +134,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // of the first input that asks for them.
     const std::string warmUp = g_folder + "/warm-up";
     std::ofstream(warmUp) << "no picture at all";
-    (void)vm::LoadPicture(warmUp, *g_decoder);
-    (void)vm::SavePicture(*g_baseline, warmUp);
-    (void)vm::LoadPicture(warmUp, *g_decoder);
+    (void)vm::decodePictureFile(warmUp, *g_decoder);
+    (void)vm::savePicture(*g_baseline, warmUp);
+    (void)vm::decodePictureFile(warmUp, *g_decoder);
     std::filesystem::remove(warmUp);
     return 0;
 }
@@ -160,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     resetForm();
     const bool opened = g_form->dropOnDecrypt(path);
-    const vm::PictureRef& picture = g_form->decryptCanvas.Picture();
+    const vm::PictureRef& picture = g_form->decryptCanvas.picture();
     if (opened) {
         check(g_ui->boxes.empty(), "an opened picture was reported");
         check(picture != nullptr && picture != g_baseline, "the tab did not get the picture");

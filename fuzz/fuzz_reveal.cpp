@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const vm::Revealed found = vm::revealPayload(*seed, revealCanvas, area, generator);
         check(found.found || found.message.empty(), "a failed reveal returned text");
         check(found.message.size() <= vm::kMaxMessageLength, "a reveal read more than fits");
-        check(revealCanvas.changedPoints() == 0 && revealCanvas.Picture() == picture,
+        check(revealCanvas.changedPoints() == 0 && revealCanvas.picture() == picture,
               "the reveal wrote to its canvas");
     }
 
@@ -123,11 +123,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     check(hideCanvas.changedPoints() <= 8 * plan.payload.size(), "the hide wrote too many points");
     vm::Canvas saved;
-    saved.setPicture(hideCanvas.Image());
+    saved.setPicture(hideCanvas.image());
     for (std::int32_t y = 0; y < height; ++y)
         for (std::int32_t x = 0; x < width; ++x) {
             const auto before = static_cast<std::uint32_t>(picture->colourAt(x, y));
-            const auto after = static_cast<std::uint32_t>(saved.Point(x, y));
+            const auto after = static_cast<std::uint32_t>(saved.point(x, y));
             check((before & 0xFEFEFE) == (after & 0xFEFEFE), "the hide changed more than low bits");
             check(before == after || (x < area.width && y < area.height),
                   "the hide wrote outside the working area");

@@ -34,7 +34,7 @@ Canvas savedWithMessage(const HidePlan& plan, RandomSource& generator) {
     canvas.setPicture(photo());
     hidePayload(plan, canvas, kArea, generator);
     Canvas saved;
-    saved.setPicture(canvas.Image());
+    saved.setPicture(canvas.image());
     return saved;
 }
 

@@ -189,9 +189,9 @@ int hide(const Arguments& arguments, Console& console) {
     // The written points become a light layer over the picture as opened, which the
     // writer streams out row by row. Only a file that gives the message back takes
     // OUTPUT's place.
-    CommitCanvas(canvas);
+    commitCanvas(canvas);
     const Result<void> saved =
-        SavePicture(*canvas.Picture(), arguments.output, [&](const std::string& staged) {
+        savePicture(*canvas.picture(), arguments.output, [&](const std::string& staged) {
             return checkSavedPicture(staged, arguments.output, console.decoder, plan->seed, area,
                                      *message);
         });
@@ -232,7 +232,7 @@ int scan(const Arguments& arguments, Console& console) {
     if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
     applyArea(arguments, area);
-    if (auto bitmap = std::dynamic_pointer_cast<const BitmapFilePicture>(canvas.Picture()))
+    if (auto bitmap = std::dynamic_pointer_cast<const BitmapFilePicture>(canvas.picture()))
         if (auto mapped = MappedBitmap::map(*bitmap)) canvas.setPicture(std::move(mapped));
 
     const std::vector<std::u32string> messages = scanMessages(canvas, area);

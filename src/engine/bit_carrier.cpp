@@ -32,11 +32,11 @@ void embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value) {
     unsigned mask = 1;
     for (int i = 0; i < 8; ++i) {
         const Slot slot = drawFreshSlot(draw);
-        const auto colour = static_cast<std::uint32_t>(canvas.Point(slot.x, slot.y));
+        const auto colour = static_cast<std::uint32_t>(canvas.point(slot.x, slot.y));
         std::uint32_t rgb[3] = {colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF};
         const std::uint32_t bit = (value & mask) != 0 ? 1 : 0;
         rgb[slot.channel] = (rgb[slot.channel] & 254) | bit;
-        canvas.PSet(slot.x, slot.y, makeColour(rgb[0], rgb[1], rgb[2]));
+        canvas.setPoint(slot.x, slot.y, makeColour(rgb[0], rgb[1], rgb[2]));
         mask *= 2;
     }
 }

@@ -40,7 +40,7 @@ Slot drawFreshSlot(SlotDraw& draw);
 
 // The bit a slot carries: its channel's least significant bit.
 inline unsigned slotBit(const Canvas& picture, const Slot& slot) {
-    const auto colour = static_cast<std::uint32_t>(picture.Point(slot.x, slot.y));
+    const auto colour = static_cast<std::uint32_t>(picture.point(slot.x, slot.y));
     return (colour >> (8 * slot.channel)) & 1;
 }
 

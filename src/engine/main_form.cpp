@@ -10,14 +10,14 @@
 namespace vm {
 
 void MainForm::refuse(const std::string& why) {
-    m_boxes.MsgBox(why, vbCritical, std::string(kErrorTitle));
+    m_boxes.showMessage(why, vbCritical, std::string(kErrorTitle));
 }
 
 void MainForm::openOnEncrypt() {
-    OpenImage(encryptCanvas, encryptPreview, area, m_dialogs, m_boxes, m_decoder);
+    openImage(encryptCanvas, encryptPreview, area, m_dialogs, m_boxes, m_decoder);
 }
 void MainForm::openOnDecrypt() {
-    OpenImage(decryptCanvas, decryptPreview, area, m_dialogs, m_boxes, m_decoder);
+    openImage(decryptCanvas, decryptPreview, area, m_dialogs, m_boxes, m_decoder);
 }
 
 bool MainForm::dropOnEncrypt(const std::string& path) {
@@ -49,7 +49,7 @@ void MainForm::hideMessage() {
         return;
     }
     // Refuse what cannot work before asking for a file name, so nothing changes.
-    if (!encryptCanvas.Picture()) {
+    if (!encryptCanvas.picture()) {
         refuse(
             "There is no picture on the Encrypt tab to hide the message in. Open one with "
             "Open Image on this tab.");
@@ -68,7 +68,7 @@ void MainForm::hideMessage() {
         return;
     }
     if (!acceptsSmallerArea()) return;
-    const std::string path = ChooseSaveFile(m_dialogs);
+    const std::string path = chooseSaveFile(m_dialogs);
     if (path.empty()) return;
     try {
         hidePayload(*plan, encryptCanvas, area, generator);
@@ -76,15 +76,15 @@ void MainForm::hideMessage() {
         refuse(kNoFreeSlots);
         return;
     }
-    CommitCanvas(encryptCanvas);
-    SaveCanvas(encryptCanvas, path, m_boxes, [this, &plan, &path](const std::string& staged) {
+    commitCanvas(encryptCanvas);
+    saveCanvas(encryptCanvas, path, m_boxes, [this, &plan, &path](const std::string& staged) {
         return checkSavedPicture(staged, path, m_decoder, plan->seed, area, message);
     });
 }
 
 void MainForm::revealMessage() {
     if (!area.loaded) {
-        m_boxes.MsgBox(kLoadFirst, vbOKOnly);
+        m_boxes.showMessage(kLoadFirst, vbOKOnly);
         return;
     }
     const Result<std::int32_t> seed = seedFor(decryptPassword);
@@ -97,13 +97,13 @@ void MainForm::revealMessage() {
 }
 
 void MainForm::saveEncryptPicture() {
-    if (!encryptCanvas.Picture()) {
+    if (!encryptCanvas.picture()) {
         refuse("There is no picture on the Encrypt tab to save. Open one with Open Image first.");
         return;
     }
-    const std::string path = m_dialogs.ShowSave({kSaveTitle, kSaveOnlyBitmapFilter, kDefaultExt});
+    const std::string path = m_dialogs.showSave({kSaveTitle, kSaveOnlyBitmapFilter, kDefaultExt});
     if (path.empty()) return;
-    if (const Result<void> saved = SavePicture(*encryptCanvas.Picture(), path); !saved)
+    if (const Result<void> saved = savePicture(*encryptCanvas.picture(), path); !saved)
         refuse(saved.error());
 }
 

@@ -95,7 +95,7 @@ Result<void> writeRows(const Picture& picture, const std::string& path, FileRepl
 }
 }  // namespace
 
-Result<void> SavePicture(const Picture& picture, const std::string& path,
+Result<void> savePicture(const Picture& picture, const std::string& path,
                          const SavedFileCheck& check) {
     const auto width = static_cast<std::uint64_t>(picture.width());
     const auto height = static_cast<std::uint64_t>(picture.height());

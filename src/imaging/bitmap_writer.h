@@ -33,7 +33,7 @@ using SavedFileCheck = std::function<Result<void>(const std::string& path)>;
 // Writes the picture to path as a bitmap, or says what went wrong. The new file is written and,
 // when a check is given, read back in full before it takes the place of an existing file of that
 // name, which survives any failure byte for byte (see FileReplacement for how it is replaced).
-Result<void> SavePicture(const Picture& picture, const std::string& path,
+Result<void> savePicture(const Picture& picture, const std::string& path,
                          const SavedFileCheck& check = {});
 
 }  // namespace vm

@@ -6,13 +6,13 @@
 
 namespace vm {
 
-Colour Canvas::Point(std::int32_t x, std::int32_t y) const {
+Colour Canvas::point(std::int32_t x, std::int32_t y) const {
     if (!inside(x, y)) return -1;
     if (const Colour* changed = m_changes.find(pack(x, y))) return *changed;
     return m_picture->colourAt(x, y);
 }
 
-void Canvas::PSet(std::int32_t x, std::int32_t y, Colour colour) {
+void Canvas::setPoint(std::int32_t x, std::int32_t y, Colour colour) {
     if (!inside(x, y)) return;
     m_changes.set(pack(x, y), colour & 0xFFFFFF);
 }
@@ -22,7 +22,7 @@ void Canvas::setPicture(PictureRef picture) {
     m_changes.clear();
 }
 
-PictureRef Canvas::Image() const {
+PictureRef Canvas::image() const {
     if (!m_picture || m_changes.empty()) return m_picture;
     std::vector<ChangedPoint> changes;
     changes.reserve(m_changes.size());

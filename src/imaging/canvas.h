@@ -1,6 +1,6 @@
 #pragma once
 // A canvas holds one opened picture and the points written to it since. It is
-// never shown; Point and PSet address the picture's own points.
+// never shown; point and setPoint address the picture's own points.
 
 #include <cstdint>
 #include "imaging/picture.h"
@@ -11,16 +11,16 @@ namespace vm {
 class Canvas {
   public:
     // The colour at (x, y), exactly the 24 bits last written; -1 outside the drawing area.
-    Colour Point(std::int32_t x, std::int32_t y) const;
+    Colour point(std::int32_t x, std::int32_t y) const;
     // Sets (x, y) to the colour's low 24 bits; ignored outside the drawing area.
-    void PSet(std::int32_t x, std::int32_t y, Colour colour);
+    void setPoint(std::int32_t x, std::int32_t y, Colour colour);
 
     // The picture object last assigned (none at start and after Clear).
-    const PictureRef& Picture() const { return m_picture; }
+    const PictureRef& picture() const { return m_picture; }
     // Replaces the picture, sizes the canvas to it and forgets every written point.
     void setPicture(PictureRef picture);
     // The drawing surface now: the picture with the written points (none without a picture).
-    PictureRef Image() const;
+    PictureRef image() const;
 
     std::int32_t width() const { return m_picture ? m_picture->width() : 0; }
     std::int32_t height() const { return m_picture ? m_picture->height() : 0; }

@@ -4,25 +4,25 @@
 
 namespace vm {
 
-std::string ChooseSaveFile(FileDialogs& dialogs) {
-    return dialogs.ShowSave({kSaveTitle, kSaveFilter, kDefaultExt});
+std::string chooseSaveFile(FileDialogs& dialogs) {
+    return dialogs.showSave({kSaveTitle, kSaveFilter, kDefaultExt});
 }
 
-void CommitCanvas(Canvas& canvas) {
-    canvas.setPicture(canvas.Image());
+void commitCanvas(Canvas& canvas) {
+    canvas.setPicture(canvas.image());
 }
 
-bool SaveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& boxes,
+bool saveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& boxes,
                 const SavedFileCheck& check) {
-    if (!canvas.Picture()) {
-        boxes.MsgBox("There is no picture to save.", vbCritical, std::string(kErrorTitle));
+    if (!canvas.picture()) {
+        boxes.showMessage("There is no picture to save.", vbCritical, std::string(kErrorTitle));
         return false;
     }
-    if (const Result<void> saved = SavePicture(*canvas.Picture(), path, check); !saved) {
-        boxes.MsgBox(saved.error(), vbCritical, std::string(kErrorTitle));
+    if (const Result<void> saved = savePicture(*canvas.picture(), path, check); !saved) {
+        boxes.showMessage(saved.error(), vbCritical, std::string(kErrorTitle));
         return false;
     }
-    boxes.MsgBox(kSavedPrompt + path, vbOKOnly, std::string(kSavedTitle));
+    boxes.showMessage(kSavedPrompt + path, vbOKOnly, std::string(kSavedTitle));
     return true;
 }
 

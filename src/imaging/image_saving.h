@@ -20,17 +20,17 @@ inline constexpr const char* kSavedPrompt = "Image saved to ";
 inline constexpr const char* kSavedTitle = "Veilmark";
 
 // The chosen path, or the empty text when the user cancels.
-std::string ChooseSaveFile(FileDialogs& dialogs);
+std::string chooseSaveFile(FileDialogs& dialogs);
 
 // The canvas's surface, written points included, becomes its picture.
-void CommitCanvas(Canvas& canvas);
+void commitCanvas(Canvas& canvas);
 
 // Writes the canvas's picture to the path as a bitmap and confirms with the file's
 // name. The check reads the new file back before it replaces anything. When
 // writing fails, or the check finds the file wrong, the user is told why instead
 // and an existing file of that name is left byte for byte as it was. Returns
 // whether the save was confirmed.
-bool SaveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& boxes,
+bool saveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& boxes,
                 const SavedFileCheck& check = {});
 
 }  // namespace vm

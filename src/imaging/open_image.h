@@ -19,10 +19,10 @@ inline constexpr const char* kOpenFilter =
 
 // Asks for a file and opens it. A cancelled dialog or a file that cannot be opened
 // (the user is told why) leaves canvas, preview, area and flag as they were.
-void OpenImage(Canvas& canvas, PictureRef& preview, WorkingArea& area, FileDialogs& dialogs,
+void openImage(Canvas& canvas, PictureRef& preview, WorkingArea& area, FileDialogs& dialogs,
                MessageBoxes& boxes, PictureDecoder& decoder);
 
-// Opens a file chosen some other way (dropped on a tab, say), exactly as OpenImage
+// Opens a file chosen some other way (dropped on a tab, say), exactly as openImage
 // does after its dialog. Returns whether the picture was opened.
 bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview, WorkingArea& area,
                    MessageBoxes& boxes, PictureDecoder& decoder);

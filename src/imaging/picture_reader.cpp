@@ -16,7 +16,7 @@ std::uint64_t decodeMemoryLimit() {
     return std::max<std::uint64_t>(physical / 2, std::uint64_t{512} << 20);
 }
 
-Result<PictureRef> LoadPicture(const std::string& path, PictureDecoder& decoder) {
+Result<PictureRef> decodePictureFile(const std::string& path, PictureDecoder& decoder) {
     Result<PictureInputRef> input = PictureInput::open(path, decodeMemoryLimit());
     if (!input) return input.why();
     return decoder.decode(*input);

@@ -27,9 +27,9 @@ class PictureDecoder {
 std::uint64_t decodeMemoryLimit();
 
 // Opens the file and decodes all of it.
-Result<PictureRef> LoadPicture(const std::string& path, PictureDecoder& decoder);
+Result<PictureRef> decodePictureFile(const std::string& path, PictureDecoder& decoder);
 
-// As LoadPicture, but a plain 24-bit bitmap is read in place instead of decoded.
+// As decodePictureFile, but a plain 24-bit bitmap is read in place instead of decoded.
 Result<PictureRef> openPictureFile(const std::string& path, PictureDecoder& decoder);
 
 }  // namespace vm

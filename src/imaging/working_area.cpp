@@ -8,7 +8,7 @@
 namespace vm {
 
 void setWorkingArea(const Canvas& canvas, WorkingArea& area) {
-    const PictureRef& picture = canvas.Picture();
+    const PictureRef& picture = canvas.picture();
     std::int32_t width = picture->himetricWidth();
     std::int32_t height = picture->himetricHeight();
     // The drawing area's exact size, in double: a single-precision size would round

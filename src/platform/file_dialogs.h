@@ -24,8 +24,8 @@ std::string withDefaultExtension(const std::string& path, const std::string& def
 class FileDialogs {
   public:
     virtual ~FileDialogs() = default;
-    virtual std::string ShowOpen(const FileDialogRequest& request) = 0;
-    virtual std::string ShowSave(const FileDialogRequest& request) = 0;
+    virtual std::string showOpen(const FileDialogRequest& request) = 0;
+    virtual std::string showSave(const FileDialogRequest& request) = 0;
 };
 
 }  // namespace vm

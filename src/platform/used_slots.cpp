@@ -4,7 +4,7 @@
 
 namespace vm {
 
-std::string SlotKey(int channel, std::int32_t x, std::int32_t y) {
+std::string slotKey(int channel, std::int32_t x, std::int32_t y) {
     return "[" + std::to_string(channel) + "," + std::to_string(x) + "," + std::to_string(y) + "]";
 }
 
@@ -52,7 +52,7 @@ std::string UsedSlots::keyAt(std::size_t i) const {
     const auto channel = static_cast<int>(key >> 62);
     const auto x = static_cast<std::int32_t>((key >> 31) & 0x7FFFFFFF);
     const auto y = static_cast<std::int32_t>(key & 0x7FFFFFFF);
-    return SlotKey(channel, x, y);
+    return slotKey(channel, x, y);
 }
 
 }  // namespace vm

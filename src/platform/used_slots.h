@@ -1,6 +1,6 @@
 #pragma once
 // The keyed set of slots already used in one hide or reveal. It behaves like the
-// runtime's keyed collection keyed on SlotKey text (add reports a duplicate and
+// runtime's keyed collection keyed on slotKey text (add reports a duplicate and
 // changes nothing; entries keep their order), but keys on a packed integer in an
 // open-addressing table, since one operation may probe it thousands of times.
 
@@ -12,7 +12,7 @@
 namespace vm {
 
 // "[channel,x,y]" in plain decimal.
-std::string SlotKey(int channel, std::int32_t x, std::int32_t y);
+std::string slotKey(int channel, std::int32_t x, std::int32_t y);
 
 class UsedSlots {
   public:

@@ -25,11 +25,11 @@ QStringList qtNameFilters(const std::string& filter) {
     return filters;
 }
 
-std::string QtFileDialogs::ShowOpen(const FileDialogRequest& request) {
+std::string QtFileDialogs::showOpen(const FileDialogRequest& request) {
     return show(request, false);
 }
 
-std::string QtFileDialogs::ShowSave(const FileDialogRequest& request) {
+std::string QtFileDialogs::showSave(const FileDialogRequest& request) {
     return show(request, true);
 }
 

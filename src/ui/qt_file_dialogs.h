@@ -21,8 +21,8 @@ class QtFileDialogs : public FileDialogs {
     // The window whose handlers ask; the dialogs are its children.
     void setOwner(QWidget* owner) { m_owner = owner; }
 
-    std::string ShowOpen(const FileDialogRequest& request) override;
-    std::string ShowSave(const FileDialogRequest& request) override;
+    std::string showOpen(const FileDialogRequest& request) override;
+    std::string showSave(const FileDialogRequest& request) override;
 
   private:
     std::string show(const FileDialogRequest& request, bool save);

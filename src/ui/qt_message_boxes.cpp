@@ -35,8 +35,8 @@ int showBox(QWidget* owner, const std::string& prompt, QMessageBox::Icon icon,
 
 }  // namespace
 
-void QtMessageBoxes::MsgBox(const std::string& prompt, int code,
-                            const std::optional<std::string>& title) {
+void QtMessageBoxes::showMessage(const std::string& prompt, int code,
+                                 const std::optional<std::string>& title) {
     showBox(m_owner, prompt, iconForCode(code), title.value_or(kAppTitle), QMessageBox::Ok);
 }
 

@@ -20,8 +20,8 @@ class QtMessageBoxes : public MessageBoxes {
     // active window would not do.
     void setOwner(QWidget* owner) { m_owner = owner; }
 
-    void MsgBox(const std::string& prompt, int code,
-                const std::optional<std::string>& title = std::nullopt) override;
+    void showMessage(const std::string& prompt, int code,
+                     const std::optional<std::string>& title = std::nullopt) override;
     bool confirm(const std::string& prompt, const std::string& title) override;
 
   private:

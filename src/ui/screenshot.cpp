@@ -25,12 +25,13 @@ namespace {
 class Unattended : public MessageBoxes, public FileDialogs {
   public:
     explicit Unattended(std::string savePath) : m_savePath(std::move(savePath)) {}
-    void MsgBox(const std::string& prompt, int code, const std::optional<std::string>&) override {
+    void showMessage(const std::string& prompt, int code,
+                     const std::optional<std::string>&) override {
         if (code == vbCritical) std::fprintf(stderr, "veilmark: %s\n", prompt.c_str());
     }
     bool confirm(const std::string&, const std::string&) override { return true; }
-    std::string ShowOpen(const FileDialogRequest&) override { return {}; }
-    std::string ShowSave(const FileDialogRequest&) override { return m_savePath; }
+    std::string showOpen(const FileDialogRequest&) override { return {}; }
+    std::string showSave(const FileDialogRequest&) override { return m_savePath; }
 
   private:
     std::string m_savePath;

@@ -281,7 +281,7 @@ TEST_F(CliCommands, AreaReadsAMessageHiddenWhileAnotherPictureSetIt) {
     ASSERT_TRUE(plan) << plan.error();
     RandomSource generator;
     hidePayload(*plan, canvas, area, generator);
-    ASSERT_TRUE(SavePicture(*canvas.Image(), out));
+    ASSERT_TRUE(savePicture(*canvas.image(), out));
 
     EXPECT_EQ(reveal("pw", out).status, cli::kNothingFound);
     const CliRun r = cli.run({"reveal", "--area", "64x48", "-p", "pw", out});

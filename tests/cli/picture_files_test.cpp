@@ -43,7 +43,7 @@ TEST(CliPictureFiles, DecodersLoadOnlyForFilesThatNeedThem) {
     Result<PictureRef> opened = openPictureFile(bmp, lazy);
     ASSERT_TRUE(opened) << opened.error();
     EXPECT_FALSE(lazy.moduleLoaded());
-    ASSERT_TRUE(SavePicture(**opened, dir.file("copy.bmp")));
+    ASSERT_TRUE(savePicture(**opened, dir.file("copy.bmp")));
     EXPECT_FALSE(lazy.moduleLoaded());
 
     opened = openPictureFile(jpg, lazy);

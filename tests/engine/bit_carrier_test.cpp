@@ -28,7 +28,7 @@ std::vector<std::pair<std::int32_t, std::int32_t>> changedPoints(const Canvas& c
     std::vector<std::pair<std::int32_t, std::int32_t>> points;
     for (std::int32_t y = 0; y < canvas.height(); ++y)
         for (std::int32_t x = 0; x < canvas.width(); ++x)
-            if (canvas.Point(x, y) != canvas.Picture()->colourAt(x, y)) points.emplace_back(x, y);
+            if (canvas.point(x, y) != canvas.picture()->colourAt(x, y)) points.emplace_back(x, y);
     return points;
 }
 
@@ -50,7 +50,7 @@ TEST(BitCarrier, BitsGoLeastSignificantFirst) {
     const auto changed = changedPoints(canvas);
     ASSERT_EQ(changed.size(), 1u);
     EXPECT_EQ(changed[0], (std::pair<std::int32_t, std::int32_t>{332, 320}));
-    EXPECT_EQ(canvas.Point(332, 320), makeColour(0x80, 0x80, 0x81));
+    EXPECT_EQ(canvas.point(332, 320), makeColour(0x80, 0x80, 0x81));
 
     Canvas top;
     top.setPicture(plainPicture(1000, 1000, 0));
@@ -76,8 +76,8 @@ TEST(BitCarrier, OnlyTheLowBitOfTheChosenChannelChanges) {
         const std::string key = op.used.keyAt(i);
         int c = 0, x = 0, y = 0;
         ASSERT_EQ(std::sscanf(key.c_str(), "[%d,%d,%d]", &c, &x, &y), 3);
-        const auto w = static_cast<std::uint32_t>(white.Point(x, y));
-        const auto b = static_cast<std::uint32_t>(black.Point(x, y));
+        const auto w = static_cast<std::uint32_t>(white.point(x, y));
+        const auto b = static_cast<std::uint32_t>(black.point(x, y));
         // 255 -> 254 and 0 -> 1 in the chosen channel; the others keep their value.
         EXPECT_EQ((w >> (8 * c)) & 0xFF, 254u) << key;
         EXPECT_EQ((b >> (8 * c)) & 0xFF, 1u) << key;
@@ -91,7 +91,7 @@ TEST(BitCarrier, EveryValueReadsBackFromACopyInOrder) {
     Operation hide(64, 48, -77);
     for (int v = 0; v < 256; ++v) embedByte(hide.draw, canvas, static_cast<std::uint8_t>(v));
     Canvas copy;
-    copy.setPicture(canvas.Image());
+    copy.setPicture(canvas.image());
     Operation read(64, 48, -77);
     for (int v = 0; v < 256; ++v) ASSERT_EQ(extractByte(read.draw, copy), v);
     EXPECT_EQ(hide.generator.state(), read.generator.state());
@@ -108,7 +108,7 @@ TEST(BitCarrier, RedrawsKeepHideAndReadInStepOnATinyArea) {
     EXPECT_EQ(hide.used.count(), 40u);
 
     Canvas copy;
-    copy.setPicture(canvas.Image());
+    copy.setPicture(canvas.image());
     Operation read(4, 4, 99);
     std::uint32_t drawsBefore = 0;
     for (std::uint8_t b : bytes) ASSERT_EQ(extractByte(read.draw, copy), b);

@@ -26,7 +26,7 @@ struct Scene {
     }
     Revealed reveal(std::u32string_view password) {
         Canvas saved;
-        saved.setPicture(canvas.Image());
+        saved.setPicture(canvas.image());
         RandomSource fresh;
         const Result<std::int32_t> seed = seedFor(password);
         return seed ? revealPayload(*seed, saved, area, fresh) : Revealed{};
@@ -48,7 +48,7 @@ TEST(HideReveal, EmptyPasswordEmptyMessageMatchesTheFixedSlotStream) {
     // puts a 1 there. On a black picture that point becomes 65536.
     Scene scene(1000, 1000, plainPicture(1000, 1000, 0));
     ASSERT_TRUE(scene.hide(U"", U""));
-    EXPECT_EQ(scene.canvas.Point(332, 320), 65536);
+    EXPECT_EQ(scene.canvas.point(332, 320), 65536);
     EXPECT_EQ(scene.canvas.changedPoints(), 32u);  // 4 bytes, 32 slots written
     const Revealed r = scene.reveal(U"");
     EXPECT_TRUE(r.found);
@@ -115,7 +115,7 @@ TEST(HideReveal, OnlyAnExactMarkerIsAccepted) {
         Scene scene(100, 100);
         scene.embedRaw(31337, c.payload);
         Canvas saved;
-        saved.setPicture(scene.canvas.Image());
+        saved.setPicture(scene.canvas.image());
         RandomSource fresh;
         const Revealed raw = revealPayload(31337, saved, scene.area, fresh);
         EXPECT_EQ(raw.found, c.found) << c.payload;
@@ -126,11 +126,11 @@ TEST(HideReveal, OnlyAnExactMarkerIsAccepted) {
 TEST(HideReveal, SamePasswordUsesTheSameSlots) {
     Scene scene(150, 150);
     ASSERT_TRUE(scene.hide(U"pw", U"first message"));
-    const PictureRef once = scene.canvas.Image();
+    const PictureRef once = scene.canvas.image();
     ASSERT_TRUE(scene.hide(U"pw", U"first message"));
     for (std::int32_t y = 0; y < 150; ++y)
         for (std::int32_t x = 0; x < 150; ++x)
-            ASSERT_EQ(scene.canvas.Point(x, y), once->colourAt(x, y));
+            ASSERT_EQ(scene.canvas.point(x, y), once->colourAt(x, y));
     ASSERT_TRUE(scene.hide(U"pw", U"second"));
     EXPECT_EQ(scene.reveal(U"pw").message, U"second");
 }
@@ -186,7 +186,7 @@ TEST(HideReveal, TheAreaMustMatchToReadBack) {
     Scene scene(300, 200);
     ASSERT_TRUE(scene.hide(U"pw", U"area bound"));
     Canvas saved;
-    saved.setPicture(scene.canvas.Image());
+    saved.setPicture(scene.canvas.image());
     RandomSource g;
     EXPECT_FALSE(revealPayload(*seedFor(U"pw"), saved, WorkingArea{299, 200, true}, g).found);
     EXPECT_TRUE(revealPayload(*seedFor(U"pw"), saved, WorkingArea{300, 200, true}, g).found);

@@ -53,7 +53,7 @@ TEST_F(MainFormFlow, CoversOfEveryFormatRoundTrip) {
         EXPECT_EQ(form.area.width, 97);
         EXPECT_EQ(form.area.height, 61);
         if (cover != jpg) {
-            EXPECT_EQ(form.encryptCanvas.Point(5, 3), makeColour(74, 181, (74 * 37) % 256));
+            EXPECT_EQ(form.encryptCanvas.point(5, 3), makeColour(74, 181, (74 * 37) % 256));
         }
         form.encryptPassword = U"pw";
         form.message = U"from " + std::u32string(cover.end() - 3, cover.end());
@@ -80,11 +80,11 @@ TEST_F(MainFormFlow, NoPictureYetGivesTwoDifferentBoxes) {
 
 TEST_F(MainFormFlow, CancellingTheSaveDialogChangesNothing) {
     openEncrypt(cover(64, 64, "c.bmp"));
-    const PictureRef before = form.encryptCanvas.Picture();
+    const PictureRef before = form.encryptCanvas.picture();
     const std::uint32_t generator = form.generator.state();
     form.message = U"never hidden";
     hide("");
-    EXPECT_EQ(form.encryptCanvas.Picture(), before);
+    EXPECT_EQ(form.encryptCanvas.picture(), before);
     EXPECT_EQ(form.encryptCanvas.changedPoints(), 0u);
     EXPECT_EQ(form.generator.state(), generator);
     EXPECT_TRUE(ui.boxes.empty());
@@ -98,7 +98,7 @@ TEST_F(MainFormFlow, HideCommitsIntoPicture1WhileThePreviewKeepsTheOpenedPicture
     const std::string saved = hide(dir.file("out"));  // no extension typed
     EXPECT_EQ(saved, dir.file("out.bmp"));
     EXPECT_TRUE(std::filesystem::exists(saved));
-    EXPECT_NE(form.encryptCanvas.Picture(), opened);
+    EXPECT_NE(form.encryptCanvas.picture(), opened);
     EXPECT_EQ(form.encryptPreview, opened);
 }
 
@@ -206,8 +206,8 @@ TEST_F(MainFormFlow, ClearEmptiesBothTabsButKeepsTheArea) {
     form.clearAll();
     EXPECT_FALSE(form.area.loaded);
     EXPECT_EQ(form.area.width, 40);
-    EXPECT_EQ(form.encryptCanvas.Picture(), nullptr);
-    EXPECT_EQ(form.decryptCanvas.Picture(), nullptr);
+    EXPECT_EQ(form.encryptCanvas.picture(), nullptr);
+    EXPECT_EQ(form.decryptCanvas.picture(), nullptr);
     EXPECT_EQ(form.encryptPreview, nullptr);
     EXPECT_EQ(form.decryptPreview, nullptr);
     EXPECT_TRUE(form.encryptPassword.empty() && form.message.empty() &&
@@ -221,7 +221,7 @@ TEST_F(MainFormFlow, DroppedFilesOpenLikeOpenImage) {
     EXPECT_EQ(form.area.width, 70);
     EXPECT_NE(form.decryptPreview, nullptr);
     EXPECT_FALSE(form.dropOnEncrypt(dir.file("missing.gif")));
-    EXPECT_EQ(form.encryptCanvas.Picture(), nullptr);
+    EXPECT_EQ(form.encryptCanvas.picture(), nullptr);
     EXPECT_EQ(ui.boxes.size(), 1u);
 }
 

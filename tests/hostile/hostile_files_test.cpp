@@ -284,7 +284,7 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
     const std::string path = dir.file(row.fileName);
     writeFile(path, row.make());
     const std::string earlier = dir.file("earlier.bmp");
-    ASSERT_TRUE(SavePicture(*test::patternPicture(5, 4), earlier));
+    ASSERT_TRUE(savePicture(*test::patternPicture(5, 4), earlier));
 
     for (Tab tab : {Tab::Encrypt, Tab::Decrypt}) {
         SCOPED_TRACE(tab == Tab::Encrypt ? "Encrypt tab" : "Decrypt tab");
@@ -294,8 +294,8 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
         open(form, ui, Tab::Decrypt, earlier);
         Canvas& canvas = tab == Tab::Encrypt ? form.encryptCanvas : form.decryptCanvas;
         PictureRef& preview = tab == Tab::Encrypt ? form.encryptPreview : form.decryptPreview;
-        canvas.PSet(2, 2, 0x123456);  // a point written since, which must survive a refusal
-        const PictureRef before = canvas.Picture();
+        canvas.setPoint(2, 2, 0x123456);  // a point written since, which must survive a refusal
+        const PictureRef before = canvas.picture();
         ASSERT_TRUE(ui.boxes.empty());
 
         const long rssBefore = peakRssKb();
@@ -305,7 +305,7 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
 
         if (expect.opens) {
             ASSERT_TRUE(ui.boxes.empty()) << ui.boxes.front().prompt;
-            const PictureRef& picture = canvas.Picture();
+            const PictureRef& picture = canvas.picture();
             ASSERT_NE(picture, before);
             EXPECT_EQ(preview, picture);
             EXPECT_EQ(canvas.changedPoints(), 0u);
@@ -314,7 +314,7 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
             EXPECT_EQ(form.area.width, expect.width);
             EXPECT_EQ(form.area.height, expect.height);
             EXPECT_TRUE(form.area.loaded);
-            const auto first = static_cast<std::uint32_t>(canvas.Point(0, 0));
+            const auto first = static_cast<std::uint32_t>(canvas.point(0, 0));
             for (int shift : {0, 8, 16})
                 EXPECT_NEAR(
                     static_cast<int>((first >> shift) & 0xFF),
@@ -323,7 +323,7 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
                     << "first point " << std::hex << first;
             if (expect.last) {
                 const auto last =
-                    static_cast<std::uint32_t>(canvas.Point(expect.width - 1, expect.height - 1));
+                    static_cast<std::uint32_t>(canvas.point(expect.width - 1, expect.height - 1));
                 for (int shift : {0, 8, 16})
                     EXPECT_NEAR(static_cast<int>((last >> shift) & 0xFF),
                                 static_cast<int>(
@@ -338,9 +338,9 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
             EXPECT_EQ(box.title, "Veilmark - Error");
             EXPECT_NE(box.prompt.find(path), std::string::npos) << box.prompt;
             EXPECT_NE(box.prompt.find(expect.words), std::string::npos) << box.prompt;
-            EXPECT_EQ(canvas.Picture(), before);
+            EXPECT_EQ(canvas.picture(), before);
             EXPECT_EQ(preview, before);
-            EXPECT_EQ(canvas.Point(2, 2), 0x123456);
+            EXPECT_EQ(canvas.point(2, 2), 0x123456);
             EXPECT_EQ(form.area.width, 5);
             EXPECT_EQ(form.area.height, 4);
             EXPECT_TRUE(form.area.loaded);
@@ -374,7 +374,7 @@ TEST(HostileFileSystem, PathsThatAreNoPlainFileOpenOrSayWhatTheyAre) {
     std::filesystem::create_directory(dir.file("folder.bmp"));
     writeFile(dir.file("caf\xe9.jpg"), sample("rgb.jpg"));  // a Latin-1 name, not UTF-8
     const std::string earlier = dir.file("earlier.bmp");
-    ASSERT_TRUE(SavePicture(*test::patternPicture(5, 4), earlier));
+    ASSERT_TRUE(savePicture(*test::patternPicture(5, 4), earlier));
     struct Case {
         std::string path;
         const char* words;  // nullptr: opens
@@ -395,7 +395,7 @@ TEST(HostileFileSystem, PathsThatAreNoPlainFileOpenOrSayWhatTheyAre) {
         MainForm form(ui, ui, ui.decoder);
         ui.answer(earlier);
         form.openOnDecrypt();
-        const PictureRef before = form.decryptCanvas.Picture();
+        const PictureRef before = form.decryptCanvas.picture();
         std::thread writer;
         if (c.path.find("fifo") != std::string::npos) {
             ASSERT_EQ(::mkfifo(c.path.c_str(), 0600), 0);
@@ -406,12 +406,12 @@ TEST(HostileFileSystem, PathsThatAreNoPlainFileOpenOrSayWhatTheyAre) {
         if (writer.joinable()) writer.join();
         if (!c.words) {
             EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front().prompt;
-            EXPECT_NE(form.decryptCanvas.Picture(), before);
+            EXPECT_NE(form.decryptCanvas.picture(), before);
             continue;
         }
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_NE(ui.boxes[0].prompt.find(c.words), std::string::npos) << ui.boxes[0].prompt;
-        EXPECT_EQ(form.decryptCanvas.Picture(), before);
+        EXPECT_EQ(form.decryptCanvas.picture(), before);
         EXPECT_EQ(form.decryptPreview, before);
         EXPECT_EQ(form.area.width, 5);
     }

@@ -52,7 +52,7 @@ class HugePicture : public ::testing::Test {
         const std::int32_t w = canvas.width(), h = canvas.height();
         for (auto [x, y] :
              {std::pair{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}, {w / 2, h / 3}})
-            EXPECT_EQ(canvas.Point(x, y) & 0xFEFEFE, ComputedPicture::at(x, y) & 0xFEFEFE)
+            EXPECT_EQ(canvas.point(x, y) & 0xFEFEFE, ComputedPicture::at(x, y) & 0xFEFEFE)
                 << x << "," << y;
     }
     TempDir dir;
@@ -63,7 +63,7 @@ class HugePicture : public ::testing::Test {
 TEST_F(HugePicture, HundredMillionPointsOpenHideSaveAndReveal) {
     const auto start = std::chrono::steady_clock::now();
     const std::string cover = dir.file("cover.bmp");
-    ASSERT_TRUE(SavePicture(ComputedPicture(10000, 10000), cover));
+    ASSERT_TRUE(savePicture(ComputedPicture(10000, 10000), cover));
     EXPECT_EQ(std::filesystem::file_size(cover), 54u + 30000u * 10000u);
 
     open(true, cover);
@@ -89,7 +89,7 @@ TEST_F(HugePicture, HundredMillionPointsOpenHideSaveAndReveal) {
 
     // A file that claims more than memory holds is refused; the open pictures stay.
     const std::string claim = dir.file("claims_too_much.bmp");
-    ASSERT_TRUE(SavePicture(*test::patternPicture(2, 2), claim));
+    ASSERT_TRUE(savePicture(*test::patternPicture(2, 2), claim));
     {
         std::FILE* f = std::fopen(claim.c_str(), "r+b");
         ASSERT_NE(f, nullptr);
@@ -99,11 +99,11 @@ TEST_F(HugePicture, HundredMillionPointsOpenHideSaveAndReveal) {
         std::fwrite(&huge, 4, 1, f);
         std::fclose(f);
     }
-    const PictureRef before = form.decryptCanvas.Picture();
+    const PictureRef before = form.decryptCanvas.picture();
     open(false, claim);
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_NE(ui.boxes[1].prompt.find("too large"), std::string::npos) << ui.boxes[1].prompt;
-    EXPECT_EQ(form.decryptCanvas.Picture(), before);
+    EXPECT_EQ(form.decryptCanvas.picture(), before);
     form.revealedMessage.clear();
     form.revealMessage();
     EXPECT_EQ(form.revealedMessage, U"one message in a hundred million points");
@@ -119,7 +119,7 @@ TEST_F(HugePicture, AColumnTooTallForA32BitHimetricSizeOpensWithItsExactArea) {
     // 32 bits hold) and no float holds it exactly.
     const std::int32_t height = 81200001;
     const std::string column = dir.file("column.bmp");
-    ASSERT_TRUE(SavePicture(ComputedPicture(1, height), column));
+    ASSERT_TRUE(savePicture(ComputedPicture(1, height), column));
     open(false, column);
     ASSERT_TRUE(ui.boxes.empty()) << ui.boxes.front().prompt;
     EXPECT_EQ(form.area.width, 1);

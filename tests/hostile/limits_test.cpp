@@ -18,7 +18,7 @@ class Limits : public ::testing::Test, public test::FormSession {
   protected:
     std::string picture(const std::string& name, const PictureRef& p) {
         const std::string path = dir.file(name);
-        EXPECT_TRUE(SavePicture(*p, path));
+        EXPECT_TRUE(savePicture(*p, path));
         return path;
     }
 };

@@ -109,12 +109,12 @@ class SaveFlow : public ::testing::Test {
     // Opens a cover of 90 kB on the Encrypt tab; returns the picture as opened.
     PictureRef openCover() {
         const std::string cover = dir.file("cover.bmp");
-        EXPECT_TRUE(SavePicture(*test::patternPicture(200, 150), cover));
+        EXPECT_TRUE(savePicture(*test::patternPicture(200, 150), cover));
         ui.answer(cover);
         form.openOnEncrypt();
         form.encryptPassword = U"pw";
         form.message = U"still here after a failed save";
-        return form.encryptCanvas.Picture();
+        return form.encryptCanvas.picture();
     }
     void hideTo(const std::string& path) {
         ui.answer(path);
@@ -135,7 +135,7 @@ class SaveFlow : public ::testing::Test {
         FileReplacement::injectWriteFault(std::nullopt);
         EXPECT_EQ(snapshot(watched), before) << "a file changed or a temporary file was left";
         // The canvas keeps the committed picture with the message in it.
-        EXPECT_NE(form.encryptCanvas.Picture(), opened);
+        EXPECT_NE(form.encryptCanvas.picture(), opened);
 
         const std::string good = dir.file("saved_after_all.bmp");
         ui.answer(good);

@@ -23,7 +23,7 @@ class OpenSave : public ::testing::Test {
   protected:
     std::string savedPicture(int w, int h, const std::string& name, int salt = 0) {
         const std::string path = dir.file(name);
-        EXPECT_TRUE(SavePicture(*patternPicture(w, h, salt), path));
+        EXPECT_TRUE(savePicture(*patternPicture(w, h, salt), path));
         return path;
     }
     TempDir dir;
@@ -35,7 +35,7 @@ class OpenSave : public ::testing::Test {
 
 TEST_F(OpenSave, OpenAsksWithTheFourFiltersAndSetsAreaFlagAndPreview) {
     ui.answer(savedPicture(400, 300, "cover.jpg"));
-    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
+    openImage(canvas, preview, area, ui, ui, ui.decoder);
     ASSERT_EQ(ui.dialogs.size(), 1u);
     EXPECT_FALSE(ui.dialogs[0].save);
     EXPECT_EQ(ui.dialogs[0].request.DialogTitle, "Veilmark - Open Image");
@@ -45,31 +45,31 @@ TEST_F(OpenSave, OpenAsksWithTheFourFiltersAndSetsAreaFlagAndPreview) {
     EXPECT_EQ(area.width, 400);
     EXPECT_EQ(area.height, 300);
     EXPECT_TRUE(area.loaded);
-    EXPECT_EQ(preview, canvas.Picture());  // one picture object, shared
+    EXPECT_EQ(preview, canvas.picture());  // one picture object, shared
 }
 
 TEST_F(OpenSave, OnePointPictureGivesAOnePointArea) {
     // Its HIMETRIC size (26) is larger, so the drawing area wins.
     ui.answer(savedPicture(1, 1, "dot.bmp"));
-    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
-    EXPECT_EQ(canvas.Picture()->himetricWidth(), 26);
+    openImage(canvas, preview, area, ui, ui, ui.decoder);
+    EXPECT_EQ(canvas.picture()->himetricWidth(), 26);
     EXPECT_EQ(area.width, 1);
     EXPECT_EQ(area.height, 1);
 }
 
 TEST_F(OpenSave, CancelOrABadFileChangesNothing) {
     ui.answer(savedPicture(40, 30, "first.bmp"));
-    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
-    const PictureRef first = canvas.Picture();
-    canvas.PSet(1, 1, 0);
+    openImage(canvas, preview, area, ui, ui, ui.decoder);
+    const PictureRef first = canvas.picture();
+    canvas.setPoint(1, 1, 0);
 
     ui.answer("");  // cancel
-    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
+    openImage(canvas, preview, area, ui, ui, ui.decoder);
     writeFile(dir.file("bad.gif"), "GIF89a but nothing else");
     ui.answer(dir.file("bad.gif"));
-    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
+    openImage(canvas, preview, area, ui, ui, ui.decoder);
 
-    EXPECT_EQ(canvas.Picture(), first);
+    EXPECT_EQ(canvas.picture(), first);
     EXPECT_EQ(preview, first);
     EXPECT_EQ(canvas.changedPoints(), 1u);
     EXPECT_EQ(area.width, 40);
@@ -82,15 +82,15 @@ TEST_F(OpenSave, CancelOrABadFileChangesNothing) {
 
 TEST_F(OpenSave, ABadFileBeforeAnyPictureLeavesTheFlagDown) {
     ui.answer(dir.file("nowhere.bmp"));
-    OpenImage(canvas, preview, area, ui, ui, ui.decoder);
+    openImage(canvas, preview, area, ui, ui, ui.decoder);
     EXPECT_FALSE(area.loaded);
-    EXPECT_EQ(canvas.Picture(), nullptr);
+    EXPECT_EQ(canvas.picture(), nullptr);
     EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
 TEST_F(OpenSave, SaveDialogAndConfirmation) {
     ui.answer(dir.file("out"));  // typed without an extension
-    const std::string path = ChooseSaveFile(ui);
+    const std::string path = chooseSaveFile(ui);
     EXPECT_EQ(path, dir.file("out.bmp"));
     ASSERT_EQ(ui.dialogs.size(), 1u);
     EXPECT_TRUE(ui.dialogs[0].save);
@@ -100,9 +100,9 @@ TEST_F(OpenSave, SaveDialogAndConfirmation) {
     EXPECT_EQ(ui.dialogs[0].request.DefaultExt, ".bmp");
 
     canvas.setPicture(patternPicture(9, 7));
-    canvas.PSet(4, 4, 0x010203);
-    CommitCanvas(canvas);
-    EXPECT_TRUE(SaveCanvas(canvas, path, ui));
+    canvas.setPoint(4, 4, 0x010203);
+    commitCanvas(canvas);
+    EXPECT_TRUE(saveCanvas(canvas, path, ui));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, "Image saved to " + path);
     EXPECT_EQ(ui.boxes[0].code, vbOKOnly);
@@ -117,8 +117,8 @@ TEST_F(OpenSave, AFailedSaveSaysWhyConfirmsNothingAndKeepsTheOldFile) {
     const std::string target = savedPicture(3, 3, "keep.bmp", 5);
     const std::string before = readFile(target);
     std::filesystem::permissions(target, std::filesystem::perms::owner_read);
-    EXPECT_FALSE(SaveCanvas(canvas, target, ui));
-    EXPECT_FALSE(SaveCanvas(canvas, dir.file("no/such/folder.bmp"), ui));
+    EXPECT_FALSE(saveCanvas(canvas, target, ui));
+    EXPECT_FALSE(saveCanvas(canvas, dir.file("no/such/folder.bmp"), ui));
     ASSERT_EQ(ui.boxes.size(), 2u);
     for (const auto& box : ui.boxes) {
         EXPECT_EQ(box.code, vbCritical);
@@ -132,7 +132,7 @@ TEST_F(OpenSave, ACheckThatFindsTheFileWrongIsReportedAndReplacesNothing) {
     const std::string target = savedPicture(3, 3, "x.bmp", 5);
     const std::string before = readFile(target);
     std::string checked;
-    EXPECT_FALSE(SaveCanvas(canvas, target, ui, [&](const std::string& written) -> Result<void> {
+    EXPECT_FALSE(saveCanvas(canvas, target, ui, [&](const std::string& written) -> Result<void> {
         checked = readFile(written);
         return failure("it came back wrong");
     }));

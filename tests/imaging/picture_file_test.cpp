@@ -39,7 +39,7 @@ TEST(PictureFile, WritesAPlain24BitBottomUpBitmap) {
     image.setPixel(1, 1, qRgb(255, 255, 255));
     TempDir dir;
     const std::string path = dir.file("two.bmp");
-    ASSERT_TRUE(SavePicture(DecodedPicture(image), path));
+    ASSERT_TRUE(savePicture(DecodedPicture(image), path));
     const std::string expected = std::string(
         "BM"
         "\x46\0\0\0"
@@ -71,7 +71,7 @@ TEST(PictureFile, ABitmapUnderAnyNameLoadsPointForPoint) {
     const PictureRef original = patternPicture(37, 23);  // odd width: rows are padded
     for (const char* name : {"a.bmp", "a.jpg", "a.gif", "noextension"}) {
         const std::string path = dir.file(name);
-        ASSERT_TRUE(SavePicture(*original, path));
+        ASSERT_TRUE(savePicture(*original, path));
         const Result<PictureRef> decoded = test::loadPicture(path);
         ASSERT_TRUE(decoded) << name << ": " << decoded.error();
         expectSamePoints(*original, **decoded);
@@ -88,7 +88,7 @@ TEST(PictureFile, ABitmapOpenedInPlaceSavesWithItsWrittenPointsByteForByte) {
     TempDir dir;
     for (const auto& [width, height] : {std::pair{8, 5}, std::pair{7, 5}}) {
         const std::string source = dir.file("source.bmp");
-        ASSERT_TRUE(SavePicture(*patternPicture(width, height), source));
+        ASSERT_TRUE(savePicture(*patternPicture(width, height), source));
         const auto inPlace = BitmapFilePicture::open(source);
         ASSERT_TRUE(inPlace);
         const std::vector<ChangedPoint> changes = {
@@ -96,19 +96,19 @@ TEST(PictureFile, ABitmapOpenedInPlaceSavesWithItsWrittenPointsByteForByte) {
         const LayeredPicture layered(inPlace, changes);
         const DecodedPicture decoded(toQImage(std::make_shared<LayeredPicture>(inPlace, changes))
                                          .convertToFormat(QImage::Format_RGB32));
-        ASSERT_TRUE(SavePicture(layered, dir.file("copied.bmp")));
-        ASSERT_TRUE(SavePicture(decoded, dir.file("rows.bmp")));
+        ASSERT_TRUE(savePicture(layered, dir.file("copied.bmp")));
+        ASSERT_TRUE(savePicture(decoded, dir.file("rows.bmp")));
         EXPECT_EQ(readFile(dir.file("copied.bmp")), readFile(dir.file("rows.bmp"))) << width;
-        ASSERT_TRUE(SavePicture(*inPlace, dir.file("plain.bmp")));
+        ASSERT_TRUE(savePicture(*inPlace, dir.file("plain.bmp")));
         EXPECT_EQ(readFile(dir.file("plain.bmp")), readFile(source));
 
         // A fault while copying, or a source cut short, keeps the old target.
         writeFile(dir.file("target.bmp"), "kept");
         FileReplacement::injectWriteFault(ENOSPC);
-        EXPECT_FALSE(SavePicture(layered, dir.file("target.bmp")));
+        EXPECT_FALSE(savePicture(layered, dir.file("target.bmp")));
         FileReplacement::injectWriteFault(std::nullopt);
         std::filesystem::resize_file(source, 60);
-        EXPECT_FALSE(SavePicture(layered, dir.file("target.bmp")));
+        EXPECT_FALSE(savePicture(layered, dir.file("target.bmp")));
         EXPECT_EQ(readFile(dir.file("target.bmp")), "kept");
     }
 }
@@ -117,7 +117,7 @@ TEST(PictureFile, TopDownBitmapReadsInPlaceTheRightWayUp) {
     TempDir dir;
     const PictureRef original = patternPicture(5, 4);
     const std::string path = dir.file("td.bmp");
-    ASSERT_TRUE(SavePicture(*original, path));
+    ASSERT_TRUE(savePicture(*original, path));
     std::string bytes = readFile(path);
     // Flip to top-down: negative height, rows reversed.
     const std::int32_t negative = -4;
@@ -190,7 +190,7 @@ TEST(PictureFile, FilesThatAreNoPictureGiveAClearSentence) {
 
 TEST(PictureFile, AHeaderClaimingAHugePictureIsRefusedWithoutAllocating) {
     TempDir dir;
-    ASSERT_TRUE(SavePicture(*patternPicture(2, 2), dir.file("small.bmp")));
+    ASSERT_TRUE(savePicture(*patternPicture(2, 2), dir.file("small.bmp")));
     std::string bytes = readFile(dir.file("small.bmp"));
     const std::int32_t huge = 100000;
     std::memcpy(bytes.data() + 18, &huge, 4);

@@ -9,9 +9,9 @@ namespace vm {
 namespace {
 
 TEST(UsedSlots, KeyTextIsChannelThenXThenY) {
-    EXPECT_EQ(SlotKey(2, 15, 7), "[2,15,7]");
-    EXPECT_EQ(SlotKey(0, 0, 0), "[0,0,0]");
-    EXPECT_EQ(SlotKey(1, 5999, 3999), "[1,5999,3999]");
+    EXPECT_EQ(slotKey(2, 15, 7), "[2,15,7]");
+    EXPECT_EQ(slotKey(0, 0, 0), "[0,0,0]");
+    EXPECT_EQ(slotKey(1, 5999, 3999), "[1,5999,3999]");
 }
 
 TEST(UsedSlots, AddReportsADuplicateAndChangesNothing) {
@@ -50,7 +50,7 @@ TEST(UsedSlots, BehavesLikeAnOrderedKeyedCollectionUnderLoad) {
         const int c = static_cast<int>(rng() % 3);
         const auto x = static_cast<std::int32_t>(rng() % 40),
                    y = static_cast<std::int32_t>(rng() % 40);
-        const std::string key = SlotKey(c, x, y);
+        const std::string key = slotKey(c, x, y);
         const bool fresh = model.insert(key).second;
         ASSERT_EQ(set.add(c, x, y), fresh) << key << " at step " << step;
         if (fresh) order.push_back(key);

@@ -16,7 +16,7 @@ class FormSession {
     // Saves a patterned picture of that size in the session's folder; returns its path.
     std::string cover(int w, int h, const std::string& name, int salt = 0) {
         const std::string path = dir.file(name);
-        if (!SavePicture(*patternPicture(w, h, salt), path)) return {};
+        if (!savePicture(*patternPicture(w, h, salt), path)) return {};
         return path;
     }
     void openEncrypt(const std::string& path) {

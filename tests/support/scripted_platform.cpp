@@ -2,8 +2,8 @@
 
 namespace vm::test {
 
-void ScriptedPlatform::MsgBox(const std::string& prompt, int code,
-                              const std::optional<std::string>& title) {
+void ScriptedPlatform::showMessage(const std::string& prompt, int code,
+                                   const std::optional<std::string>& title) {
     boxes.push_back({prompt, code, title});
 }
 
@@ -15,7 +15,7 @@ bool ScriptedPlatform::confirm(const std::string& prompt, const std::string& tit
     return ok;
 }
 
-std::string ScriptedPlatform::ShowOpen(const FileDialogRequest& request) {
+std::string ScriptedPlatform::showOpen(const FileDialogRequest& request) {
     dialogs.push_back({false, request});
     if (answers.empty()) return {};
     std::string path = answers.front();
@@ -23,7 +23,7 @@ std::string ScriptedPlatform::ShowOpen(const FileDialogRequest& request) {
     return path;
 }
 
-std::string ScriptedPlatform::ShowSave(const FileDialogRequest& request) {
+std::string ScriptedPlatform::showSave(const FileDialogRequest& request) {
     dialogs.push_back({true, request});
     if (answers.empty()) return {};
     // A real save dialog adds the default extension to a name typed without one.

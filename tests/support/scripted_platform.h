@@ -29,12 +29,12 @@ struct ShownDialog {
 
 class ScriptedPlatform : public MessageBoxes, public FileDialogs {
   public:
-    void MsgBox(const std::string& prompt, int code,
-                const std::optional<std::string>& title) override;
+    void showMessage(const std::string& prompt, int code,
+                     const std::optional<std::string>& title) override;
     // Recorded as a box with the code kConfirmCode; answered from confirmations.
     bool confirm(const std::string& prompt, const std::string& title) override;
-    std::string ShowOpen(const FileDialogRequest& request) override;
-    std::string ShowSave(const FileDialogRequest& request) override;
+    std::string showOpen(const FileDialogRequest& request) override;
+    std::string showSave(const FileDialogRequest& request) override;
 
     // The next dialog returns this path; "" is a cancel. An empty queue cancels.
     void answer(std::string path) { answers.push_back(std::move(path)); }

@@ -139,7 +139,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 Result<PictureRef> loadPicture(const std::string& path) {
     QtPictureDecoder decoder;
-    return LoadPicture(path, decoder);
+    return decodePictureFile(path, decoder);
 }
 
 Result<PictureRef> openPicture(const std::string& path) {

@@ -291,7 +291,7 @@ class MainWindowTest : public QObject {
         QVERIFY(s.text("revealedMessage").isEmpty());
         QVERIFY(!child<PreviewBox>(&s.window, "decryptPreview")->isEmpty());
         QVERIFY(child<PreviewBox>(&s.window, "encryptPreview")->isEmpty());
-        QVERIFY(s.window.form().decryptCanvas.Picture());
+        QVERIFY(s.window.form().decryptCanvas.picture());
         QCOMPARE(s.window.form().area.width, 64);
         QVERIFY(s.user.dialogs.empty());  // no dialog on the way
 

@@ -40,7 +40,7 @@ class QtPlatformTest : public QObject {
             seen = {box->windowTitle(), box->text(), box->icon(), int(box->buttons().size())};
             box->button(QMessageBox::Ok)->click();
         });
-        vm::ui::QtMessageBoxes().MsgBox(prompt, code, title);
+        vm::ui::QtMessageBoxes().showMessage(prompt, code, title);
         return seen;
     }
 
@@ -59,7 +59,7 @@ class QtPlatformTest : public QObject {
             QMetaObject::invokeMethod(dialog, "accept");  // as the Save or Open button does
         });
         vm::ui::QtFileDialogs dialogs;
-        return save ? dialogs.ShowSave(request) : dialogs.ShowOpen(request);
+        return save ? dialogs.showSave(request) : dialogs.showOpen(request);
     }
 
   private Q_SLOTS:

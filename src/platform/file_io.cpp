@@ -35,11 +35,15 @@ int writeAllAt(int fd, const void* data, std::size_t size, std::uint64_t offset)
     return 0;
 }
 
-int readUpTo(int fd, void* data, std::size_t size, std::uint64_t offset, std::size_t* got) {
+namespace {
+// Reads until size bytes, the end or an error; readSome(at, count, done) is one
+// system call for count bytes into at, done bytes in.
+template <typename ReadSome>
+int readLoop(const ReadSome& readSome, void* data, std::size_t size, std::size_t* got) {
     auto* p = static_cast<char*>(data);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pread(fd, p + done, size - done, static_cast<off_t>(offset + done));
+        const ssize_t n = readSome(p + done, size - done, done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             *got = done;
@@ -51,22 +55,20 @@ int readUpTo(int fd, void* data, std::size_t size, std::uint64_t offset, std::si
     *got = done;
     return 0;
 }
+}  // namespace
+
+int readUpTo(int fd, void* data, std::size_t size, std::uint64_t offset, std::size_t* got) {
+    return readLoop(
+        [fd, offset](char* at, std::size_t count, std::size_t done) {
+            return ::pread(fd, at, count, static_cast<off_t>(offset + done));
+        },
+        data, size, got);
+}
 
 int readUpTo(int fd, void* data, std::size_t size, std::size_t* got) {
-    auto* p = static_cast<char*>(data);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, p + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            *got = done;
-            return errno;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    *got = done;
-    return 0;
+    return readLoop(
+        [fd](char* at, std::size_t count, std::size_t) { return ::read(fd, at, count); }, data,
+        size, got);
 }
 
 int copyAll(int from, std::uint64_t fromOffset, int to, std::uint64_t length) {

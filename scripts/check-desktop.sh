@@ -30,7 +30,8 @@ export DISPLAY=$display
 for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+# Openbox announces itself before it lists what it supports; xdotool needs the list.
+for _ in $(seq 200); do xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break; sleep 0.1; done
 
 QT_QPA_PLATFORM=xcb "$bin" >"$work/veilmark.log" 2>&1 &
 pids+=($!)
@@ -45,9 +46,17 @@ window() {
   done
   return 1
 }
+# Brings a window forward, again while a busy window manager is not ready for it.
+activate() {
+  for _ in $(seq 20); do
+    xdotool windowactivate --sync "$1" 2>/dev/null && return 0
+    sleep 0.2
+  done
+  xdotool windowfocus --sync "$1"
+}
 # Chooses an item of the Help menu: a click on the menu's title, then the keys.
 choose() {
-  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  activate "$main" || true
   xdotool mousemove --sync --window "$main" 55 8 click 1
   sleep 0.3
   case $1 in
@@ -77,7 +86,7 @@ if [ -n "${help:-}" ]; then
   xdotool windowmove --sync "$help" 301 123
   sleep 0.3
   moved=$(position "$help")
-  xdotool windowactivate --sync "$help"
+  activate "$help"
   xdotool key Return  # Close
   sleep 0.5
   choose Contents

@@ -47,7 +47,7 @@ class CliCommands : public ::testing::Test {
     // Hides with the given words and reveals with -p; what the reveal printed.
     std::string roundTrip(std::vector<std::string> hideWords, const std::string& password) {
         const std::string out = dir.file("round.bmp");
-        hideWords.insert(hideWords.begin(), "hide");
+        hideWords.insert(hideWords.begin(), {"hide", "--force"});
         hideWords.insert(hideWords.end(), {cover("BMP"), out});
         const CliRun hidden = cli.run(hideWords);
         EXPECT_EQ(hidden.status, cli::kDone) << hidden.err;
@@ -121,8 +121,9 @@ TEST_F(CliCommands, OnlyLowBitsChangeAndTheSamePasswordReusesTheSlots) {
     ASSERT_EQ(hide("pw", "a second message", first, other).status, cli::kDone);
     EXPECT_EQ(reveal("pw", other).out, "a second message");
 
-    // Hiding in place replaces the input only once the new file is complete.
-    ASSERT_EQ(hide("pw", "in place", other, other).status, cli::kDone);
+    // Hiding in place (when forced) replaces the input only once the new file is complete.
+    ASSERT_EQ(cli.run({"hide", "-f", "-p", "pw", "-m", "in place", other, other}).status,
+              cli::kDone);
     EXPECT_EQ(reveal("pw", other).out, "in place");
 }
 
@@ -155,8 +156,8 @@ TEST_F(CliCommands, WrongPasswordOrNothingHiddenFindsNothing) {
         EXPECT_NE(r.err.find("cannot be told apart"), std::string::npos) << r.err;
     }
     // A hidden empty message is found, and prints nothing.
-    ASSERT_EQ(hide("pw", "", in, out).status, cli::kDone);
-    const CliRun empty = reveal("pw", out);
+    ASSERT_EQ(hide("pw", "", in, dir.file("empty.bmp")).status, cli::kDone);
+    const CliRun empty = reveal("pw", dir.file("empty.bmp"));
     EXPECT_EQ(empty.status, cli::kDone);
     EXPECT_EQ(empty.out, "");
     EXPECT_EQ(empty.err, "");
@@ -250,7 +251,7 @@ TEST_F(CliCommands, FileProblemsExitThreeAndKeepWhatWasThere) {
         {"hide", "-p", "pw", "-m", "x", dir.file("missing.bmp"), dir.file("a.bmp")},
         {"hide", "-p", "pw", "-m", "x", dir.file("garbage.jpg"), dir.file("a.bmp")},
         {"hide", "-p", "pw", "-m", "x", in, dir.file("no/such/folder.bmp")},
-        {"hide", "-p", "pw", "-m", "x", in, dir.file("kept.bmp")},
+        {"hide", "-f", "-p", "pw", "-m", "x", in, dir.file("kept.bmp")},
         {"hide", "-p", "pw", "-m", "x", in, dir.file("folder.bmp")},
         {"hide", "-p", "pw", "--message-file", dir.file("missing.txt"), in, dir.file("a.bmp")},
         {"reveal", "-p", "pw", dir.file("missing.bmp")},

@@ -386,5 +386,141 @@ TEST_F(CliCommands, HelpVersionAndUsageErrors) {
     EXPECT_EQ(r.out, "");
 }
 
+TEST_F(CliCommands, ReplacingAndTerminalsAsPeopleMeetThem) {
+    const std::string in = cover("BMP"), kept = dir.file("kept.bmp"), hostile = dir.file("h.bmp");
+    const std::string escapes = "\x1b[2J\x1b]2;pwned\a\r\nok\\\xc2\x9d";
+    ASSERT_EQ(hide("pw", escapes, in, hostile).status, cli::kDone);
+    struct Row {
+        const char* name;
+        std::vector<std::string> words;
+        bool screen;  // standard input, output and error are terminals
+        std::optional<std::string> typed;
+        int status;
+        std::string out;
+        const char* err;  // part of the error line; "" for none
+        bool replaced;    // kept.bmp now holds a message
+    };
+    const Row rows[] = {
+        {"an existing OUTPUT is refused",
+         {"hide", "-p", "pw", "-m", "new", in, kept},
+         false,
+         std::nullopt,
+         cli::kRefused,
+         "",
+         "kept.bmp already exists; nothing was hidden (give -f",
+         false},
+        {"answered no",
+         {"hide", "-p", "pw", "-m", "new", in, kept},
+         true,
+         "n",
+         cli::kRefused,
+         "",
+         "kept.bmp was kept",
+         false},
+        {"answered with nothing",
+         {"hide", "-p", "pw", "-m", "new", in, kept},
+         true,
+         std::nullopt,
+         cli::kRefused,
+         "",
+         "was kept",
+         false},
+        {"answered yes",
+         {"hide", "-p", "pw", "-m", "new", in, kept},
+         true,
+         "y",
+         cli::kDone,
+         "",
+         "",
+         true},
+        {"forced",
+         {"hide", "--force", "-p", "pw", "-m", "new", in, kept},
+         false,
+         std::nullopt,
+         cli::kDone,
+         "",
+         "",
+         true},
+        {"a message to a terminal",
+         {"reveal", "-p", "pw", hostile},
+         true,
+         std::nullopt,
+         cli::kDone,
+         "\\033[2J\\033]2;pwned\\a\r\nok\\\\\\302\\235",
+         "",
+         false},
+        {"with --raw",
+         {"reveal", "--raw", "-p", "pw", hostile},
+         true,
+         std::nullopt,
+         cli::kDone,
+         escapes,
+         "",
+         false},
+        {"scan to a terminal",
+         {"scan", hostile},
+         true,
+         std::nullopt,
+         cli::kDone,
+         "\\033[2J\\033]2;pwned\\a\r\nok\\\\\\302\\235",
+         "",
+         false},
+        {"into a pipe",
+         {"reveal", "-p", "pw", hostile},
+         false,
+         std::nullopt,
+         cli::kDone,
+         escapes,
+         "",
+         false},
+        {"a name on a terminal",
+         {"reveal", "-p", "pw", dir.file("\x1b[2J.bmp")},
+         true,
+         std::nullopt,
+         cli::kFileError,
+         "",
+         "\\033[2J.bmp",
+         false},
+        {"a terminal as the picture",
+         {"reveal", "-p", "pw", "-"},
+         true,
+         std::nullopt,
+         cli::kUsage,
+         "",
+         "standard input is a terminal",
+         false},
+        {"a bitmap for a terminal",
+         {"hide", "-p", "pw", "-m", "x", in, "-"},
+         true,
+         std::nullopt,
+         cli::kUsage,
+         "",
+         "standard output is a terminal",
+         false},
+    };
+    for (const Row& row : rows) {
+        writeFile(kept, "an older file");
+        cli.inputIsTerminal = cli.outputIsTerminal = cli.errorIsTerminal = row.screen;
+        cli.typed = {row.typed};
+        cli.prompts.clear();
+        const CliRun r = cli.run(row.words);
+        EXPECT_EQ(r.status, row.status) << row.name << ": " << r.err;
+        EXPECT_EQ(r.out, row.out) << row.name;
+        if (*row.err == 0) {
+            EXPECT_EQ(r.err, "") << row.name;
+        } else {
+            EXPECT_TRUE(oneErrorLine(r.err)) << row.name << ": " << r.err;
+            EXPECT_NE(r.err.find(row.err), std::string::npos) << row.name << ": " << r.err;
+            EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << row.name;
+        }
+        const bool asked = row.screen && row.words[0] == "hide" && row.words.back() == kept &&
+                           row.words[1] != "--force";
+        EXPECT_EQ(cli.prompts, asked ? std::vector<std::string>{"Replace " + kept + "? [y/N] "}
+                                     : std::vector<std::string>{})
+            << row.name;
+        EXPECT_EQ(reveal("pw", kept).out, row.replaced ? "new" : "") << row.name;
+    }
+}
+
 }  // namespace
 }  // namespace vm::test

@@ -569,8 +569,9 @@ std::string helpText(std::optional<Command> command) {
     text += '\n' + optionsFor(command ? commandBit(*command) : kAll);
     if (command)
         return text +
-               "\nveilmark-cli --help says where the password comes from, how a terminal "
-               "shows\nthe message, and the exit statuses, with an example.\n";
+               "\nveilmark-cli --help says where the password comes from, when --area is "
+               "needed,\nhow a terminal shows the message, and the exit statuses, with an "
+               "example.\n";
     return text + kDetails;
 }
 

@@ -304,9 +304,8 @@ int hide(const Arguments& arguments, Console& console) {
     if (arguments.output == kStandardStream)
         return writeBitmapToOutput(*canvas.picture(), console, plan->seed, area, *message);
     const Result<void> saved =
-        savePicture(*canvas.picture(), arguments.output, [&](const std::string& staged) {
-            return checkSavedPicture(staged, arguments.output, console.decoder, plan->seed, area,
-                                     *message);
+        savePicture(*canvas.picture(), arguments.output, [&](const PictureRef& written) {
+            return checkSavedPicture(written, arguments.output, plan->seed, area, *message);
         });
     if (!saved) return report(console, Stop::File, saved.error());
     return kDone;

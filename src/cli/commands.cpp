@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <istream>
 #include <new>
@@ -19,6 +18,7 @@
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/canvas.h"
 #include "imaging/image_saving.h"
+#include "imaging/picture_saving.h"
 #include "imaging/working_area.h"
 #include "platform/file_io.h"
 #include "platform/random_source.h"
@@ -225,33 +225,19 @@ bool writeMessage(Console& console, const Arguments& arguments, std::string byte
     return static_cast<bool>(console.out);
 }
 
-// hide ... -: the bitmap goes to standard output once it has given the message
-// back. Stand-in until saving offers that check in memory: the bitmap is saved,
-// checked as any save is, into a private temporary folder, then copied out.
+// hide ... -: the bitmap goes to standard output once it has given the message back.
 int writeBitmapToOutput(const Picture& picture, Console& console, std::int32_t seed,
                         const WorkingArea& area, std::u32string_view message) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder =
-        std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/veilmark-XXXXXX";
-    if (::mkdtemp(folder.data()) == nullptr)
-        return report(console, Stop::File,
-                      "cannot make a temporary folder for the bitmap: " + errnoWording(errno));
-    const std::string path = folder + "/picture.bmp";
-    Result<void> saved = savePicture(picture, path, [&](const std::string& staged) {
-        return checkSavedPicture(staged, path, console.decoder, seed, area, message);
-    });
-    const UniqueFd fd(saved ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1);
-    ::unlink(path.c_str());
-    ::rmdir(folder.c_str());
-    if (!saved) return report(console, Stop::File, saved.error());
-    char buffer[65536];
-    bool complete = static_cast<bool>(fd);
-    for (std::size_t got = sizeof buffer; complete && got == sizeof buffer;) {
-        complete = readUpTo(fd.get(), buffer, sizeof buffer, &got) == 0;
-        if (complete) console.out.write(buffer, static_cast<std::streamsize>(got));
-    }
+    const std::string name = "standard output";
+    const Result<std::vector<std::uint8_t>> bitmap =
+        savePictureToMemory(picture, name, [&](const PictureRef& written) {
+            return checkSavedPicture(written, name, seed, area, message);
+        });
+    if (!bitmap) return report(console, Stop::File, bitmap.error());
+    console.out.write(reinterpret_cast<const char*>(bitmap->data()),
+                      static_cast<std::streamsize>(bitmap->size()));
     console.out.flush();
-    if (!complete || !console.out)
+    if (!console.out)
         return report(console, Stop::File, "could not write the bitmap to standard output");
     return kDone;
 }

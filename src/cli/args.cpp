@@ -23,8 +23,11 @@ enum Option : int {
     kVersion,
 };
 
-// Leading ':': a missing value is told apart from an unknown option.
-constexpr const char* kShortOptions = ":p:m:fh";
+// '-': files come back in turn as value 1, so that options and files mix in any
+// order whatever POSIXLY_CORRECT says; ':': a missing value is told apart from an
+// unknown option.
+constexpr const char* kShortOptions = "-:p:m:fh";
+constexpr int kFile = 1;
 constexpr option kLongOptions[] = {
     {"password", required_argument, nullptr, kPassword},
     {"password-file", required_argument, nullptr, kPasswordFile},
@@ -216,7 +219,7 @@ Result<Arguments> parseArguments(const std::vector<std::string>& words) {
         return failure("unknown command '" + first + "'; use hide, reveal or scan");
     }
 
-    // getopt_long permutes its vector: it gets copies, the command in argv[0]'s place.
+    // getopt_long may reorder its vector: it gets copies, the command in argv[0]'s place.
     std::vector<std::string> copies = words;
     std::vector<char*> argv;
     for (std::string& word : copies) argv.push_back(word.data());
@@ -224,9 +227,14 @@ Result<Arguments> parseArguments(const std::vector<std::string>& words) {
     const int argc = static_cast<int>(copies.size());
     optind = 0;  // a full restart, for a second parse in one process
     opterr = 0;  // the refusals are ours, in one line
+    std::vector<std::string> files;
     for (;;) {
         const int value = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
         if (value == -1) break;
+        if (value == kFile) {
+            files.emplace_back(optarg);
+            continue;
+        }
         if (value == '?' || value == ':')
             return failure(refusal(value, argv[static_cast<std::size_t>(optind) - 1]));
         // Help and the version win over whatever follows them.
@@ -241,7 +249,8 @@ Result<Arguments> parseArguments(const std::vector<std::string>& words) {
         }
         if (std::optional<std::string> why = apply(a, value, optarg)) return failure(*why);
     }
-    return placeFiles(std::move(a), {argv.begin() + optind, argv.begin() + argc});
+    files.insert(files.end(), argv.begin() + optind, argv.begin() + argc);  // after "--"
+    return placeFiles(std::move(a), files);
 }
 
 }  // namespace vm::cli

@@ -57,7 +57,10 @@ int main(int argc, char** argv) {
         [](const std::string& prompt) -> std::optional<std::string> {
             std::cerr << prompt << std::flush;
             std::string line;
-            if (!std::getline(std::cin, line)) return std::nullopt;
+            if (!std::getline(std::cin, line)) {
+                std::cerr << '\n';  // Ctrl-D: the refusal goes on a line of its own
+                return std::nullopt;
+            }
             return line;
         },
         decoder,

@@ -13,9 +13,9 @@
 #include "cli_harness.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
-#include "imaging/picture_saving.h"
 #include "imaging/canvas.h"
 #include "imaging/open_image.h"
+#include "imaging/picture_saving.h"
 #include "platform/code_page.h"
 #include "platform/random_source.h"
 #include "platform/utf8.h"
@@ -389,136 +389,52 @@ TEST_F(CliCommands, HelpVersionAndUsageErrors) {
 TEST_F(CliCommands, ReplacingAndTerminalsAsPeopleMeetThem) {
     const std::string in = cover("BMP"), kept = dir.file("kept.bmp"), hostile = dir.file("h.bmp");
     const std::string escapes = "\x1b[2J\x1b]2;pwned\a\r\nok\\\xc2\x9d";
+    const std::string shown = "\\033[2J\\033]2;pwned\\a\r\nok\\\\\\302\\235";
     ASSERT_EQ(hide("pw", escapes, in, hostile).status, cli::kDone);
+    const std::vector<std::string> hideKept = {"hide", "-p", "pw", "-m", "new", in, kept};
+    const std::vector<std::string> revealHostile = {"reveal", "-p", "pw", hostile};
     struct Row {
         const char* name;
         std::vector<std::string> words;
-        bool screen;  // standard input, output and error are terminals
-        std::optional<std::string> typed;
+        bool screen;        // standard input, output and error are terminals
+        const char* typed;  // the answer to a question; nullptr: Ctrl-D
         int status;
-        std::string out;
-        const char* err;  // part of the error line; "" for none
-        bool replaced;    // kept.bmp now holds a message
+        std::string said;  // what is written: standard output when done, else a part of the error
     };
     const Row rows[] = {
-        {"an existing OUTPUT is refused",
-         {"hide", "-p", "pw", "-m", "new", in, kept},
-         false,
-         std::nullopt,
-         cli::kRefused,
-         "",
-         "kept.bmp already exists; nothing was hidden (give -f",
-         false},
-        {"answered no",
-         {"hide", "-p", "pw", "-m", "new", in, kept},
-         true,
-         "n",
-         cli::kRefused,
-         "",
-         "kept.bmp was kept",
-         false},
-        {"answered with nothing",
-         {"hide", "-p", "pw", "-m", "new", in, kept},
-         true,
-         std::nullopt,
-         cli::kRefused,
-         "",
-         "was kept",
-         false},
-        {"answered yes",
-         {"hide", "-p", "pw", "-m", "new", in, kept},
-         true,
-         "y",
-         cli::kDone,
-         "",
-         "",
-         true},
-        {"forced",
-         {"hide", "--force", "-p", "pw", "-m", "new", in, kept},
-         false,
-         std::nullopt,
-         cli::kDone,
-         "",
-         "",
-         true},
-        {"a message to a terminal",
-         {"reveal", "-p", "pw", hostile},
-         true,
-         std::nullopt,
-         cli::kDone,
-         "\\033[2J\\033]2;pwned\\a\r\nok\\\\\\302\\235",
-         "",
-         false},
-        {"with --raw",
-         {"reveal", "--raw", "-p", "pw", hostile},
-         true,
-         std::nullopt,
-         cli::kDone,
-         escapes,
-         "",
-         false},
-        {"scan to a terminal",
-         {"scan", hostile},
-         true,
-         std::nullopt,
-         cli::kDone,
-         "\\033[2J\\033]2;pwned\\a\r\nok\\\\\\302\\235",
-         "",
-         false},
-        {"into a pipe",
-         {"reveal", "-p", "pw", hostile},
-         false,
-         std::nullopt,
-         cli::kDone,
-         escapes,
-         "",
-         false},
-        {"a name on a terminal",
-         {"reveal", "-p", "pw", dir.file("\x1b[2J.bmp")},
-         true,
-         std::nullopt,
-         cli::kFileError,
-         "",
-         "\\033[2J.bmp",
-         false},
-        {"a terminal as the picture",
-         {"reveal", "-p", "pw", "-"},
-         true,
-         std::nullopt,
-         cli::kUsage,
-         "",
-         "standard input is a terminal",
-         false},
-        {"a bitmap for a terminal",
-         {"hide", "-p", "pw", "-m", "x", in, "-"},
-         true,
-         std::nullopt,
-         cli::kUsage,
-         "",
-         "standard output is a terminal",
-         false},
+        {"an existing OUTPUT", hideKept, false, nullptr, cli::kRefused, "kept.bmp already exists"},
+        {"answered no", hideKept, true, "n", cli::kRefused, "kept.bmp was kept; nothing was"},
+        {"answered with Ctrl-D", hideKept, true, nullptr, cli::kRefused, "kept.bmp was kept"},
+        {"answered yes", hideKept, true, "y", cli::kDone, ""},
+        {"forced", {"hide", "-f", "-p", "pw", "-m", "new", in, kept}, false, "", cli::kDone, ""},
+        {"a message to a terminal", revealHostile, true, nullptr, cli::kDone, shown},
+        {"with --raw", {"reveal", "--raw", "-p", "pw", hostile}, true, "", cli::kDone, escapes},
+        {"scan to a terminal", {"scan", hostile}, true, nullptr, cli::kDone, shown},
+        {"into a pipe", revealHostile, false, nullptr, cli::kDone, escapes},
+        {"a quoted name", {"scan", dir.file("\x1b[2J")}, true, "", cli::kFileError, "\\033[2J"},
+        {"a terminal as the picture", {"scan", "-"}, true, "", cli::kUsage, "input is a"},
+        {"a bitmap to a terminal", {"hide", "-m", "x", in, "-"}, true, "", cli::kUsage, "output"},
     };
     for (const Row& row : rows) {
         writeFile(kept, "an older file");
         cli.inputIsTerminal = cli.outputIsTerminal = cli.errorIsTerminal = row.screen;
-        cli.typed = {row.typed};
+        cli.typed = {row.typed ? std::optional<std::string>(row.typed) : std::nullopt};
         cli.prompts.clear();
         const CliRun r = cli.run(row.words);
         EXPECT_EQ(r.status, row.status) << row.name << ": " << r.err;
-        EXPECT_EQ(r.out, row.out) << row.name;
-        if (*row.err == 0) {
-            EXPECT_EQ(r.err, "") << row.name;
-        } else {
+        EXPECT_EQ(r.out, row.status == cli::kDone ? row.said : "") << row.name;
+        if (row.status != cli::kDone) {
             EXPECT_TRUE(oneErrorLine(r.err)) << row.name << ": " << r.err;
-            EXPECT_NE(r.err.find(row.err), std::string::npos) << row.name << ": " << r.err;
+            EXPECT_NE(r.err.find(row.said), std::string::npos) << row.name << ": " << r.err;
             EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << row.name;
         }
-        const bool asked = row.screen && row.words[0] == "hide" && row.words.back() == kept &&
-                           row.words[1] != "--force";
-        EXPECT_EQ(cli.prompts, asked ? std::vector<std::string>{"Replace " + kept + "? [y/N] "}
-                                     : std::vector<std::string>{})
-            << row.name;
-        EXPECT_EQ(reveal("pw", kept).out, row.replaced ? "new" : "") << row.name;
+        const bool asked = row.screen && row.words == hideKept;
+        EXPECT_EQ(cli.prompts.size(), asked ? 1u : 0u) << row.name;
+        if (asked) {
+            EXPECT_EQ(cli.prompts[0], "Replace " + kept + "? [y/N] ");
+        }
+        const bool replaced = row.status == cli::kDone && row.words[0] == "hide";
+        EXPECT_EQ(reveal("pw", kept).out, replaced ? "new" : "") << row.name;
     }
 }
 

@@ -84,9 +84,9 @@ int report(Console& console, Stop stop, const std::string& why) {
     return report(console, stopped(stop, why));
 }
 
-// A picture file's name in a sentence; "-" is standard input or output.
-std::string fileName(const std::string& path, const char* stream = "standard input") {
-    return path == kStandardStream ? std::string(stream) : path;
+// INPUT's name in a sentence; "-" is standard input.
+std::string fileName(const std::string& path) {
+    return path == kStandardStream ? std::string("standard input") : path;
 }
 
 // The whole file, up to kTextFileLimit bytes. what: "password" or "message".

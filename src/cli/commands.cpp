@@ -191,9 +191,8 @@ int hide(const Arguments& arguments, Console& console) {
     // OUTPUT's place.
     commitCanvas(canvas);
     const Result<void> saved =
-        savePicture(*canvas.picture(), arguments.output, [&](const std::string& staged) {
-            return checkSavedPicture(staged, arguments.output, console.decoder, plan->seed, area,
-                                     *message);
+        savePicture(*canvas.picture(), arguments.output, [&](const PictureRef& written) {
+            return checkSavedPicture(written, arguments.output, plan->seed, area, *message);
         });
     if (!saved) return report(console, kFileError, saved.error());
     return kDone;

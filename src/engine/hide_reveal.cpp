@@ -140,13 +140,12 @@ Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource
     return result;
 }
 
-Result<void> checkSavedPicture(const std::string& staged, const std::string& target,
-                               PictureDecoder& decoder, std::int32_t seed, const WorkingArea& area,
+Result<void> checkSavedPicture(const PictureRef& written, const std::string& target,
+                               std::int32_t seed, const WorkingArea& area,
                                std::u32string_view message) {
-    const Result<PictureRef> written = openPictureFile(staged, decoder);
-    if (written && *written) {
+    if (written) {
         Canvas canvas;
-        canvas.setPicture(*written);
+        canvas.setPicture(written);
         RandomSource generator;
         const Revealed revealed = revealPayload(seed, canvas, area, generator);
         if (revealed.found && revealed.message == message) return {};

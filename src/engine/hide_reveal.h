@@ -52,11 +52,11 @@ Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingAre
 // The same read from wherever the generator stands now.
 Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator);
 
-// Reads a freshly written picture back from `staged` (the file that is to become
-// `target`) and reveals the message with the seed over the area: nothing when it
-// comes back exactly, otherwise why the save cannot be trusted.
-Result<void> checkSavedPicture(const std::string& staged, const std::string& target,
-                               PictureDecoder& decoder, std::int32_t seed, const WorkingArea& area,
+// Reveals the message with the seed over the area from a freshly written picture,
+// read back from what is to become `target`: nothing when it comes back exactly,
+// otherwise why the save cannot be trusted.
+Result<void> checkSavedPicture(const PictureRef& written, const std::string& target,
+                               std::int32_t seed, const WorkingArea& area,
                                std::u32string_view message);
 
 // The seed for a password, or a refusal (PasswordTooLong, PasswordCharacter).

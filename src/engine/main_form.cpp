@@ -2,9 +2,9 @@
 
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
-#include "imaging/bitmap_writer.h"
 #include "imaging/image_saving.h"
 #include "imaging/open_image.h"
+#include "imaging/picture_saving.h"
 #include "platform/checked.h"
 
 namespace vm {
@@ -77,8 +77,8 @@ void MainForm::hideMessage() {
         return;
     }
     commitCanvas(encryptCanvas);
-    saveCanvas(encryptCanvas, path, m_boxes, [this, &plan, &path](const std::string& staged) {
-        return checkSavedPicture(staged, path, m_decoder, plan->seed, area, message);
+    saveCanvas(encryptCanvas, path, m_boxes, [this, &plan, &path](const PictureRef& written) {
+        return checkSavedPicture(written, path, plan->seed, area, message);
     });
 }
 

@@ -8,7 +8,6 @@
 #include "imaging/bitmap_header.h"
 #include "imaging/layered_picture.h"
 #include "imaging/little_endian.h"
-#include "platform/file_replacement.h"
 
 namespace vm {
 
@@ -34,24 +33,29 @@ void writeBitmapHeaders(std::uint8_t* out, std::uint32_t width, std::uint32_t he
 }
 
 namespace {
-// A bitmap file opened in place, with or without written points over it, whose rows
-// are laid out as ours (bottom-up, no padding): its rows are copied file to file and
-// the written points patched in. Returns false, with nothing written, when the
-// picture is not such a one, and false with the file's error set when writing fails.
 const BitmapFilePicture* fileUnder(const Picture& picture) {
     const auto* layered = dynamic_cast<const LayeredPicture*>(&picture);
     return dynamic_cast<const BitmapFilePicture*>(layered ? layered->base().get() : &picture);
 }
 
-bool copyUnchangedBitmap(const Picture& picture, FileReplacement& file, std::uint64_t stride) {
+// A picture read in place from a bitmap laid out as ours: its rows are copied file
+// to file and the written points patched in.
+Result<void> copyUnchangedBitmap(const Picture& picture, int fd, BitmapSink& sink) {
     const auto* layered = dynamic_cast<const LayeredPicture*>(&picture);
-    const BitmapFilePicture* source = fileUnder(picture);
-    if (!source || source->fd() < 0 || !source->bottomUp() || source->stride() != stride ||
-        stride != static_cast<std::uint64_t>(picture.width()) * 3)
-        return false;
     const auto height = static_cast<std::uint64_t>(picture.height());
-    if (!file.copyFrom(source->fd(), source->pixelOffset(), stride * height)) return false;
-    if (!layered) return true;
+    const std::uint64_t stride = bitmapRowStride(static_cast<std::uint64_t>(picture.width()), 24);
+    // The source's last row may lack its padding: that is written as zeros.
+    const std::uint64_t points = static_cast<std::uint64_t>(picture.width()) * 3;
+    if (Result<void> copied = sink.copyFrom(fd, kBitmapHeadersSize, stride * (height - 1) + points);
+        !copied)
+        return copied;
+    const std::uint8_t padding[4] = {};
+    if (stride > points) {
+        if (Result<void> padded = sink.write(padding, static_cast<std::size_t>(stride - points));
+            !padded)
+            return padded;
+    }
+    if (!layered) return {};
     for (const ChangedPoint& point : layered->changes()) {
         const auto c = static_cast<std::uint32_t>(point.colour);
         const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(c >> 16),
@@ -60,15 +64,15 @@ bool copyUnchangedBitmap(const Picture& picture, FileReplacement& file, std::uin
         const std::uint64_t at = kBitmapHeadersSize +
                                  (height - 1 - static_cast<std::uint64_t>(point.y)) * stride +
                                  static_cast<std::uint64_t>(point.x) * 3;
-        if (!file.writeAt(at, bgr, sizeof bgr)) return false;
+        if (Result<void> patched = sink.writeAt(at, bgr, sizeof bgr); !patched) return patched;
     }
-    return true;
+    return {};
 }
 
 // Any other picture: rows go out in blocks of about a megabyte.
-Result<void> writeRows(const Picture& picture, const std::string& path, FileReplacement& file,
-                       std::uint64_t stride) {
+Result<void> writeRows(const Picture& picture, BitmapSink& sink, const std::string& name) {
     const auto height = static_cast<std::uint64_t>(picture.height());
+    const std::uint64_t stride = bitmapRowStride(static_cast<std::uint64_t>(picture.width()), 24);
     const std::uint64_t rowsPerBlock = std::max<std::uint64_t>(1, (1u << 20) / stride);
     std::vector<std::uint8_t> block;
     try {
@@ -79,15 +83,13 @@ Result<void> writeRows(const Picture& picture, const std::string& path, FileRepl
     std::uint64_t filled = 0;
     for (std::uint64_t row = 0; row < height; ++row) {
         const auto y = static_cast<std::int32_t>(height - 1 - row);
-        if (!picture.readRowBgr(y, block.data() + filled * stride)) {
-            const std::string why = "Could not read the picture back while saving " + path +
-                                    ": its file changed or was removed.";
-            file.abandon(why);
-            return failure(why);
-        }
+        if (!picture.readRowBgr(y, block.data() + filled * stride))
+            return failure("Could not read the picture back while saving " + name +
+                           ": its file changed or was removed.");
         if (++filled == rowsPerBlock || row + 1 == height) {
-            if (!file.write(block.data(), static_cast<std::size_t>(filled * stride)))
-                return failure(file.error());
+            const Result<void> written =
+                sink.write(block.data(), static_cast<std::size_t>(filled * stride));
+            if (!written) return written;
             filled = 0;
         }
     }
@@ -95,50 +97,43 @@ Result<void> writeRows(const Picture& picture, const std::string& path, FileRepl
 }
 }  // namespace
 
-Result<void> savePicture(const Picture& picture, const std::string& path,
-                         const SavedFileCheck& check) {
+Result<std::uint64_t> bitmapFileSize(const Picture& picture) {
     const auto width = static_cast<std::uint64_t>(picture.width());
     const auto height = static_cast<std::uint64_t>(picture.height());
     if (width == 0 || height == 0) return failure("There is no picture to save.");
-    const std::uint64_t stride = bitmapRowStride(width, 24);
-    if (kBitmapHeadersSize + stride * height > UINT32_MAX)
+    const std::uint64_t size = kBitmapHeadersSize + bitmapRowStride(width, 24) * height;
+    if (size > UINT32_MAX)
         return failure("The picture is too large for a bitmap file (" +
                        std::to_string(picture.width()) + " x " + std::to_string(picture.height()) +
                        " points).");
-    std::uint8_t header[kBitmapHeadersSize];
-    writeBitmapHeaders(header, static_cast<std::uint32_t>(width),
-                       static_cast<std::uint32_t>(height), 24);
+    return size;
+}
 
-    FileReplacement file(path);
-    if (!file.open() || !file.write(header, sizeof header)) return failure(file.error());
+int sourceFile(const Picture& picture) {
     const BitmapFilePicture* source = fileUnder(picture);
-    const bool sameLayout = source && source->bottomUp() &&
-                            source->pixelOffset() == kBitmapHeadersSize &&
-                            source->stride() == width * 3;
-    // A picture read in place from the very file that is rewritten in place keeps
-    // reading it afterwards, so the file may change only where the picture did.
-    if (source && !sameLayout && file.rewritesInPlace(source->fd())) {
-        const std::string why = "Could not write " + path +
-                                ": it is the file the picture was opened from, which can only be "
-                                "rewritten in place here, and its layout would change. Save to "
-                                "another name.";
-        file.abandon(why);
-        return failure(why);
-    }
-    if (!copyUnchangedBitmap(picture, file, stride)) {
-        if (!file.error().empty()) return failure(file.error());
-        if (Result<void> written = writeRows(picture, path, file, stride); !written) return written;
-    }
-    if (check) {
-        const std::string staged = file.stagedPath();
-        if (staged.empty()) return failure(file.error());
-        if (Result<void> checked = check(staged); !checked) {
-            file.abandon(checked.error());
-            return checked;
-        }
-    }
-    if (!file.commit()) return failure(file.error());
-    return {};
+    return source ? source->fd() : -1;
+}
+
+int sameLayoutFile(const Picture& picture) {
+    const BitmapFilePicture* source = fileUnder(picture);
+    // Padded rows (an odd width) are laid out alike too: the stride is what matters.
+    const bool same =
+        source && source->fd() >= 0 && source->bottomUp() &&
+        source->pixelOffset() == kBitmapHeadersSize &&
+        source->stride() == bitmapRowStride(static_cast<std::uint64_t>(picture.width()), 24);
+    return same ? source->fd() : -1;
+}
+
+Result<void> writeBitmap(const Picture& picture, BitmapSink& sink, const std::string& name) {
+    const Result<std::uint64_t> size = bitmapFileSize(picture);
+    if (!size) return size.why();
+    std::uint8_t header[kBitmapHeadersSize];
+    writeBitmapHeaders(header, static_cast<std::uint32_t>(picture.width()),
+                       static_cast<std::uint32_t>(picture.height()), 24);
+    if (Result<void> written = sink.write(header, sizeof header); !written) return written;
+    if (const int fd = sameLayoutFile(picture); fd >= 0)
+        return copyUnchangedBitmap(picture, fd, sink);
+    return writeRows(picture, sink, name);
 }
 
 }  // namespace vm

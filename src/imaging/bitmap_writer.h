@@ -1,12 +1,12 @@
 #pragma once
 // Writing bitmaps: the one writer of the headers of the bitmaps Veilmark makes
-// (the 14-byte file header and the 40-byte info header, uncompressed rows), and
-// saving a picture as a 24-bit bitmap that keeps every point exactly. Needs no
-// image library, so a program that only writes bitmaps does not load the decoders.
+// (the 14-byte file header and the 40-byte info header, uncompressed rows), and of
+// a picture as a 24-bit bitmap that keeps every point exactly. Needs no image
+// library, so a program that only writes bitmaps does not load the decoders.
+// Where the bytes go (a staged file, memory) is the caller's: see picture_saving.h.
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "imaging/picture.h"
@@ -26,14 +26,30 @@ void writeBitmapHeaders(std::uint8_t* out, std::uint32_t width, std::uint32_t he
                         std::uint16_t bitsPerPoint, std::uint32_t colours = 0,
                         bool bottomUp = true);
 
-// Reads a freshly written picture back from path before it takes the target's
-// place; a failure says why it does not hold what it should, in words for the user.
-using SavedFileCheck = std::function<Result<void>(const std::string& path)>;
+// Where the bytes of a bitmap go. Each call says why it failed, in words for the user.
+class BitmapSink {
+  public:
+    virtual ~BitmapSink() = default;
+    virtual Result<void> write(const void* data, std::size_t size) = 0;
+    // Appends length bytes of the file fd from offset, inside the kernel where it can.
+    virtual Result<void> copyFrom(int fd, std::uint64_t offset, std::uint64_t length) = 0;
+    // Overwrites bytes already written.
+    virtual Result<void> writeAt(std::uint64_t offset, const void* data, std::size_t size) = 0;
+};
 
-// Writes the picture to path as a bitmap, or says what went wrong. The new file is written and,
-// when a check is given, read back in full before it takes the place of an existing file of that
-// name, which survives any failure byte for byte (see FileReplacement for how it is replaced).
-Result<void> savePicture(const Picture& picture, const std::string& path,
-                         const SavedFileCheck& check = {});
+// The size of the 24-bit bitmap of the picture, or why it has none (no points, or
+// more than a bitmap's 4 GB).
+Result<std::uint64_t> bitmapFileSize(const Picture& picture);
+
+// Whether the picture is read in place from a plain bitmap laid out exactly as the
+// one written for it (bottom-up, 24 bits, rows at byte 54), and if so, its file.
+// Such a picture may be written over its own file: only the changed points move.
+int sameLayoutFile(const Picture& picture);
+// The file a picture is read from in place, whatever its layout; -1 for none.
+int sourceFile(const Picture& picture);
+
+// Writes the picture into the sink as a 24-bit bitmap. `name` names the target in
+// the sentence of a failure.
+Result<void> writeBitmap(const Picture& picture, BitmapSink& sink, const std::string& name);
 
 }  // namespace vm

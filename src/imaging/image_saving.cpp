@@ -13,7 +13,7 @@ void commitCanvas(Canvas& canvas) {
 }
 
 bool saveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& boxes,
-                const SavedFileCheck& check) {
+                const WrittenPictureCheck& check) {
     if (!canvas.picture()) {
         boxes.showMessage("There is no picture to save.", vbCritical, std::string(kErrorTitle));
         return false;

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "imaging/bitmap_writer.h"
 #include "imaging/canvas.h"
+#include "imaging/picture_saving.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
 
@@ -31,6 +31,6 @@ void commitCanvas(Canvas& canvas);
 // and an existing file of that name is left byte for byte as it was. Returns
 // whether the save was confirmed.
 bool saveCanvas(const Canvas& canvas, const std::string& path, MessageBoxes& boxes,
-                const SavedFileCheck& check = {});
+                const WrittenPictureCheck& check = {});
 
 }  // namespace vm

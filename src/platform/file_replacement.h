@@ -43,6 +43,8 @@ class FileReplacement {
     // A name under which the complete new contents read back, before commit(); the
     // empty text after a failure.
     std::string stagedPath();
+    // The staged contents, open for reading and writing; -1 after a failure.
+    int stagedFd() const { return m_failed ? -1 : m_fd; }
     bool commit();
     // Gives up: the target stays as it was and error() says why.
     void abandon(const std::string& why);

@@ -13,7 +13,7 @@
 #include "cli_harness.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/picture_saving.h"
 #include "imaging/canvas.h"
 #include "imaging/open_image.h"
 #include "platform/code_page.h"

@@ -9,7 +9,7 @@
 #include "cli/lazy_decoder.h"
 #include "cli/mapped_bitmap.h"
 #include "imaging/bitmap_file_picture.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/picture_saving.h"
 #include "imaging/layered_picture.h"
 #include "imaging/qt_picture_decoder.h"
 #include "support/test_pictures.h"

@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "engine/main_form.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/picture_saving.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 

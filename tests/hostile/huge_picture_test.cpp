@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "engine/main_form.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/picture_saving.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 

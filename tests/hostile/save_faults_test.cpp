@@ -11,7 +11,7 @@
 #include <map>
 
 #include "engine/main_form.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/picture_saving.h"
 #include "platform/file_replacement.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
@@ -185,6 +185,34 @@ TEST_F(SaveFlow, DiskReallyFull) {
     const auto before = snapshot(folder);
     hideTo(path);
     expectReportedAndRecoverable(path, "the disk is full", before, folder, opened);
+}
+
+// The file and the memory ends of saving give the same bitmap, each read back and
+// checked before it is handed over; a check that fails hands nothing over.
+TEST(SaveDestinations, FileAndMemoryGiveTheSameCheckedBitmap) {
+    TempDir dir;
+    const PictureRef picture = test::patternPicture(7, 5);  // an odd width: padded rows
+    int checks = 0;
+    const WrittenPictureCheck compare = [&](const PictureRef& written) -> Result<void> {
+        ++checks;
+        for (std::int32_t y = 0; y < 5; ++y)
+            for (std::int32_t x = 0; x < 7; ++x)
+                if (written->colourAt(x, y) != picture->colourAt(x, y)) return failure("differs");
+        return {};
+    };
+    const std::string path = dir.file("out.bmp");
+    ASSERT_TRUE(savePicture(*picture, path, compare));
+    const Result<std::vector<std::uint8_t>> bytes =
+        savePictureToMemory(*picture, "standard output", compare);
+    ASSERT_TRUE(bytes) << bytes.error();
+    EXPECT_EQ(checks, 2);
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), readFile(path));
+
+    const auto refused = savePictureToMemory(
+        *picture, "standard output",
+        [](const PictureRef&) -> Result<void> { return failure("came back wrong"); });
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error(), "came back wrong");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "imaging/bitmap_file_picture.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/picture_saving.h"
 #include "imaging/decoded_picture.h"
 #include "imaging/layered_picture.h"
 #include "platform/file_replacement.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/main_form.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/picture_saving.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 

@@ -19,9 +19,9 @@ sources=(
   platform/random_source platform/used_slots platform/user_messages platform/utf8
   imaging/bitmap_file_picture imaging/bitmap_header imaging/bitmap_writer imaging/canvas
   imaging/image_saving imaging/layered_picture imaging/picture imaging/picture_input
-  imaging/picture_reader imaging/point_map imaging/working_area
+  imaging/picture_reader imaging/picture_saving imaging/point_map imaging/working_area
   engine/bit_carrier engine/hide_reveal engine/password_seed engine/payload
-  web/bitmap_in_memory web/memory_pictures web/page_bindings web/web_form
+  web/memory_pictures web/page_bindings web/web_form
 )
 flags=(-std=c++20 -O2 -fwasm-exceptions -I"$root/src"
        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion)

@@ -17,13 +17,6 @@ bool readHere(const BitmapHeader& header) {
 }
 }  // namespace
 
-std::shared_ptr<const BitmapBytesPicture> BitmapBytesPicture::borrow(const std::uint8_t* bytes,
-                                                                     std::size_t size) {
-    const Result<BitmapHeader> header = parseBitmapHeader(bytes, size);
-    if (!header || !readHere(*header) || !holdsEveryPoint(*header, size)) return nullptr;
-    return std::shared_ptr<const BitmapBytesPicture>(new BitmapBytesPicture(bytes, {}, *header));
-}
-
 Result<std::shared_ptr<const BitmapBytesPicture>> BitmapBytesPicture::open(
     Bytes bytes, std::size_t size, const std::string& name) {
     const Result<BitmapHeader> header = parseBitmapHeader(bytes.get(), size);
@@ -40,20 +33,18 @@ Result<std::shared_ptr<const BitmapBytesPicture>> BitmapBytesPicture::open(
         return failure("The picture in " + name + " is incomplete: the file ends too early.",
                        kRefusedBitmap);
     return std::shared_ptr<const BitmapBytesPicture>(
-        new BitmapBytesPicture(bytes.get(), std::move(bytes), *header));
+        new BitmapBytesPicture(std::move(bytes), *header));
 }
 
-BitmapBytesPicture::BitmapBytesPicture(const std::uint8_t* bytes, Bytes owned,
-                                       const BitmapHeader& header)
+BitmapBytesPicture::BitmapBytesPicture(Bytes bytes, const BitmapHeader& header)
     : Picture(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height)),
-      m_bytes(bytes),
-      m_owned(std::move(owned)),
+      m_bytes(std::move(bytes)),
       m_header(header),
       m_rowsStart(header.rowsStart()) {}
 
 const std::uint8_t* BitmapBytesPicture::row(std::int32_t y) const {
     const auto stored = static_cast<std::uint64_t>(m_header.bottomUp ? height() - 1 - y : y);
-    return m_bytes + m_rowsStart + stored * m_header.rowStride;
+    return m_bytes.get() + m_rowsStart + stored * m_header.rowStride;
 }
 
 Colour BitmapBytesPicture::colourAt(std::int32_t x, std::int32_t y) const {

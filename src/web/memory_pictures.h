@@ -29,20 +29,15 @@ class BitmapBytesPicture : public Picture {
     // not, naming the file as `name`.
     static Result<std::shared_ptr<const BitmapBytesPicture>> open(Bytes bytes, std::size_t size,
                                                                   const std::string& name);
-    // Over bytes someone else keeps alive, for as long as the picture lives; nothing
-    // when they are not such a bitmap.
-    static std::shared_ptr<const BitmapBytesPicture> borrow(const std::uint8_t* bytes,
-                                                            std::size_t size);
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
     bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
 
   private:
-    BitmapBytesPicture(const std::uint8_t* bytes, Bytes owned, const BitmapHeader& header);
+    BitmapBytesPicture(Bytes bytes, const BitmapHeader& header);
     const std::uint8_t* row(std::int32_t y) const;
 
-    const std::uint8_t* m_bytes;
-    Bytes m_owned;  // empty when borrowed
+    Bytes m_bytes;
     BitmapHeader m_header;
     std::uint64_t m_rowsStart;
 };

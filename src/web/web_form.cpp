@@ -1,14 +1,12 @@
 #include "web/web_form.h"
 
-#include <new>
-
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/main_form.h"
 #include "imaging/image_saving.h"
+#include "imaging/picture_saving.h"
 #include "platform/message_box.h"
 #include "platform/user_messages.h"
-#include "web/bitmap_in_memory.h"
 
 namespace vm::web {
 
@@ -83,35 +81,18 @@ bool WebForm::hide(std::u32string_view password, std::u32string_view message,
     }
     commitCanvas(m_encrypt);
     releaseSaved();
-    try {
-        Result<InMemoryBitmap> written = writeBitmapInMemory(*m_encrypt.picture());
-        if (!written) {
-            refuse(written.error());
-            return false;
-        }
-        // The same read-back as the desktop's before a file takes its name: the
-        // message must come out of the bytes that will be offered.
-        InMemoryBitmap bitmap = written.take();
-        auto picture = BitmapBytesPicture::borrow(bitmap.bytes.get(), bitmap.size);
-        bool readsBack = false;
-        if (picture) {
-            Canvas check;
-            check.setPicture(picture);
-            RandomSource generator;
-            const Revealed revealed = revealPayload(plan->seed, check, m_area, generator);
-            readsBack = revealed.found && revealed.message == message;
-        }
-        if (!readsBack) {
-            refuse(unreadableSave(name));
-            return false;
-        }
-        m_saved = std::move(bitmap.bytes);
-        m_savedSize = bitmap.size;
-        return true;
-    } catch (const std::bad_alloc&) {
-        refuse("There is not enough memory to save the picture.");
+    // Read back from the very bytes that will be offered, as the desktop reads a file
+    // back before it takes its name.
+    Result<std::vector<std::uint8_t>> saved =
+        savePictureToMemory(*m_encrypt.picture(), name, [&](const PictureRef& written) {
+            return checkSavedPicture(written, name, plan->seed, m_area, message);
+        });
+    if (!saved) {
+        refuse(saved.error());
         return false;
     }
+    m_saved = saved.take();
+    return true;
 }
 
 bool WebForm::reveal(std::u32string_view password) {
@@ -138,8 +119,7 @@ void WebForm::clear() {
 }
 
 void WebForm::releaseSaved() {
-    m_saved.reset();
-    m_savedSize = 0;
+    m_saved = {};
 }
 
 }  // namespace vm::web

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
@@ -52,8 +53,8 @@ class WebForm {
     void refuse(std::string why);
     const std::u32string& revealedMessage() const { return m_revealed; }
     // The last bitmap written, and its size in bytes; released by releaseSaved().
-    const std::uint8_t* saved() const { return m_saved.get(); }
-    std::size_t savedSize() const { return m_savedSize; }
+    const std::uint8_t* saved() const { return m_saved.data(); }
+    std::size_t savedSize() const { return m_saved.size(); }
     void releaseSaved();
 
   private:
@@ -64,8 +65,7 @@ class WebForm {
     RandomSource m_generator;
     std::u32string m_revealed;
     Box m_box;
-    Bytes m_saved;
-    std::size_t m_savedSize = 0;
+    std::vector<std::uint8_t> m_saved;
 };
 
 }  // namespace vm::web

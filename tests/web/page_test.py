@@ -250,18 +250,27 @@ class PageTest(unittest.TestCase):
                 sentence = said.stderr.decode().strip().removeprefix('veilmark-cli: ')
                 self.assertEqual(self.box(), 'Veilmark - Error: ' + sentence[0].upper() + sentence[1:])
 
-    def test_transparent_points_keep_their_colour_as_on_the_desktop(self):
-        def colour(x, y):
+    def test_pictures_the_browser_decodes_give_veilmark_cli_bitmap(self):
+        def colour(x, y):  # every third point fully transparent, yet with a colour
             return (200, 100, 50, 0) if (x + y) % 3 == 0 else (*cover(x, y), 255)
-        path = self.file('alpha.png', png_rgba(32, 32, colour))
-        self.open_on('encrypt-page', path)
-        self.fill('encrypt-page', 'tulip', 'hi')
-        page_made = self.encrypt('alpha-vm.bmp')
-        cli_path = os.path.join(self.work, 'alpha-cli.bmp')
-        self.assertEqual(self.cli('hide', '-p', 'tulip', '-m', 'hi', path, cli_path).returncode, 0)
-        with open(cli_path, 'rb') as f:
-            self.assertEqual(page_made, f.read())
-        self.assertEqual(bmp_point(page_made, 3, 0)[0] >> 1, 200 >> 1)  # not turned black
+        rows = {'PNG with transparent points': ('alpha.png', png_rgba(32, 32, colour))}
+        if shutil.which('convert'):
+            ppm = b'P6 48 32 255\n' + b''.join(bytes(cover(x, y)) for y in range(32) for x in range(48))
+            rows['JPEG'] = ('photo.jpg', subprocess.run(['convert', 'ppm:-', '-quality', '90', 'jpg:-'],
+                                                        input=ppm, capture_output=True, check=True).stdout)
+        for case, (name, data) in rows.items():
+            with self.subTest(case):
+                self.setUp()
+                path = self.file(name, data)
+                self.open_on('encrypt-page', path)
+                self.fill('encrypt-page', 'tulip', 'hi')
+                page_made = self.encrypt(name.split('.')[0] + '-vm.bmp')
+                cli_path = os.path.join(self.work, 'decoded-cli.bmp')
+                self.assertEqual(self.cli('hide', '-p', 'tulip', '-m', 'hi', path, cli_path).returncode, 0)
+                with open(cli_path, 'rb') as f:
+                    self.assertEqual(page_made, f.read())
+                if case.startswith('PNG'):  # a 2D canvas would have made it black
+                    self.assertEqual(bmp_point(page_made, 3, 0)[0] >> 1, 200 >> 1)
 
     def test_exif_rotated_jpeg_opens_upright(self):
         if not shutil.which('convert'):

@@ -221,6 +221,15 @@ class PageTest(unittest.TestCase):
         self.fill('decrypt-page', 'tulips')
         self.assertEqual(self.decrypt(), '', 'a wrong password shows nothing')
 
+    def test_controls_are_named_as_in_the_window(self):
+        for page, action in (('encrypt-page', 'Encrypt'), ('decrypt-page', 'Decrypt')):
+            self.browser.click(f'#{page[:7]}-tab')  # a hidden page's controls have no name
+            for css, name in ((f'#{page[:7]}-tab', action), (f'#{page} input[type="file"]', 'Open Image'),
+                              (f'#{page} .password', 'Password'), (f'#{page} .message', 'Message'),
+                              (f'#{page} .action', action)):
+                with self.subTest(css):
+                    self.assertEqual(self.browser.do('GET', f'/element/{self.browser.find(css)}/computedlabel'), name)
+
     def drop_on(self, page, name, data):
         self.browser.js('''
             const [page, name, data] = arguments;

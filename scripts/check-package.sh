@@ -47,8 +47,9 @@ cp "$root/usr/share/applications/$id.desktop" "$data/applications/"
 update-desktop-database "$data/applications"
 for type in image/jpeg image/png image/bmp image/gif; do
   # gio lists only entries whose program is on PATH.
-  PATH="$root/usr/bin:$PATH" XDG_DATA_HOME=$data XDG_CONFIG_HOME=$root/xdg/config \
-    gio mime "$type" | grep -q "^	$id.desktop$" || fail "not offered for $type"
+  offered=$(PATH="$root/usr/bin:$PATH" XDG_DATA_HOME=$data XDG_CONFIG_HOME=$root/xdg/config \
+    gio mime "$type")
+  grep -q "^	$id.desktop$" <<<"$offered" || fail "not offered for $type: $offered"
 done
 echo "== manual pages"
 for page in "$root"/usr/share/man/man1/veilmark{,-cli}.1.gz; do
@@ -63,8 +64,9 @@ version=$(dpkg-deb -f "$deb" Version)
 [ "$("$bin/veilmark" --version)" = "veilmark $version" ] || fail "veilmark --version"
 status=0
 said=$("$bin/veilmark" --no-such-option 2>&1) || status=$?
-[ "$status" = 2 ] && [ "$said" = "veilmark: unknown option --no-such-option (see veilmark --help)" ] ||
+if [ "$status" != 2 ] || [ "$said" != "veilmark: unknown option --no-such-option (see veilmark --help)" ]; then
   fail "veilmark --no-such-option: status $status, said: $said"
+fi
 # A PNG needs the decoder module, which veilmark-cli finds beside itself in lib/.
 convert -size 96x64 gradient:red-blue "$root/cover.png"
 "$bin/veilmark-cli" hide -p 'tulip mountain' -m 'Meet at noon.' "$root/cover.png" "$root/out.bmp"

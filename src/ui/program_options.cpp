@@ -27,11 +27,11 @@ veilmark-cli does the same from the command line; see veilmark-cli --help.
 
 // Qt's options, as QGuiApplication, QApplication and the X11 plugin take them
 // (with one dash or two); these must reach Qt untouched.
-constexpr std::array<std::string_view, 13> kQtOptionsWithValue = {
+constexpr std::array<std::string_view, 14> kQtOptionsWithValue = {
     "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
     "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
-    "-display",         "-geometry",           "-title",         "-style",
-    "-stylesheet"};
+    "-display",         "-geometry",           "-title",         "-name",
+    "-style",           "-stylesheet"};
 constexpr std::array<std::string_view, 5> kQtFlags = {"-reverse", "-widgetcount", "-nograb",
                                                       "-dograb", "-sync"};
 constexpr std::array<std::string_view, 3> kQtOptionsWithJoinedValue = {

@@ -1,16 +1,37 @@
 #!/usr/bin/env bash
-# Builds the Debian package and checks it as a user's machine sees it: lintian, the
-# AppStream and desktop-entry validators, the manual pages, the completion, and both
-# programs run from the package's files alone, unpacked into a temporary root.
+# Builds the Debian package twice and checks that both are the same bytes, then checks
+# it as a user's machine sees it: lintian, the AppStream and desktop-entry validators,
+# the manual pages, the completion, and both programs run from the package's files
+# alone, unpacked into a temporary root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 fail() { echo "check-package: $*" >&2; exit 1; }
 
+bash scripts/deps.sh  # the checking tools; scripts/package installs only what it builds with
 deb=$(bash scripts/package | tail -n 1)
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-dpkg-deb -x "$deb" "$root"
 id=io.github.veilmark.Veilmark
+
+echo "== the same sources give the same package: a second build, from nothing, elsewhere"
+again=build-package-again
+rm -rf "$again"
+second=$(bash scripts/package --build-dir "$again" | tail -n 1)
+if ! cmp "$deb" "$second"; then
+  echo "check-package: two builds of the same sources differ ($again is kept):" >&2
+  if command -v diffoscope >/dev/null; then
+    diffoscope "$deb" "$second" >&2 || true
+  else
+    diff <(ar tv "$deb") <(ar tv "$second") >&2 || true
+    diff <(dpkg-deb -c "$deb") <(dpkg-deb -c "$second") >&2 || true
+    mkdir "$root/first" "$root/second"
+    dpkg-deb -R "$deb" "$root/first" && dpkg-deb -R "$second" "$root/second"
+    diff -r "$root/first" "$root/second" >&2 || true
+  fi
+  exit 1
+fi
+rm -rf "$again"
+dpkg-deb -x "$deb" "$root"
 
 echo "== lintian $deb"
 lintian --fail-on error,warning "$deb" 2> >(grep -v 'running with root privileges' >&2)
@@ -19,6 +40,17 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
 echo "== desktop-file-validate"
 out=$(desktop-file-validate "$root/usr/share/applications/$id.desktop" 2>&1)
 [ -z "$out" ] || fail "desktop entry: $out"
+echo "== file managers offer it for pictures (the entry in a desktop database of its own)"
+data=$root/xdg/data
+mkdir -p "$data/applications" "$root/xdg/config"
+cp "$root/usr/share/applications/$id.desktop" "$data/applications/"
+update-desktop-database "$data/applications"
+for type in image/jpeg image/png image/bmp image/gif; do
+  # gio lists only entries whose program is on PATH.
+  offered=$(PATH="$root/usr/bin:$PATH" XDG_DATA_HOME=$data XDG_CONFIG_HOME=$root/xdg/config \
+    gio mime "$type")
+  grep -q "^	$id.desktop$" <<<"$offered" || fail "not offered for $type: $offered"
+done
 echo "== manual pages"
 for page in "$root"/usr/share/man/man1/veilmark{,-cli}.1.gz; do
   out=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
@@ -30,20 +62,29 @@ bin=$root/usr/bin
 version=$(dpkg-deb -f "$deb" Version)
 [ "$("$bin/veilmark-cli" --version)" = "veilmark-cli $version" ] || fail "veilmark-cli --version"
 [ "$("$bin/veilmark" --version)" = "veilmark $version" ] || fail "veilmark --version"
+status=0
+said=$("$bin/veilmark" --no-such-option 2>&1) || status=$?
+if [ "$status" != 2 ] || [ "$said" != "veilmark: unknown option --no-such-option (see veilmark --help)" ]; then
+  fail "veilmark --no-such-option: status $status, said: $said"
+fi
 # A PNG needs the decoder module, which veilmark-cli finds beside itself in lib/.
 convert -size 96x64 gradient:red-blue "$root/cover.png"
 "$bin/veilmark-cli" hide -p 'tulip mountain' -m 'Meet at noon.' "$root/cover.png" "$root/out.bmp"
 [ "$("$bin/veilmark-cli" reveal -p 'tulip mountain' "$root/out.bmp")" = 'Meet at noon.' ] ||
   fail "the message did not come back"
 [ "$("$bin/veilmark-cli" scan "$root/out.bmp")" = 'Meet at noon.' ] || fail "scan did not find it"
-# The window, on a virtual screen: shown, with its icon, and nothing on standard error.
+# The window, on a virtual screen, started as the desktop entry starts it with a picture:
+# shown, with its icon, in the window class the entry names, nothing on standard error.
 mkdir -m 700 "$root/runtime"
 XDG_RUNTIME_DIR="$root/runtime" xvfb-run -a bash -c '
-  "$1" 2>"$2/window.err" & pid=$!
+  "$1" "$2/cover.png" 2>"$2/window.err" & pid=$!
   for _ in $(seq 50); do xwininfo -root -tree | grep -q "(\"veilmark\" \"Veilmark\")" && break; sleep 0.2; done
-  xprop -name Veilmark _NET_WM_ICON >"$2/icon.txt" 2>&1
+  xprop -name Veilmark _NET_WM_ICON WM_CLASS >"$2/icon.txt" 2>&1
   kill "$pid"; wait "$pid"' _ "$bin/veilmark" "$root" || true
 grep -q 'Icon (48 x 48)' "$root/icon.txt" || fail "the window was not shown with its icon"
+class=$(sed -n 's/^StartupWMClass=//p' "$root/usr/share/applications/$id.desktop")
+grep -q "^WM_CLASS(STRING) = \"veilmark\", \"$class\"$" "$root/icon.txt" ||
+  fail "the window's class is not the desktop entry's $class: $(grep WM_CLASS "$root/icon.txt")"
 [ ! -s "$root/window.err" ] || fail "veilmark said: $(cat "$root/window.err")"
 
 echo "== bash completion"

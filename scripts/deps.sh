@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Veilmark needs to build, test and benchmark.
+# Installs the Debian 12 packages Veilmark needs to build, test and benchmark
+# (or, with an option, only to run or to package it).
 # Quick when everything is already there: apt is only called for what is missing.
 set -euo pipefail
 
@@ -12,10 +13,18 @@ pkgs=(
   imagemagick libjpeg-turbo-progs
   clang libclang-rt-14-dev clang-format clang-tidy
   xfsprogs
-  librsvg2-bin dpkg-dev fakeroot lintian appstream desktop-file-utils man-db x11-utils
+  librsvg2-bin dpkg-dev file git lintian appstream desktop-file-utils man-db
+  libglib2.0-bin xdg-utils
   emscripten chromium chromium-driver python3
 )
-[ "${1:-}" = "--runtime" ] && pkgs=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev fonts-liberation librsvg2-bin)
+# --runtime: enough to build and run the programs (scripts/run).
+# --package: enough to build the Debian package (scripts/package), nothing to test it.
+case "${1:-}" in
+  --runtime) pkgs=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev fonts-liberation librsvg2-bin) ;;
+  --package) pkgs=(cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev librsvg2-bin dpkg-dev file git) ;;
+  "") ;;
+  *) echo "usage: $0 [--runtime | --package]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,6 +1,7 @@
 #include "ui/app_main.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include "ui/app_style.h"
 #include "ui/main_window.h"
@@ -18,7 +19,10 @@ void setUpApplication() {
     QApplication::setWindowIcon(appIcon());
 }
 
-int runApplication(QApplication& app, const std::function<void(QWidget& main)>& beforeShow) {
+namespace {
+
+int run(QApplication& app, const std::function<void(QWidget& main)>& beforeShow,
+        const PictureArgument& picture) {
     setUpApplication();
     QtMessageBoxes boxes;
     QtFileDialogs dialogs;
@@ -29,7 +33,23 @@ int runApplication(QApplication& app, const std::function<void(QWidget& main)>& 
     dialogs.setOwner(&main);
     if (beforeShow) beforeShow(main);
     main.show();
+    if (!picture.path.empty()) {
+        // From the event loop, so that a refusal's message box stands over the shown window.
+        const auto tab = picture.onDecrypt ? MainWindow::Tab::Decrypt : MainWindow::Tab::Encrypt;
+        const QString path = QString::fromStdString(picture.path);
+        QTimer::singleShot(0, &main, [&main, tab, path] { main.openOnTab(tab, path); });
+    }
     return app.exec();
+}
+
+}  // namespace
+
+int runApplication(QApplication& app, const std::function<void(QWidget& main)>& beforeShow) {
+    return run(app, beforeShow, {});
+}
+
+int runApplication(QApplication& app, const PictureArgument& picture) {
+    return run(app, {}, picture);
 }
 
 }  // namespace vm::ui

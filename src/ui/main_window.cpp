@@ -274,6 +274,11 @@ void MainWindow::run(const std::function<void()>& handler) {
     showModel();
 }
 
+void MainWindow::openOnTab(Tab tab, const QString& path) {
+    m_tabs->setCurrentIndex(tab == Tab::Encrypt ? 0 : 1);
+    openDropped(tab, path);
+}
+
 void MainWindow::openDropped(Tab tab, const QString& path) {
     const std::string file = path.toStdString();
     run([this, tab, &file] {

@@ -1,13 +1,32 @@
 #pragma once
-// The two options the windowed program answers on the terminal, before any window
-// or display is needed: --help and --version. Everything else is left to Qt.
+// The windowed program's command line, read before any window or display is
+// needed: --help and --version are answered on the terminal, a picture named
+// there is opened once the window is up (as a file manager's "Open with" does),
+// Qt's own options are left to Qt, and anything else is an error.
 
-#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace vm::ui {
 
-// Prints the help or the version and returns the exit status if the first argument
-// asks for one; otherwise nothing, and the program goes on to open its window.
-std::optional<int> answerInformationOption(int argc, char** argv);
+// A picture given on the command line, and the tab it opens on.
+struct PictureArgument {
+    std::string path;  // empty: none given
+    bool onDecrypt = false;
+};
+
+struct ProgramOptions {
+    enum class Action { Window, Help, Version, Usage };
+    Action action = Action::Window;
+    PictureArgument picture;
+    std::string error;  // for Usage: what was wrong, naming the argument
+};
+
+// Reads the arguments after the program's name.
+ProgramOptions parseProgramOptions(const std::vector<std::string_view>& args);
+
+// Prints the help, the version or the usage error and gives the exit status.
+int answerOnTerminal(const ProgramOptions& options);
 
 }  // namespace vm::ui

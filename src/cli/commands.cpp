@@ -8,7 +8,6 @@
 #include <new>
 #include <ostream>
 
-#include "cli/mapped_bitmap.h"
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
@@ -186,6 +185,8 @@ int hide(const Arguments& arguments, Console& console) {
     } catch (const SlotsExhausted&) {
         return report(console, kRefused, kNoFreeSlots);
     }
+    if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
+        return report(console, kFileError, whole.error());
     // The written points become a light layer over the picture as opened, which the
     // writer streams out row by row. Only a file that gives the message back takes
     // OUTPUT's place.
@@ -213,6 +214,8 @@ int reveal(const Arguments& arguments, Console& console) {
 
     RandomSource generator;
     const Revealed revealed = revealPayload(*seed, canvas, area, generator);
+    if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
+        return report(console, kFileError, whole.error());
     if (!revealed.found)
         return report(console, kNothingFound,
                       "no hidden message found in " + arguments.input +
@@ -232,10 +235,10 @@ int scan(const Arguments& arguments, Console& console) {
     if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
     applyArea(arguments, area);
-    if (auto bitmap = std::dynamic_pointer_cast<const BitmapFilePicture>(canvas.picture()))
-        if (auto mapped = MappedBitmap::map(*bitmap)) canvas.setPicture(std::move(mapped));
 
     const std::vector<std::u32string> messages = scanMessages(canvas, area);
+    if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
+        return report(console, kFileError, whole.error());
     if (messages.empty())
         return report(console, kNothingFound,
                       "no hidden message found in " + arguments.input + " under any password");

@@ -39,20 +39,17 @@ namespace {
 // the written points patched in. Returns false, with nothing written, when the
 // picture is not such a one, and false with the file's error set when writing fails.
 const BitmapFilePicture* fileUnder(const Picture& picture) {
-    const auto* layered = dynamic_cast<const LayeredPicture*>(&picture);
-    return dynamic_cast<const BitmapFilePicture*>(layered ? layered->base().get() : &picture);
+    return picture.bitmapFile();
 }
 
 bool copyUnchangedBitmap(const Picture& picture, FileReplacement& file, std::uint64_t stride) {
-    const auto* layered = dynamic_cast<const LayeredPicture*>(&picture);
     const BitmapFilePicture* source = fileUnder(picture);
     if (!source || source->fd() < 0 || !source->bottomUp() || source->stride() != stride ||
         stride != static_cast<std::uint64_t>(picture.width()) * 3)
         return false;
     const auto height = static_cast<std::uint64_t>(picture.height());
     if (!file.copyFrom(source->fd(), source->pixelOffset(), stride * height)) return false;
-    if (!layered) return true;
-    for (const ChangedPoint& point : layered->changes()) {
+    for (const ChangedPoint& point : picture.changes()) {
         const auto c = static_cast<std::uint32_t>(point.colour);
         const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(c >> 16),
                                      static_cast<std::uint8_t>(c >> 8),

@@ -235,6 +235,7 @@ int scan(const Arguments& arguments, Console& console) {
     if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
     applyArea(arguments, area);
+    if (const BitmapFilePicture* file = canvas.picture()->bitmapFile()) file->readScattered();
 
     const std::vector<std::u32string> messages = scanMessages(canvas, area);
     if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)

@@ -27,8 +27,11 @@ BitmapFilePicture::BitmapFilePicture(PictureInputRef input, const BitmapHeader& 
     : Picture(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height)),
       m_input(std::move(input)),
       m_header(header),
-      m_rowsStart(header.rowsStart()),
-      m_bytes(m_input->contents()) {}
+      m_rowsStart(header.rowsStart()) {}
+
+void BitmapFilePicture::readScattered() const {
+    if (!m_bytes) m_bytes = m_input->contents();
+}
 
 std::uint64_t BitmapFilePicture::rowOffset(std::int32_t y) const {
     const auto row = static_cast<std::uint64_t>(m_header.bottomUp ? height() - 1 - y : y);

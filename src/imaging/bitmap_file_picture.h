@@ -1,10 +1,9 @@
 #pragma once
 // An uncompressed 24-bit bitmap read in place, the one reader of such files: points
-// and rows come from the file's guarded mapping when asked for (from memory for a
-// pipe), so reading a message from a large bitmap touches a few thousand points
-// instead of decoding the whole picture, and a scan's scattered reads cost no
-// system call each. A file cut short meanwhile reads as black where it is missing;
-// intact() then turns false, and the caller refuses what was read.
+// and rows are read from the file when asked for (from memory for a pipe), so
+// reading a message from a large bitmap touches a few thousand points instead of
+// decoding the whole picture. A file cut short meanwhile reads as black where it is
+// missing; checkReadWhole then says so, and the caller refuses what was read.
 
 #include <memory>
 #include <string>
@@ -28,6 +27,11 @@ class BitmapFilePicture : public Picture {
     bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
     const BitmapFilePicture* bitmapFile() const override { return this; }
 
+    // Many scattered points are about to be read (a scan reads some 130,000): read
+    // them through the file's guarded mapping from now on, where each costs no
+    // system call, rather than one system call each.
+    void readScattered() const;
+
     // Where the rows lie in the file, for copying them without reading them; the
     // descriptor is -1 for a file read into memory.
     int fd() const { return m_input->fd(); }
@@ -43,7 +47,7 @@ class BitmapFilePicture : public Picture {
     PictureInputRef m_input;
     BitmapHeader m_header;
     std::uint64_t m_rowsStart;
-    const std::uint8_t* m_bytes;  // the whole file; nullptr when it could not be mapped
+    mutable const std::uint8_t* m_bytes = nullptr;  // the mapped file, once asked for
 };
 
 // A failure naming the file when the picture's points came from a file that was

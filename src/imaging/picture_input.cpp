@@ -108,10 +108,12 @@ PictureInput::~PictureInput() = default;
 
 bool PictureInput::readAt(std::uint64_t offset, void* out, std::size_t size) const {
     if (offset > m_size || size > m_size - offset) return false;
-    if (const std::uint8_t* bytes = contents()) {
-        std::memcpy(out, bytes + offset, size);
-        return intact();
+    if (m_bytes) {
+        std::memcpy(out, m_bytes->data() + offset, size);
+        return true;
     }
+    // A system call rather than the mapping: where a page fault costs more than one
+    // (in a virtual machine, say), a few scattered reads are cheaper so.
     std::size_t got = 0;
     if (readUpTo(m_fd.get(), out, size, offset, &got) == 0 && got == size) return true;
     m_readFailed.store(true);

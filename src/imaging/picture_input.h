@@ -10,8 +10,6 @@
 // reader refuses what it read with changedWhileRead() instead of the program
 // ending on a signal.
 
-#include <sys/types.h>
-
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +46,9 @@ class PictureInput {
     bool readAt(std::uint64_t offset, void* out, std::size_t size) const;
     // Up to n bytes from the start.
     std::vector<std::uint8_t> head(std::size_t n) const;
-    // The whole file, mapped or in memory; nullptr when it cannot be mapped.
+    // The whole file, mapped or in memory; nullptr when it cannot be mapped. For
+    // readers that need it all at once, or read so much of it, scattered, that a
+    // system call for each read would cost more than the mapping's page faults.
     const std::uint8_t* contents() const;
 
     // Drops the pages of the mapping read so far from memory (they are read again

@@ -59,7 +59,8 @@ std::uint64_t decodingNeed(std::uint64_t width, std::uint64_t height, QImage::Fo
         format == QImage::Format_Invalid
             ? 4
             : (std::uint64_t{QImage::toPixelFormat(format).bitsPerPixel()} + 7) / 8;
-    const std::uint64_t perPoint = own * (turned ? 2 : 1) + (own == 4 ? 0 : 4);
+    const bool convertsInPlace = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32;
+    const std::uint64_t perPoint = own * (turned ? 2 : 1) + (convertsInPlace ? 0 : 4);
     if (width == 0 || height == 0) return 0;
     if (width > UINT64_MAX / height / perPoint) return UINT64_MAX;
     return width * height * perPoint;

@@ -135,11 +135,6 @@ const std::uint8_t* PictureInput::contents() const {
     return m_mapping ? m_mapping->data() : nullptr;
 }
 
-void PictureInput::letGo() const {
-    if (m_mapping)
-        ::madvise(const_cast<std::uint8_t*>(m_mapping->data()), m_mapping->size(), MADV_DONTNEED);
-}
-
 bool PictureInput::intact() const {
     if (m_readFailed.load() || (m_mapping && m_mapping->cutShort())) return false;
     // A cut inside the last page mapped raises no fault: the rest of that page reads

@@ -51,10 +51,6 @@ class PictureInput {
     // system call for each read would cost more than the mapping's page faults.
     const std::uint8_t* contents() const;
 
-    // Drops the pages of the mapping read so far from memory (they are read again
-    // from the file if asked for), for a reader going through a file once.
-    void letGo() const;
-
     // False once a read found the file shorter than it was when opened.
     bool intact() const;
     // What the user is told then, naming the file.

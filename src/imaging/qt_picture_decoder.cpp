@@ -145,9 +145,7 @@ std::optional<Claim> claimedSize(const std::vector<std::uint8_t>& h) {
     return std::nullopt;
 }
 
-// A plain bitmap read by our own reader, copied into our 32-bit form. The rows
-// read are let go of as the copy goes, so that the file's pages and the copy are
-// not both held at the end.
+// A plain bitmap read by our own reader, copied into our 32-bit form.
 Result<PictureRef> decodedCopy(const BitmapFilePicture& picture, const Refusals& refuse) {
     QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
     if (image.isNull()) return refuse.noMemory();
@@ -160,7 +158,6 @@ Result<PictureRef> decodedCopy(const BitmapFilePicture& picture, const Refusals&
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (std::size_t x = 0; x < row.size() / 3; ++x)
             out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-        if (y % 64 == 63) picture.input().letGo();
     }
     return PictureRef(std::make_shared<DecodedPicture>(std::move(image)));
 }

@@ -94,7 +94,7 @@ std::uint64_t jpegCoefficientBytes(const PictureInput& input) {
         if (!progressive || !input.readAt(at + 4, b, 6)) return 0;
         const std::uint64_t height = unsigned{b[1]} << 8 | b[2], width = unsigned{b[3]} << 8 | b[4];
         const unsigned components = b[5];
-        std::vector<std::uint8_t> sampling(components * 3u);
+        std::vector<std::uint8_t> sampling(std::size_t{components} * 3);
         if (!input.readAt(at + 10, sampling.data(), sampling.size())) return 0;
         unsigned hMax = 1, vMax = 1;
         for (unsigned c = 0; c < components; ++c) {

@@ -78,7 +78,7 @@ TEST(CliPictureFiles, ABitmapCutShortWhileReadIsRefusedNotASignal) {
         // Cut to its first page, the file reads black where it is missing, and the
         // picture says so, layered or not, naming the file.
         ASSERT_EQ(::truncate(bmp.c_str(), 4096), 0);
-        std::vector<std::uint8_t> row(201 * 3);
+        std::vector<std::uint8_t> row(std::size_t{201} * 3);
         EXPECT_EQ(bitmap->colourAt(199, 0), 0);
         EXPECT_FALSE(bitmap->readRowBgr(0, row.data()));
         const LayeredPicture layered(bitmap, {{0, 0, 1}});

@@ -39,6 +39,21 @@ im "${base[@]}" -alpha set -fill none -draw 'color 0,0 point' GIF:"$out/transpar
 im -size 8x8 xc:'rgb(200,40,90)' -quality 95 JPEG:"$out/rgb.jpg"
 im -size 8x8 xc:'gray(128)' -colorspace Gray -quality 95 JPEG:"$out/grey.jpg"
 im -size 8x8 xc:'rgb(200,40,90)' -colorspace CMYK -quality 95 JPEG:"$out/cmyk.jpg"
+# Progressive, every component at full size: its decoder keeps every coefficient.
+im -size 8x8 xc:'rgb(200,40,90)' -sampling-factor 1x1 -interlace JPEG -quality 95 \
+  JPEG:"$out/progressive.jpg"
+# Stored on its side, 16 x 8 with red on the left, and an EXIF orientation of 6 (turn
+# right to show it), so that it is 8 x 16 upright with red on top. ImageMagick writes
+# no orientation without a camera's EXIF block, so the block is put in by hand.
+im -size 8x8 xc:red -size 8x8 xc:blue +append -quality 95 JPEG:"$out/sideways.tmp"
+{
+  head -c 2 "$out/sideways.tmp"
+  printf '\xff\xe1\x00\x22Exif\x00\x00II*\x00\x08\x00\x00\x00'      # APP1, little-endian TIFF
+  printf '\x01\x00\x12\x01\x03\x00\x01\x00\x00\x00\x06\x00\x00\x00' # one entry: orientation 6
+  printf '\x00\x00\x00\x00'                                             # no further entries
+  tail -c +3 "$out/sideways.tmp"
+} >"$out/turned.jpg"
+rm "$out/sideways.tmp"
 im "${base[@]}" -depth 16 PNG48:"$out/deep16.png"
 im "${base[@]}" -alpha set -fill 'rgba(255,0,0,0.5)' -draw 'color 0,0 point' PNG32:"$out/alpha.png"
 im -size 1x1 xc:red BMP3:"$out/one_point.bmp"

@@ -9,7 +9,6 @@
 #include <new>
 #include <ostream>
 
-#include "cli/mapped_bitmap.h"
 #include "cli/visible_text.h"
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
@@ -283,6 +282,8 @@ int hide(const Arguments& arguments, Console& console) {
     } catch (const SlotsExhausted&) {
         return report(console, Stop::Refused, kNoFreeSlots);
     }
+    if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
+        return report(console, Stop::File, whole.error());
     // The written points become a light layer over the picture as opened, which the
     // writer streams out row by row. Only a file that gives the message back takes
     // OUTPUT's place.
@@ -313,6 +314,8 @@ int reveal(const Arguments& arguments, Console& console) {
 
     RandomSource generator;
     const Revealed revealed = revealPayload(*seed, canvas, area, generator);
+    if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
+        return report(console, Stop::File, whole.error());
     if (!revealed.found)
         return report(console, Stop::NothingFound,
                       "no hidden message found in " + fileName(arguments.input) +
@@ -331,10 +334,11 @@ int scan(const Arguments& arguments, Console& console) {
     if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
     applyArea(arguments, area);
-    if (auto bitmap = std::dynamic_pointer_cast<const BitmapFilePicture>(canvas.picture()))
-        if (auto mapped = MappedBitmap::map(*bitmap)) canvas.setPicture(std::move(mapped));
+    if (const BitmapFilePicture* file = canvas.picture()->bitmapFile()) file->readScattered();
 
     const std::vector<std::u32string> messages = scanMessages(canvas, area);
+    if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
+        return report(console, Stop::File, whole.error());
     if (messages.empty())
         return report(
             console, Stop::NothingFound,

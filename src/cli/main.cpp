@@ -7,7 +7,6 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#include <climits>
 #include <cstdlib>
 #include <iostream>
 
@@ -19,12 +18,10 @@
 
 namespace {
 // The decoder module: beside the program in a build folder, in the library folder
-// once installed.
+// once installed; nothing when the program's own folder cannot be found.
 std::string pictureModule() {
-    char self[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string folder = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string();
-    folder.erase(folder.find_last_of('/') + 1);
+    const std::string folder = vm::cli::programFolder();
+    if (folder.empty()) return {};
     const std::string beside = folder + VEILMARK_PICTURE_MODULE;
     if (::access(beside.c_str(), F_OK) == 0) return beside;
     return folder + VEILMARK_INSTALLED_MODULE;

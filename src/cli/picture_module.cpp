@@ -6,6 +6,10 @@
 #include "cli/lazy_decoder.h"
 #include "imaging/qt_picture_decoder.h"
 
+#ifndef VEILMARK_VERSION
+#define VEILMARK_VERSION "0.0.0"
+#endif
+
 namespace {
 // The decoders report damaged files through the toolkit's log; the command says
 // so itself, in one line.
@@ -17,4 +21,9 @@ veilmark_cli_picture_decoder() {
     static vm::QtPictureDecoder decoder;
     qInstallMessageHandler(quiet);
     return &decoder;
+}
+
+extern "C" __attribute__((visibility("default"))) const char*
+veilmark_cli_picture_module_version() {
+    return VEILMARK_VERSION;
 }

@@ -1,5 +1,7 @@
 #include "imaging/bitmap_file_picture.h"
 
+#include <cstring>
+
 #include "imaging/picture_reader.h"
 
 namespace vm {
@@ -27,20 +29,34 @@ BitmapFilePicture::BitmapFilePicture(PictureInputRef input, const BitmapHeader& 
       m_header(header),
       m_rowsStart(header.rowsStart()) {}
 
+void BitmapFilePicture::readScattered() const {
+    if (!m_bytes) m_bytes = m_input->contents();
+}
+
 std::uint64_t BitmapFilePicture::rowOffset(std::int32_t y) const {
     const auto row = static_cast<std::uint64_t>(m_header.bottomUp ? height() - 1 - y : y);
     return m_rowsStart + row * m_header.rowStride;
 }
 
 Colour BitmapFilePicture::colourAt(std::int32_t x, std::int32_t y) const {
-    unsigned char bgr[3];
-    // A file cut short since it was opened reads as black rather than failing the caller.
-    if (!m_input->readAt(rowOffset(y) + static_cast<std::uint64_t>(x) * 3, bgr, 3)) return 0;
+    const std::uint64_t at = rowOffset(y) + static_cast<std::uint64_t>(x) * 3;
+    unsigned char buffer[3];
+    const unsigned char* bgr = m_bytes ? m_bytes + at : buffer;
+    if (!m_bytes && !m_input->readAt(at, buffer, 3)) return 0;
     return makeColour(bgr[2], bgr[1], bgr[0]);
 }
 
 bool BitmapFilePicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
-    return m_input->readAt(rowOffset(y), out, static_cast<std::size_t>(width()) * 3);
+    const auto size = static_cast<std::size_t>(width()) * 3;
+    if (!m_bytes) return m_input->readAt(rowOffset(y), out, size);
+    std::memcpy(out, m_bytes + rowOffset(y), size);
+    return m_input->intact();
+}
+
+Result<void> checkReadWhole(const Picture& picture) {
+    const BitmapFilePicture* file = picture.bitmapFile();
+    if (file && !file->input().intact()) return file->input().changedWhileRead();
+    return {};
 }
 
 }  // namespace vm

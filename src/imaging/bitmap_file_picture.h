@@ -1,7 +1,9 @@
 #pragma once
-// An uncompressed 24-bit bitmap read in place: points and rows are fetched from
-// the file when asked for, so reading a message from a large bitmap touches a few
-// thousand points instead of decoding the whole picture.
+// An uncompressed 24-bit bitmap read in place, the one reader of such files: points
+// and rows are read from the file when asked for (from memory for a pipe), so
+// reading a message from a large bitmap touches a few thousand points instead of
+// decoding the whole picture. A file cut short meanwhile reads as black where it is
+// missing; checkReadWhole then says so, and the caller refuses what was read.
 
 #include <memory>
 #include <string>
@@ -21,7 +23,14 @@ class BitmapFilePicture : public Picture {
     static std::shared_ptr<BitmapFilePicture> open(const std::string& path);
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
+    // False, besides a row of black, when the file was found cut short.
     bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
+    const BitmapFilePicture* bitmapFile() const override { return this; }
+
+    // Many scattered points are about to be read (a scan reads some 130,000): read
+    // them through the file's guarded mapping from now on, where each costs no
+    // system call, rather than one system call each.
+    void readScattered() const;
 
     // Where the rows lie in the file, for copying them without reading them; the
     // descriptor is -1 for a file read into memory.
@@ -29,6 +38,7 @@ class BitmapFilePicture : public Picture {
     std::uint64_t pixelOffset() const { return m_rowsStart; }
     std::uint64_t stride() const { return m_header.rowStride; }
     bool bottomUp() const { return m_header.bottomUp; }
+    const PictureInput& input() const { return *m_input; }
 
   private:
     BitmapFilePicture(PictureInputRef input, const BitmapHeader& header);
@@ -37,6 +47,11 @@ class BitmapFilePicture : public Picture {
     PictureInputRef m_input;
     BitmapHeader m_header;
     std::uint64_t m_rowsStart;
+    mutable const std::uint8_t* m_bytes = nullptr;  // the mapped file, once asked for
 };
+
+// A failure naming the file when the picture's points came from a file that was
+// cut short while they were read.
+Result<void> checkReadWhole(const Picture& picture);
 
 }  // namespace vm

@@ -6,7 +6,6 @@
 
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/bitmap_header.h"
-#include "imaging/layered_picture.h"
 #include "imaging/little_endian.h"
 
 namespace vm {
@@ -34,14 +33,12 @@ void writeBitmapHeaders(std::uint8_t* out, std::uint32_t width, std::uint32_t he
 
 namespace {
 const BitmapFilePicture* fileUnder(const Picture& picture) {
-    const auto* layered = dynamic_cast<const LayeredPicture*>(&picture);
-    return dynamic_cast<const BitmapFilePicture*>(layered ? layered->base().get() : &picture);
+    return picture.bitmapFile();
 }
 
 // A picture read in place from a bitmap laid out as ours: its rows are copied file
 // to file and the written points patched in.
 Result<void> copyUnchangedBitmap(const Picture& picture, int fd, BitmapSink& sink) {
-    const auto* layered = dynamic_cast<const LayeredPicture*>(&picture);
     const auto height = static_cast<std::uint64_t>(picture.height());
     const std::uint64_t stride = bitmapRowStride(static_cast<std::uint64_t>(picture.width()), 24);
     // The source's last row may lack its padding: that is written as zeros.
@@ -55,8 +52,7 @@ Result<void> copyUnchangedBitmap(const Picture& picture, int fd, BitmapSink& sin
             !padded)
             return padded;
     }
-    if (!layered) return {};
-    for (const ChangedPoint& point : layered->changes()) {
+    for (const ChangedPoint& point : picture.changes()) {
         const auto c = static_cast<std::uint32_t>(point.colour);
         const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(c >> 16),
                                      static_cast<std::uint8_t>(c >> 8),

@@ -25,10 +25,21 @@ bool DecodedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     return true;
 }
 
+const std::uint32_t* DecodedPicture::pointsInMemory() const {
+    // Rows of a 32-bit image are always width points apart.
+    return reinterpret_cast<const std::uint32_t*>(m_image.constBits());
+}
+
 QImage toQImage(const PictureRef& picture) {
     if (!picture) return {};
-    if (const auto* decoded = dynamic_cast<const DecodedPicture*>(picture.get()))
-        return decoded->image();
+    if (const std::uint32_t* points = picture->pointsInMemory()) {
+        // Shown where they lie; the image keeps the picture alive while it is used.
+        auto* keep = new PictureRef(picture);
+        return QImage(
+            reinterpret_cast<const uchar*>(points), picture->width(), picture->height(),
+            qsizetype{picture->width()} * 4, QImage::Format_RGB32,
+            [](void* held) { delete static_cast<PictureRef*>(held); }, keep);
+    }
     QImage image(picture->width(), picture->height(), QImage::Format_RGB888);
     if (image.isNull()) return {};
     std::vector<std::uint8_t> row(static_cast<std::size_t>(picture->width()) * 3);

@@ -15,6 +15,7 @@ class DecodedPicture : public Picture {
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
     bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
+    const std::uint32_t* pointsInMemory() const override;
     const QImage& image() const { return m_image; }
 
   private:

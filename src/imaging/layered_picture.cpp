@@ -12,11 +12,12 @@ bool before(const ChangedPoint& a, const ChangedPoint& b) {
 
 LayeredPicture::LayeredPicture(PictureRef base, std::vector<ChangedPoint> changes)
     : Picture(base->width(), base->height()), m_base(std::move(base)) {
-    if (const auto* layered = dynamic_cast<const LayeredPicture*>(m_base.get())) {
-        std::vector<ChangedPoint> merged = layered->m_changes;
+    if (PictureRef under = m_base->underChanges()) {
+        const std::span<const ChangedPoint> earlier = m_base->changes();
+        std::vector<ChangedPoint> merged(earlier.begin(), earlier.end());
         merged.insert(merged.end(), changes.begin(), changes.end());
         changes = std::move(merged);
-        m_base = layered->m_base;
+        m_base = std::move(under);
     }
     // Stable sort keeps the order of writes to one point, so the last write wins.
     std::stable_sort(changes.begin(), changes.end(), before);

@@ -9,12 +9,6 @@
 
 namespace vm {
 
-struct ChangedPoint {
-    std::int32_t y;
-    std::int32_t x;
-    Colour colour;
-};
-
 class LayeredPicture : public Picture {
   public:
     // changes: any order; a later entry for the same point wins. If base is itself
@@ -24,9 +18,12 @@ class LayeredPicture : public Picture {
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
     bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
 
+    const BitmapFilePicture* bitmapFile() const override { return m_base->bitmapFile(); }
+    std::span<const ChangedPoint> changes() const override { return m_changes; }
+    PictureRef underChanges() const override { return m_base; }
+
     const PictureRef& base() const { return m_base; }
     std::size_t changedPoints() const { return m_changes.size(); }
-    const std::vector<ChangedPoint>& changes() const { return m_changes; }
 
   private:
     PictureRef m_base;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 namespace vm {
 
@@ -14,6 +15,15 @@ using Colour = std::int32_t;
 constexpr Colour makeColour(unsigned r, unsigned g, unsigned b) {
     return static_cast<Colour>((r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16));
 }
+
+class BitmapFilePicture;
+
+// A point written over a picture.
+struct ChangedPoint {
+    std::int32_t y;
+    std::int32_t x;
+    Colour colour;
+};
 
 class Picture {
   public:
@@ -31,6 +41,20 @@ class Picture {
     // Row y as width blue-green-red triples, the order of a bitmap file. False when the
     // row could not be read (a file that changed under us).
     virtual bool readRowBgr(std::int32_t y, std::uint8_t* out) const = 0;
+
+    // What the picture is made of, for those that can use it without reading every
+    // point (a writer copying rows file to file, a layer merging layers, a window
+    // showing points already in memory):
+    // The plain bitmap file whose rows hold the points, under any changed ones;
+    // nullptr when the points do not come from such a file.
+    virtual const BitmapFilePicture* bitmapFile() const { return nullptr; }
+    // The points written over the picture underneath, sorted by row, then column.
+    virtual std::span<const ChangedPoint> changes() const { return {}; }
+    // The picture underneath those changes; nullptr for a picture that has none.
+    virtual std::shared_ptr<const Picture> underChanges() const { return nullptr; }
+    // The points held in memory as rows of 32-bit 0xffRRGGBB values, width apart;
+    // nullptr when they are not held so.
+    virtual const std::uint32_t* pointsInMemory() const { return nullptr; }
 
   private:
     std::int32_t m_width;

@@ -13,6 +13,38 @@
 
 namespace vm {
 
+// A pipe's bytes in anonymous memory that grows by remapping, not by copying, so
+// that reading N bytes takes N bytes at its peak, not twice that.
+class PictureInput::PipeBytes {
+  public:
+    ~PipeBytes() {
+        if (m_data != nullptr) ::munmap(m_data, m_capacity);
+    }
+    const std::uint8_t* data() const { return m_data; }
+    std::size_t size() const { return m_size; }
+
+    // Room for at least n more bytes after what is held; false when there is none.
+    bool reserve(std::size_t n) {
+        if (m_capacity - m_size >= n) return true;
+        const std::size_t wanted =
+            std::max(m_capacity * 2, m_size + std::max<std::size_t>(n, 1 << 20));
+        void* grown = m_data == nullptr ? ::mmap(nullptr, wanted, PROT_READ | PROT_WRITE,
+                                                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0)
+                                        : ::mremap(m_data, m_capacity, wanted, MREMAP_MAYMOVE);
+        if (grown == MAP_FAILED) return false;
+        m_data = static_cast<std::uint8_t*>(grown);
+        m_capacity = wanted;
+        return true;
+    }
+    std::uint8_t* end() { return m_data + m_size; }
+    void grow(std::size_t n) { m_size += n; }
+
+  private:
+    std::uint8_t* m_data = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
 namespace {
 
 // What a path that is neither a file nor a pipe names, or nothing for those two.
@@ -28,20 +60,9 @@ Failure refusedKind(const std::string& path, const char* kind) {
     return failure(path + " is " + kind + ", not a picture file.");
 }
 
-// The whole of a pipe, up to limit bytes.
-Result<std::vector<std::uint8_t>> readAll(int fd, const std::string& path, std::uint64_t limit) {
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t buffer[65536];
-    for (;;) {
-        std::size_t got = 0;
-        if (const int err = readUpTo(fd, buffer, sizeof buffer, &got); err != 0)
-            return cannotRead(path, err);
-        if (bytes.size() + got > limit)
-            return failure("The picture in " + path + " is too large to open (more than " +
-                           std::to_string(limit >> 20) + " MB came through the pipe).");
-        bytes.insert(bytes.end(), buffer, buffer + got);
-        if (got < sizeof buffer) return bytes;
-    }
+Failure pipeTooLarge(const std::string& path, std::uint64_t limit) {
+    return failure("The picture in " + path + " is too large to open (more than " +
+                   std::to_string(limit >> 20) + " MB came through the pipe).");
 }
 
 }  // namespace
@@ -51,47 +72,52 @@ Result<PictureInputRef> PictureInput::open(const std::string& path, std::uint64_
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return cannotRead(path, errno);
     if (const char* kind = otherKind(st.st_mode)) return refusedKind(path, kind);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return cannotRead(path, errno);
-    if (::fstat(fd, &st) != 0 || otherKind(st.st_mode)) {
-        const int err = errno;
-        ::close(fd);
-        if (const char* kind = otherKind(st.st_mode)) return refusedKind(path, kind);
-        return cannotRead(path, err);
-    }
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd) return cannotRead(path, errno);
+    if (::fstat(fd.get(), &st) != 0) return cannotRead(path, errno);
+    if (const char* kind = otherKind(st.st_mode)) return refusedKind(path, kind);
     if (S_ISREG(st.st_mode)) {
-        if (st.st_size == 0) {
-            ::close(fd);
-            return failure("The file " + path + " is empty.");
-        }
+        if (st.st_size == 0) return failure("The file " + path + " is empty.");
         return PictureInputRef(
-            new PictureInput(path, fd, static_cast<std::uint64_t>(st.st_size), {}));
+            new PictureInput(path, std::move(fd), static_cast<std::uint64_t>(st.st_size), {}));
     }
-    Result<std::vector<std::uint8_t>> bytes = readAll(fd, path, sizeLimit);
-    ::close(fd);
-    if (!bytes) return bytes.why();
-    if (bytes->empty()) return failure("Nothing came through " + path + ": it is empty.");
+    // A pipe is read whole, straight into memory, and never past the limit.
+    auto bytes = std::make_unique<PipeBytes>();
+    constexpr std::size_t kChunk = 1 << 20;
+    for (;;) {
+        if (bytes->size() > sizeLimit) return pipeTooLarge(path, sizeLimit);
+        if (!bytes->reserve(kChunk))
+            return failure("There is not enough memory to read the picture in " + path + ".");
+        std::size_t got = 0;
+        if (const int err = readUpTo(fd.get(), bytes->end(), kChunk, &got); err != 0)
+            return cannotRead(path, err);
+        bytes->grow(got);
+        if (got < kChunk) break;
+    }
+    if (bytes->size() > sizeLimit) return pipeTooLarge(path, sizeLimit);
+    if (bytes->size() == 0) return failure("Nothing came through " + path + ": it is empty.");
     const auto size = static_cast<std::uint64_t>(bytes->size());
-    return PictureInputRef(new PictureInput(path, -1, size, bytes.take()));
+    return PictureInputRef(new PictureInput(path, UniqueFd(), size, std::move(bytes)));
 }
 
-PictureInput::PictureInput(std::string path, int fd, std::uint64_t size,
-                           std::vector<std::uint8_t> bytes)
-    : m_path(std::move(path)), m_fd(fd), m_size(size), m_bytes(std::move(bytes)) {}
+PictureInput::PictureInput(std::string path, UniqueFd fd, std::uint64_t size,
+                           std::unique_ptr<PipeBytes> bytes)
+    : m_path(std::move(path)), m_fd(std::move(fd)), m_size(size), m_bytes(std::move(bytes)) {}
 
-PictureInput::~PictureInput() {
-    if (m_mapped) ::munmap(const_cast<std::uint8_t*>(m_mapped), static_cast<std::size_t>(m_size));
-    if (m_fd >= 0) ::close(m_fd);
-}
+PictureInput::~PictureInput() = default;
 
 bool PictureInput::readAt(std::uint64_t offset, void* out, std::size_t size) const {
-    if (m_fd < 0) {
-        if (offset > m_bytes.size() || size > m_bytes.size() - offset) return false;
-        std::memcpy(out, m_bytes.data() + offset, size);
+    if (offset > m_size || size > m_size - offset) return false;
+    if (m_bytes) {
+        std::memcpy(out, m_bytes->data() + offset, size);
         return true;
     }
+    // A system call rather than the mapping: where a page fault costs more than one
+    // (in a virtual machine, say), a few scattered reads are cheaper so.
     std::size_t got = 0;
-    return readUpTo(m_fd, out, size, offset, &got) == 0 && got == size;
+    if (readUpTo(m_fd.get(), out, size, offset, &got) == 0 && got == size) return true;
+    m_readFailed.store(true);
+    return false;
 }
 
 std::vector<std::uint8_t> PictureInput::head(std::size_t n) const {
@@ -101,13 +127,27 @@ std::vector<std::uint8_t> PictureInput::head(std::size_t n) const {
 }
 
 const std::uint8_t* PictureInput::contents() const {
-    if (m_fd < 0) return m_bytes.data();
-    if (!m_mapped) {
-        void* p =
-            ::mmap(nullptr, static_cast<std::size_t>(m_size), PROT_READ, MAP_PRIVATE, m_fd, 0);
-        if (p != MAP_FAILED) m_mapped = static_cast<const std::uint8_t*>(p);
+    if (m_bytes) return m_bytes->data();
+    if (!m_mappingTried) {
+        m_mappingTried = true;
+        m_mapping = GuardedMapping::map(m_fd.get(), m_size);
     }
-    return m_mapped;
+    return m_mapping ? m_mapping->data() : nullptr;
+}
+
+bool PictureInput::intact() const {
+    if (m_readFailed.load() || (m_mapping && m_mapping->cutShort())) return false;
+    // A cut inside the last page mapped raises no fault: the rest of that page reads
+    // as zeros. The file's size tells.
+    struct stat st {};
+    return !m_fd ||
+           (::fstat(m_fd.get(), &st) == 0 && static_cast<std::uint64_t>(st.st_size) >= m_size);
+}
+
+Failure PictureInput::changedWhileRead() const {
+    return failure("The file " + m_path +
+                   " changed while it was read (something cut it short); try again when nothing "
+                   "else is writing it.");
 }
 
 }  // namespace vm

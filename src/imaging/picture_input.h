@@ -4,14 +4,22 @@
 // that says so) and keeps the one descriptor; every reader then works from it, so
 // a pipe (a FIFO, or a shell's process substitution) is read once, into memory,
 // and the file is never opened a second time under a name that may have changed.
+//
+// A regular file is read through one guarded mapping: if the file is cut short
+// while it is read, the missing part reads as zeros, intact() turns false, and the
+// reader refuses what it read with changedWhileRead() instead of the program
+// ending on a signal.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/guarded_mapping.h"
 #include "platform/result.h"
+#include "platform/unique_fd.h"
 
 namespace vm {
 
@@ -30,25 +38,36 @@ class PictureInput {
     const std::string& path() const { return m_path; }
     std::uint64_t size() const { return m_size; }
     // A regular file read where it lies; otherwise its bytes were read into memory.
-    bool seekable() const { return m_fd >= 0; }
+    bool seekable() const { return m_fd.get() >= 0; }
     // The descriptor of a seekable file (-1 otherwise). Readers must not move its offset.
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
 
     // Reads size bytes at offset; false when the file ends first or cannot be read.
     bool readAt(std::uint64_t offset, void* out, std::size_t size) const;
     // Up to n bytes from the start.
     std::vector<std::uint8_t> head(std::size_t n) const;
-    // The whole file, mapped or in memory; nullptr when it cannot be mapped.
+    // The whole file, mapped or in memory; nullptr when it cannot be mapped. For
+    // readers that need it all at once, or read so much of it, scattered, that a
+    // system call for each read would cost more than the mapping's page faults.
     const std::uint8_t* contents() const;
 
+    // False once a read found the file shorter than it was when opened.
+    bool intact() const;
+    // What the user is told then, naming the file.
+    Failure changedWhileRead() const;
+
   private:
-    PictureInput(std::string path, int fd, std::uint64_t size, std::vector<std::uint8_t> bytes);
+    class PipeBytes;
+    PictureInput(std::string path, UniqueFd fd, std::uint64_t size,
+                 std::unique_ptr<PipeBytes> bytes);
 
     std::string m_path;
-    int m_fd;
+    UniqueFd m_fd;
     std::uint64_t m_size;
-    std::vector<std::uint8_t> m_bytes;  // a pipe's contents
-    mutable const std::uint8_t* m_mapped = nullptr;
+    std::unique_ptr<PipeBytes> m_bytes;  // a pipe's contents
+    mutable std::unique_ptr<GuardedMapping> m_mapping;
+    mutable bool m_mappingTried = false;
+    mutable std::atomic<bool> m_readFailed{false};
 };
 
 }  // namespace vm

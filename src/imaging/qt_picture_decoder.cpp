@@ -49,17 +49,70 @@ struct Refusals {
 };
 
 // The bytes a decoder needs at its peak for a picture of width x height points: the
-// image it makes in its own format, and our 32-bit copy when that format differs.
-// A 16-bit PNG, say, decodes to 8 bytes a point and is then copied to 4.
-std::uint64_t decodingNeed(std::uint64_t width, std::uint64_t height, QImage::Format format) {
+// image it makes in its own format, and our 32-bit copy when that format cannot be
+// converted where it lies. A 16-bit PNG, say, decodes to 8 bytes a point and is then
+// copied to 4; an 8-bit one with transparency decodes to 4 and is converted in place.
+// A picture to be turned upright takes one more image of its own format.
+std::uint64_t decodingNeed(std::uint64_t width, std::uint64_t height, QImage::Format format,
+                           bool turned = false) {
     const std::uint64_t own =
         format == QImage::Format_Invalid
             ? 4
             : (std::uint64_t{QImage::toPixelFormat(format).bitsPerPixel()} + 7) / 8;
-    const std::uint64_t perPoint = own + (format == QImage::Format_RGB32 ? 0 : 4);
+    const bool convertsInPlace = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32;
+    const std::uint64_t perPoint = own * (turned ? 2 : 1) + (convertsInPlace ? 0 : 4);
     if (width == 0 || height == 0) return 0;
     if (width > UINT64_MAX / height / perPoint) return UINT64_MAX;
     return width * height * perPoint;
+}
+
+// What libjpeg holds besides the image for a progressive JPEG: the whole picture's
+// coefficients, 64 of 2 bytes for each 8 x 8 block of each component, blocks
+// rounded up to whole units of the component's sampling. 0 for a baseline JPEG,
+// or for anything that is not a JPEG.
+std::uint64_t jpegCoefficientBytes(const PictureInput& input) {
+    std::uint8_t b[10];
+    if (!input.readAt(0, b, 2) || b[0] != 0xFF || b[1] != 0xD8) return 0;
+    std::uint64_t at = 2;
+    for (int segments = 0; segments < 1000 && input.readAt(at, b, 4); ++segments) {
+        if (b[0] != 0xFF) return 0;
+        if (b[1] == 0xFF) {  // fill byte
+            ++at;
+            continue;
+        }
+        const unsigned marker = b[1], length = unsigned{b[2]} << 8 | b[3];
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (!frame) {
+            if (marker == 0xDA || marker == 0xD9 || length < 2) return 0;
+            at += 2 + length;
+            continue;
+        }
+        // A progressive frame keeps every coefficient until the last scan.
+        const bool progressive =
+            marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+        if (!progressive || !input.readAt(at + 4, b, 6)) return 0;
+        const std::uint64_t height = unsigned{b[1]} << 8 | b[2], width = unsigned{b[3]} << 8 | b[4];
+        const unsigned components = b[5];
+        std::vector<std::uint8_t> sampling(std::size_t{components} * 3);
+        if (!input.readAt(at + 10, sampling.data(), sampling.size())) return 0;
+        unsigned hMax = 1, vMax = 1;
+        for (unsigned c = 0; c < components; ++c) {
+            hMax = std::max(hMax, unsigned{sampling[c * 3 + 1]} >> 4);
+            vMax = std::max(vMax, unsigned{sampling[c * 3 + 1]} & 15u);
+        }
+        const auto ceilDiv = [](std::uint64_t a, std::uint64_t d) { return (a + d - 1) / d; };
+        std::uint64_t blocks = 0;
+        for (unsigned c = 0; c < components; ++c) {
+            const std::uint64_t h = std::max(1u, unsigned{sampling[c * 3 + 1]} >> 4);
+            const std::uint64_t v = std::max(1u, unsigned{sampling[c * 3 + 1]} & 15u);
+            const std::uint64_t across = ceilDiv(ceilDiv(width * h, hMax), 8);
+            const std::uint64_t down = ceilDiv(ceilDiv(height * v, vMax), 8);
+            blocks += ceilDiv(across, h) * h * ceilDiv(down, v) * v;
+        }
+        return blocks * 128;
+    }
+    return 0;
 }
 
 // The size a GIF or PNG header claims, and the form its decoder will give, read
@@ -92,13 +145,16 @@ std::optional<Claim> claimedSize(const std::vector<std::uint8_t>& h) {
     return std::nullopt;
 }
 
-// A picture read some other way, copied into our 32-bit form.
-Result<PictureRef> decodedCopy(const Picture& picture, const Refusals& refuse) {
+// A plain bitmap read by our own reader, copied into our 32-bit form.
+Result<PictureRef> decodedCopy(const BitmapFilePicture& picture, const Refusals& refuse) {
     QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
     if (image.isNull()) return refuse.noMemory();
     std::vector<std::uint8_t> row(static_cast<std::size_t>(picture.width()) * 3);
     for (std::int32_t y = 0; y < picture.height(); ++y) {
-        if (!picture.readRowBgr(y, row.data())) return refuse.cutShort();
+        if (!picture.readRowBgr(y, row.data())) {
+            if (Result<void> whole = checkReadWhole(picture); !whole) return whole.why();
+            return refuse.cutShort();
+        }
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (std::size_t x = 0; x < row.size() / 3; ++x)
             out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
@@ -111,6 +167,7 @@ Result<PictureRef> decodedCopy(const Picture& picture, const Refusals& refuse) {
 struct Route {
     std::vector<std::uint8_t> expanded;  // empty: the file as it is
     PictureRef picture;                  // set when the file was read another way
+    std::uint64_t decoderHolds = 0;      // what the decoder keeps besides the image
 };
 
 // Bitmaps: whether their headers, size and rows allow decoding, and how.
@@ -123,6 +180,7 @@ Result<Route> routeBitmap(const PictureInputRef& input, const BitmapHeader& h, s
         if (!bytes) return refuse.damaged();
         Result<std::vector<std::uint8_t>> expanded =
             expandRunLengthBitmap(h, bytes, static_cast<std::size_t>(input->size()), limit / 4);
+        if (!input->intact()) return input->changedWhileRead();
         if (expanded) return Route{expanded.take(), nullptr};
         switch (expanded.kind()) {
             case kRunLengthCutShort:
@@ -133,16 +191,17 @@ Result<Route> routeBitmap(const PictureInputRef& input, const BitmapHeader& h, s
                 return refuse.damaged();
         }
     }
-    // Uncompressed rows that end past the end of the file: the decoder would hand
-    // back the rows it never read as whatever memory held. A 24-bit bitmap whose
-    // last row lacks only its padding still holds every point, and is read in place.
-    const std::uint64_t start = h.rowsStart();
-    if (start <= input->size() && h.height <= (input->size() - start) / h.rowStride) return Route{};
+    // A plain 24-bit bitmap is read by the program's own reader, even when its last
+    // row lacks its padding.
     if (auto bitmap = BitmapFilePicture::open(input)) {
         Result<PictureRef> copy = decodedCopy(*bitmap, refuse);
         if (!copy) return copy.why();
         return Route{{}, copy.take()};
     }
+    // Uncompressed rows that end past the end of the file: the decoder would hand
+    // back the rows it never read as whatever memory held.
+    const std::uint64_t start = h.rowsStart();
+    if (start <= input->size() && h.height <= (input->size() - start) / h.rowStride) return Route{};
     return refuse.cutShort();
 }
 
@@ -157,29 +216,34 @@ Result<Route> guardAndRoute(const PictureInputRef& input, std::uint64_t limit,
     if (const auto claim = claimedSize(head);
         claim && decodingNeed(claim->width, claim->height, claim->format) > limit)
         return refuse.tooLarge(claim->width, claim->height);
-    return Route{};
+    return Route{{}, nullptr, jpegCoefficientBytes(*input)};
 }
 
 // Decodes from the device, refusing before decoding what would take more than the
-// limit (extra: bytes already held for this picture).
+// limit (extra: bytes already held for this picture, or that the decoder holds
+// besides the image).
 Result<PictureRef> decodeFrom(QIODevice& device, bool asBitmap, std::uint64_t limit,
                               std::uint64_t extra, const Refusals& refuse) {
     QImageReader reader(&device, asBitmap ? QByteArray("bmp") : QByteArray());
     reader.setDecideFormatFromContent(!asBitmap);
-    reader.setAutoTransform(false);
+    // Pictures are used upright, as viewers show them (a portrait photograph whose
+    // camera stored it on its side, say); a bitmap has no orientation.
+    reader.setAutoTransform(true);
     if (!reader.canRead()) return refuse.notAPicture();
     const QSize size = reader.size();
     if (size.isValid()) {
         const auto w = static_cast<std::uint64_t>(size.width());
         const auto h = static_cast<std::uint64_t>(size.height());
-        const std::uint64_t need = decodingNeed(w, h, reader.imageFormat());
+        const bool turned = reader.transformation() != QImageIOHandler::TransformationNone;
+        const std::uint64_t need = decodingNeed(w, h, reader.imageFormat(), turned);
         if (need > limit || extra > limit - need) return refuse.tooLarge(w, h);
     }
     try {
         QImage image = reader.read();
         if (image.isNull()) return refuse.damaged();
         if (image.format() != QImage::Format_RGB32) {
-            image = image.convertToFormat(QImage::Format_RGB32);
+            // In place where the depth allows it (32-bit formats with transparency).
+            image = std::move(image).convertToFormat(QImage::Format_RGB32);
             if (image.isNull()) return refuse.noMemory();
         }
         return PictureRef(std::make_shared<DecodedPicture>(std::move(image)));
@@ -213,14 +277,14 @@ Result<PictureRef> QtPictureDecoder::decode(const PictureInputRef& input) {
         device.setData(QByteArray::fromRawData(reinterpret_cast<const char*>(input->contents()),
                                                static_cast<qsizetype>(input->size())));
         device.open(QIODevice::ReadOnly);
-        return decodeFrom(device, false, limit, input->size(), refuse);
+        return decodeFrom(device, false, limit, input->size() + route->decoderHolds, refuse);
     }
     // The descriptor opened once, by the bytes of its name: read from the start.
     ::lseek(input->fd(), 0, SEEK_SET);
     QFile device;
     if (!device.open(input->fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return refuse.damaged();
-    return decodeFrom(device, false, limit, 0, refuse);
+    return decodeFrom(device, false, limit, route->decoderHolds, refuse);
 }
 
 }  // namespace vm

@@ -2,12 +2,14 @@
 // and the decoders must load only when a file needs them.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <atomic>
 
 #include <QImage>
 
 #include "cli/lazy_decoder.h"
-#include "cli/mapped_bitmap.h"
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/picture_saving.h"
 #include "imaging/layered_picture.h"
@@ -57,29 +59,90 @@ TEST(CliPictureFiles, DecodersLoadOnlyForFilesThatNeedThem) {
 
     cli::LazyDecoder broken(dir.file("no-such-module.so"));
     EXPECT_TRUE(openPictureFile(bmp, broken));
-    const Result<PictureRef> failed = openPictureFile(jpg, broken);
-    EXPECT_FALSE(failed);
-    EXPECT_NE(failed.error().find("decoders"), std::string::npos) << failed.error();
 }
 
-TEST(CliPictureFiles, MappedBitmapReadsAsInPlaceAndSurvivesBeingCutShort) {
+TEST(CliPictureFiles, ABitmapCutShortWhileReadIsRefusedNotASignal) {
     TempDir dir;
     const std::string bmp = dir.file("cover.bmp");
-    ASSERT_TRUE(patternImage(201, 100).save(QString::fromStdString(bmp), "BMP"));  // padded rows
+    for (const bool mapped : {false, true}) {
+        SCOPED_TRACE(mapped ? "through the mapping" : "with system calls");
+        const QImage pattern = patternImage(201, 100);  // padded rows
+        ASSERT_TRUE(pattern.save(QString::fromStdString(bmp), "BMP"));
+        const auto bitmap = BitmapFilePicture::open(bmp);
+        ASSERT_TRUE(bitmap);
+        if (mapped) bitmap->readScattered();
+        const Colour top = bitmap->colourAt(200, 0);  // the top row lies at the end of the file
+        ASSERT_NE(top, 0);
+        EXPECT_TRUE(checkReadWhole(*bitmap));
+
+        // Cut to its first page, the file reads black where it is missing, and the
+        // picture says so, layered or not, naming the file.
+        ASSERT_EQ(::truncate(bmp.c_str(), 4096), 0);
+        std::vector<std::uint8_t> row(std::size_t{201} * 3);
+        EXPECT_EQ(bitmap->colourAt(199, 0), 0);
+        EXPECT_FALSE(bitmap->readRowBgr(0, row.data()));
+        const LayeredPicture layered(bitmap, {{0, 0, 1}});
+        const Result<void> whole = checkReadWhole(layered);
+        ASSERT_FALSE(whole);
+        EXPECT_EQ(whole.error(), "The file " + bmp +
+                                     " changed while it was read (something cut it short); try "
+                                     "again when nothing else is writing it.");
+    }
+}
+
+std::atomic<int> g_otherBusErrors{0};
+
+TEST(CliPictureFiles, ABusErrorSentByAnotherProcessIsNotTakenForACutFile) {
+    // A handler that was there before the mapping's gets what is not a fault in a
+    // guarded mapping: kill -BUS goes where it always went.
+    struct sigaction mine {
+    }, before{};
+    mine.sa_handler = [](int) { g_otherBusErrors.fetch_add(1); };
+    sigemptyset(&mine.sa_mask);
+    ASSERT_EQ(::sigaction(SIGBUS, &mine, &before), 0);
+    TempDir dir;
+    const std::string bmp = dir.file("cover.bmp");
+    ASSERT_TRUE(patternImage(40, 30).save(QString::fromStdString(bmp), "BMP"));
     const auto bitmap = BitmapFilePicture::open(bmp);
     ASSERT_TRUE(bitmap);
-    const auto mapped = cli::MappedBitmap::map(*bitmap);
-    ASSERT_TRUE(mapped);
-    expectSamePicture(*bitmap, *mapped);
+    bitmap->readScattered();  // maps the file, and installs the mapping's handler once
+    struct sigaction now {};
+    ::sigaction(SIGBUS, nullptr, &now);
+    if (now.sa_handler == mine.sa_handler) {
+        ::sigaction(SIGBUS, &before, nullptr);
+        GTEST_SKIP() << "the mapping's handler was installed before this test, in this process";
+    }
+    ASSERT_EQ(::kill(::getpid(), SIGBUS), 0);
+    EXPECT_EQ(g_otherBusErrors.load(), 1);
+    EXPECT_TRUE(checkReadWhole(*bitmap));
+    ::sigaction(SIGBUS, &before, nullptr);
+}
 
-    // The top row lies at the end of the file: once the file is cut to its first page
-    // the point reads black, as the file read in place reads it, and nothing stops.
-    const Colour top = mapped->colourAt(200, 0);
-    ASSERT_NE(top, 0);
-    ASSERT_EQ(::truncate(bmp.c_str(), 4096), 0);
-    EXPECT_EQ(mapped->colourAt(200, 0), 0);
-    EXPECT_EQ(bitmap->colourAt(200, 0), 0);
-    EXPECT_EQ(mapped->colourAt(0, 99), bitmap->colourAt(0, 99));  // still there
+TEST(CliPictureFiles, ADecoderModuleThatIsNotOursIsRefused) {
+    TempDir dir;
+    const std::string jpg = dir.file("cover.jpg");
+    ASSERT_TRUE(patternImage(8, 8).save(QString::fromStdString(jpg), "JPEG"));
+    const struct {
+        const char* name;
+        std::string module;
+        const char* says;
+    } rows[] = {
+        {"NoLocation", "", "the program's own location cannot be found"},
+        {"RelativePath", "../lib/veilmark/libveilmark_cli_pictures.so",
+         "the program's own location cannot be found"},
+        {"NoEntry", VEILMARK_FOREIGN_NO_ENTRY, "is not Veilmark's decoder module"},
+        {"NullEntry", VEILMARK_FOREIGN_NULL_ENTRY, "(it gave no decoders)"},
+        {"OtherVersion", VEILMARK_FOREIGN_OTHER_VERSION, "it belongs to 0.0.0-other"},
+        {"Missing", dir.file("no-such-module.so"), "no-such-module.so"},
+    };
+    for (const auto& row : rows) {
+        cli::LazyDecoder decoder(row.module);
+        const Result<PictureRef> opened = openPictureFile(jpg, decoder);
+        ASSERT_FALSE(opened) << row.name;
+        EXPECT_NE(opened.error().find(row.says), std::string::npos)
+            << row.name << ": " << opened.error();
+        EXPECT_FALSE(decoder.moduleLoaded()) << row.name;
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -116,16 +117,25 @@ std::string deepPngBeyondMemory() {
         static_cast<std::uint32_t>(std::sqrt(static_cast<double>(decodeMemoryLimit()) / 8));
     return patched("deep16.png", {{16, side}, {20, side}}, true)();
 }
-// The sample JPEG with its frame header claiming width x height.
-std::string jpegClaiming(std::uint16_t width, std::uint16_t height) {
-    std::string bytes = sample("rgb.jpg");
-    const std::size_t sof = bytes.find("\xFF\xC0");
+// The sample JPEG (or another) with its frame header claiming width x height.
+std::string jpegClaiming(std::uint16_t width, std::uint16_t height, const char* name = "rgb.jpg",
+                         const char* frame = "\xFF\xC0") {
+    std::string bytes = sample(name);
+    const std::size_t sof = bytes.find(frame);
     EXPECT_NE(sof, std::string::npos);
     bytes[sof + 5] = static_cast<char>(height >> 8);
     bytes[sof + 6] = static_cast<char>(height & 0xFF);
     bytes[sof + 7] = static_cast<char>(width >> 8);
     bytes[sof + 8] = static_cast<char>(width & 0xFF);
     return bytes;
+}
+
+// The progressive sample claiming a size that fits in memory at 4 bytes a point, but
+// not with the 6 of coefficients its decoder keeps beside them.
+std::string progressiveBeyondMemory() {
+    const auto side = static_cast<std::uint16_t>(
+        std::min(65535.0, std::sqrt(static_cast<double>(decodeMemoryLimit()) / 7)));
+    return jpegClaiming(side, side, "progressive.jpg", "\xFF\xC2");
 }
 
 struct Expect {
@@ -187,6 +197,10 @@ const Row kRows[] = {
     {"Jpeg", "rgb.jpg", copyOf("rgb.jpg"), opens(8, 8, makeColour(200, 40, 90), {}, 3)},
     {"JpegGrey", "grey.jpg", copyOf("grey.jpg"), opens(8, 8, makeColour(128, 128, 128), {}, 2)},
     {"JpegCmyk", "cmyk.jpg", copyOf("cmyk.jpg"), opens(8, 8, makeColour(200, 40, 90), {}, 3)},
+    {"JpegProgressive", "progressive.jpg", copyOf("progressive.jpg"),
+     opens(8, 8, makeColour(200, 40, 90), {}, 3)},
+    // Stored 16 x 8 on its side; its EXIF orientation turns it upright, red on top.
+    {"JpegTurnedUprightByExif", "turned.jpg", copyOf("turned.jpg"), opens(8, 16, kRed, kBlue, 4)},
     {"Png16BitsAChannel", "deep16.png", copyOf("deep16.png"), opens(4, 3, kRed, kBlue)},
     {"PngWithAlpha", "alpha.png", copyOf("alpha.png"), opens(4, 3, kRed, kBlue)},
     {"OnePoint", "one_point.bmp", copyOf("one_point.bmp"), opens(1, 1, kRed, kRed)},
@@ -250,6 +264,8 @@ const Row kRows[] = {
      refused("is too large to open")},
     {"JpegClaims65500Square", "huge.jpg", [] { return jpegClaiming(65500, 65500); },
      refused("is too large to open (65500 x 65500 points)")},
+    {"JpegProgressiveClaimsMoreThanItsCoefficientsAllow", "huge.jpg", progressiveBeyondMemory,
+     refused("is too large to open")},
     {"BitmapZeroWidth", "zero.bmp", patched("rgb24.bmp", {{18, 0}}), refused(kDamaged)},
     {"BitmapZeroHeight", "zero.bmp", patched("rgb24.bmp", {{22, 0}}), refused(kDamaged)},
     {"BitmapNegativeWidth", "negative.bmp",

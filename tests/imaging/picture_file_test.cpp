@@ -77,7 +77,7 @@ TEST(PictureFile, ABitmapUnderAnyNameLoadsPointForPoint) {
         expectSamePoints(*original, **decoded);
         const Result<PictureRef> inPlace = test::openPicture(path);
         ASSERT_TRUE(inPlace);
-        EXPECT_NE(dynamic_cast<const BitmapFilePicture*>(inPlace->get()), nullptr);
+        EXPECT_EQ((*inPlace)->bitmapFile(), inPlace->get());
         expectSamePoints(*original, **inPlace);
     }
 }

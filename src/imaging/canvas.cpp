@@ -27,8 +27,8 @@ PictureRef Canvas::image() const {
     std::vector<ChangedPoint> changes;
     changes.reserve(m_changes.size());
     m_changes.forEach([&changes](const auto& entry) {
-        changes.push_back({static_cast<std::int32_t>(entry.key >> 32),
-                           static_cast<std::int32_t>(entry.key & 0xFFFFFFFF), entry.value});
+        changes.push_back({static_cast<std::int32_t>(entry.key & 0xFFFFFFFF),
+                           static_cast<std::int32_t>(entry.key >> 32), entry.value});
     });
     return std::make_shared<LayeredPicture>(m_picture, std::move(changes));
 }

@@ -10,8 +10,8 @@
 namespace vm {
 
 struct ChangedPoint {
-    std::int32_t y;
     std::int32_t x;
+    std::int32_t y;
     Colour colour;
 };
 

@@ -52,7 +52,7 @@ int report(Console& console, int status, const std::string& why) {
 }
 // A failure whose kind is the exit status.
 int report(Console& console, const Failure& why) {
-    return report(console, why.kind, why.message);
+    return report(console, why.kind.as<ExitStatus>().value_or(kFileError), why.message);
 }
 
 // The whole file, up to kTextFileLimit bytes. what: "password" or "message".

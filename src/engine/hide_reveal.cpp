@@ -60,7 +60,7 @@ void resetGenerator(RandomSource& generator, std::int32_t seed) {
 
 namespace {
 Failure refused(Refusal why, std::string explanation) {
-    return failure(std::move(explanation), static_cast<int>(why));
+    return failure(std::move(explanation), why);
 }
 }  // namespace
 

@@ -16,7 +16,7 @@
 namespace vm {
 
 // Why a hide or a reveal is refused before it starts: the kind of its failure.
-enum class Refusal : int {
+enum class Refusal {
     PasswordTooLong = 1,
     PasswordCharacter,
     MessageCharacter,

@@ -132,7 +132,7 @@ Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource
             std::u32string text;
             for (std::int16_t i = 1; i <= n; ++i)
                 text.push_back(charFromAnsi(static_cast<std::uint8_t>(extractByte(draw, canvas))));
-            result.found = unframePayloadText(text, result.message);
+            if (auto message = unframePayloadText(text)) result = {true, std::move(*message)};
         }
     } catch (const SlotsExhausted&) {
         result = {};

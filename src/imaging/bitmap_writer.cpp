@@ -34,15 +34,17 @@ void writeBitmapHeaders(std::uint8_t* out, std::uint32_t width, std::uint32_t he
 }
 
 namespace {
-// A bitmap file opened in place, with or without written points over it, whose rows
-// are laid out as ours (bottom-up, no padding): its rows are copied file to file and
-// the written points patched in. Returns false, with nothing written, when the
-// picture is not such a one, and false with the file's error set when writing fails.
+// The bitmap file a picture was opened from in place, with or without written
+// points over it; nullptr for a picture that is not backed by such a file.
 const BitmapFilePicture* fileUnder(const Picture& picture) {
     const auto* layered = dynamic_cast<const LayeredPicture*>(&picture);
     return dynamic_cast<const BitmapFilePicture*>(layered ? layered->base().get() : &picture);
 }
 
+// A bitmap file opened in place whose rows are laid out as ours (bottom-up, no
+// padding): its rows are copied file to file and the written points patched in.
+// Returns false, with nothing written, when the picture is not such a one, and
+// false with the file's error set when writing fails.
 bool copyUnchangedBitmap(const Picture& picture, FileReplacement& file, std::uint64_t stride) {
     const auto* layered = dynamic_cast<const LayeredPicture*>(&picture);
     const BitmapFilePicture* source = fileUnder(picture);

@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "engine/code_page.h"
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/password_seed.h"
 #include "engine/payload.h"
 #include "imaging/decoded_picture.h"
-#include "platform/code_page.h"
 
 namespace {
 

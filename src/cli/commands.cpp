@@ -13,12 +13,12 @@
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
 #include "engine/payload.h"
+#include "engine/random_source.h"
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/canvas.h"
 #include "imaging/image_saving.h"
 #include "imaging/working_area.h"
 #include "platform/file_io.h"
-#include "platform/random_source.h"
 #include "platform/user_messages.h"
 #include "platform/utf8.h"
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 
 #include "engine/bit_carrier.h"
+#include "engine/code_page.h"
 #include "engine/engine_errors.h"
 #include "engine/password_seed.h"
 #include "engine/payload.h"
+#include "engine/used_slots.h"
 #include "platform/checked.h"
-#include "platform/code_page.h"
-#include "platform/used_slots.h"
 #include "platform/utf8.h"
 
 namespace vm {

@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "engine/random_source.h"
 #include "imaging/canvas.h"
 #include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
-#include "platform/random_source.h"
 #include "platform/result.h"
 #include "platform/user_messages.h"
 

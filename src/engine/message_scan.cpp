@@ -7,7 +7,7 @@
 #include "engine/bit_carrier.h"
 #include "engine/hide_reveal.h"
 #include "engine/payload.h"
-#include "platform/random_source.h"
+#include "engine/random_source.h"
 
 namespace vm {
 

@@ -1,8 +1,8 @@
 #include "engine/payload.h"
 
+#include "engine/code_page.h"
 #include "engine/engine_errors.h"
 #include "platform/checked.h"
-#include "platform/code_page.h"
 
 namespace vm {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/bit_carrier.h"
+#include "engine/code_page.h"
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/payload.h"
-#include "platform/code_page.h"
 #include "support/test_pictures.h"
 
 namespace vm {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/code_page.h"
+#include "engine/code_page.h"
 
 namespace vm {
 namespace {

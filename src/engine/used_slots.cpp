@@ -1,4 +1,4 @@
-#include "platform/used_slots.h"
+#include "engine/used_slots.h"
 
 namespace vm {
 

@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "engine/code_page.h"
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/password_seed.h"
 #include "engine/payload.h"
 #include "imaging/decoded_picture.h"
-#include "platform/code_page.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const vm::Result<vm::HidePlan> planned = vm::prepareHide(hidePassword, message, area);
     const bool fits = 8 * static_cast<std::int64_t>(message.size() + 4) <= area.slots();
     if (!planned) {
-        if (static_cast<vm::Refusal>(planned.kind()) == vm::Refusal::AreaTooSmall)
+        if (planned.kind() == vm::Refusal::AreaTooSmall)
             check(!fits, "a message that fits was refused");
         check(!planned.error().empty(), "a refusal without a reason");
         return 0;

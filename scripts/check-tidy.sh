@@ -3,7 +3,7 @@
 # compile commands of the dev build, and fails on any finding.
 #
 #   scripts/check-tidy.sh             every source the dev build compiles
-#   scripts/check-tidy.sh --changed   only sources changed since main (and not committed)
+#   scripts/check-tidy.sh --changed   only sources changed on this branch (see changedBase)
 #   scripts/check-tidy.sh FILE...     only these files
 #
 # The dev build (build-dev, from CMakePresets.json) is configured when it is
@@ -39,13 +39,31 @@ EOF
 )
 known() { printf '%s\n' "${compiled[@]}" | grep -qxF "$1"; }
 
+# What --changed compares with: on a branch, where it left main, so that committed
+# work is checked too; on main itself (or a branch with nothing beyond it), its
+# upstream when it is ahead of that, else the last VEILMARK_TIDY_COMMITS commits
+# (10 by default). Uncommitted and new files are always added.
+changedBase() {
+  local head base upstream
+  head=$(git rev-parse HEAD)
+  if base=$(git merge-base HEAD main 2>/dev/null) && [ "$base" != "$head" ]; then
+    echo "$base"
+  elif upstream=$(git merge-base HEAD '@{upstream}' 2>/dev/null) && [ "$upstream" != "$head" ]; then
+    echo "$upstream"
+  else
+    git rev-parse --verify -q "HEAD~${VEILMARK_TIDY_COMMITS:-10}" ||
+      git rev-list --max-parents=0 HEAD | tail -n 1
+  fi
+}
+
 files=()
 case "${1:-}" in
   "")
     mapfile -t files < <(git ls-files '*.cpp' | while read -r f; do known "$f" && echo "$f"; done)
     ;;
   --changed)
-    base=$(git merge-base HEAD main 2>/dev/null || git rev-parse HEAD)
+    base=$(changedBase)
+    echo "tidy: sources changed since $(git log -1 --format='%h %s' "$base" | cut -c1-60)"
     mapfile -t files < <({ git diff --name-only "$base"; git ls-files --others --exclude-standard; } |
       sort -u | grep -E '\.(cpp|h)$' | while read -r f; do
         # A changed header is checked through the sources beside it.

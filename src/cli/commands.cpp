@@ -14,13 +14,13 @@
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
 #include "engine/payload.h"
+#include "engine/random_source.h"
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/canvas.h"
 #include "imaging/image_saving.h"
 #include "imaging/picture_saving.h"
 #include "imaging/working_area.h"
 #include "platform/file_io.h"
-#include "platform/random_source.h"
 #include "platform/unique_fd.h"
 #include "platform/user_messages.h"
 #include "platform/utf8.h"
@@ -60,7 +60,7 @@ constexpr struct {
 };
 
 Failure stopped(Stop stop, std::string why) {
-    return failure(std::move(why), static_cast<int>(stop));
+    return failure(std::move(why), stop);
 }
 
 // Text the user gave, or a picture held, as it may be shown on this stream.
@@ -362,7 +362,7 @@ int scan(const Arguments& arguments, Console& console) {
 
 int exitStatusFor(const Failure& why) {
     for (const auto& row : kExitStatuses)
-        if (static_cast<int>(row.stop) == why.kind) return row.status;
+        if (why.kind == row.stop) return row.status;
     return kFileError;
 }
 

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
+#include "engine/random_source.h"
+#include "engine/used_slots.h"
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
-#include "platform/random_source.h"
-#include "platform/used_slots.h"
 
 namespace vm {
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 
 #include "engine/bit_carrier.h"
+#include "engine/code_page.h"
 #include "engine/engine_errors.h"
 #include "engine/password_seed.h"
 #include "engine/payload.h"
+#include "engine/used_slots.h"
 #include "platform/checked.h"
-#include "platform/code_page.h"
-#include "platform/used_slots.h"
 #include "platform/utf8.h"
 
 namespace vm {
@@ -60,7 +60,7 @@ void resetGenerator(RandomSource& generator, std::int32_t seed) {
 
 namespace {
 Failure refused(Refusal why, std::string explanation) {
-    return failure(std::move(explanation), static_cast<int>(why));
+    return failure(std::move(explanation), why);
 }
 }  // namespace
 
@@ -132,7 +132,7 @@ Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource
             std::u32string text;
             for (std::int16_t i = 1; i <= n; ++i)
                 text.push_back(charFromAnsi(static_cast<std::uint8_t>(extractByte(draw, canvas))));
-            result.found = unframePayloadText(text, result.message);
+            if (auto message = unframePayloadText(text)) result = {true, std::move(*message)};
         }
     } catch (const SlotsExhausted&) {
         result = {};

@@ -6,17 +6,17 @@
 #include <string>
 #include <string_view>
 
+#include "engine/random_source.h"
 #include "imaging/canvas.h"
 #include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
-#include "platform/random_source.h"
 #include "platform/result.h"
 #include "platform/user_messages.h"
 
 namespace vm {
 
 // Why a hide or a reveal is refused before it starts: the kind of its failure.
-enum class Refusal : int {
+enum class Refusal {
     PasswordTooLong = 1,
     PasswordCharacter,
     MessageCharacter,

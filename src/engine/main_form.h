@@ -7,12 +7,12 @@
 
 #include <string>
 
+#include "engine/random_source.h"
 #include "imaging/canvas.h"
 #include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
-#include "platform/random_source.h"
 
 namespace vm {
 

@@ -7,7 +7,7 @@
 #include "engine/bit_carrier.h"
 #include "engine/hide_reveal.h"
 #include "engine/payload.h"
-#include "platform/random_source.h"
+#include "engine/random_source.h"
 
 namespace vm {
 
@@ -68,13 +68,13 @@ std::vector<std::uint32_t> statesAfterReset() {
     // are what the reset's first step left; any seed shows them.
     RandomSource probe;
     resetGenerator(probe, 0);
-    constexpr std::uint32_t seeded = RandomSource::kRandomizedBits;
-    const std::uint32_t kept = probe.state() & ~seeded;
+    constexpr std::uint32_t kSeeded = RandomSource::kRandomizedBits;
+    const std::uint32_t kept = probe.state() & ~kSeeded;
     std::vector<std::uint32_t> states;
     std::uint32_t bits = 0;
     do {  // every subset of the seeded bits, in increasing order
         states.push_back(kept | bits);
-        bits = (bits - seeded) & seeded;
+        bits = (bits - kSeeded) & kSeeded;
     } while (bits != 0);
     return states;
 }

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "engine/code_page.h"
 #include "engine/engine_errors.h"
 #include "platform/checked.h"
-#include "platform/code_page.h"
 
 namespace vm {
 

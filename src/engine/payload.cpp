@@ -1,8 +1,8 @@
 #include "engine/payload.h"
 
+#include "engine/code_page.h"
 #include "engine/engine_errors.h"
 #include "platform/checked.h"
-#include "platform/code_page.h"
 
 namespace vm {
 
@@ -17,10 +17,9 @@ std::string framePayload(std::u32string_view message) {
     return bytes;
 }
 
-bool unframePayloadText(std::u32string_view text, std::u32string& message) {
-    if (text.substr(0, kMessageMarker.size()) != kMessageMarker) return false;
-    message.assign(text.substr(kMessageMarker.size()));
-    return true;
+std::optional<std::u32string> unframePayloadText(std::u32string_view text) {
+    if (text.substr(0, kMessageMarker.size()) != kMessageMarker) return std::nullopt;
+    return std::u32string(text.substr(kMessageMarker.size()));
 }
 
 }  // namespace vm

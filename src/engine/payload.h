@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,9 @@ constexpr std::int64_t slotsForPayload(std::size_t bytes) {
 // character outside the code page, OverflowError when L would exceed 255.
 std::string framePayload(std::u32string_view message);
 
-// The message of a payload text read back, or nothing when the marker is not
-// its first three characters (compared exactly, case included).
-bool unframePayloadText(std::u32string_view text, std::u32string& message);
+// The message of a payload text read back (what follows the marker), or nothing
+// when the marker is not its first three characters (compared exactly, case
+// included).
+std::optional<std::u32string> unframePayloadText(std::u32string_view text);
 
 }  // namespace vm

@@ -32,6 +32,8 @@ void writeBitmapHeaders(std::uint8_t* out, std::uint32_t width, std::uint32_t he
 }
 
 namespace {
+// The bitmap file a picture was opened from in place, with or without written
+// points over it; nullptr for a picture that is not backed by such a file.
 const BitmapFilePicture* fileUnder(const Picture& picture) {
     return picture.bitmapFile();
 }

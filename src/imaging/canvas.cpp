@@ -14,7 +14,7 @@ Colour Canvas::point(std::int32_t x, std::int32_t y) const {
 
 void Canvas::setPoint(std::int32_t x, std::int32_t y, Colour colour) {
     if (!inside(x, y)) return;
-    m_changes.set(pack(x, y), colour & 0xFFFFFF);
+    *m_changes.insert(pack(x, y)).first = colour & 0xFFFFFF;
 }
 
 void Canvas::setPicture(PictureRef picture) {
@@ -26,9 +26,10 @@ PictureRef Canvas::image() const {
     if (!m_picture || m_changes.empty()) return m_picture;
     std::vector<ChangedPoint> changes;
     changes.reserve(m_changes.size());
-    for (const PointMap::Entry& e : m_changes.entries())
-        changes.push_back({static_cast<std::int32_t>(e.key >> 32),
-                           static_cast<std::int32_t>(e.key & 0xFFFFFFFF), e.value});
+    m_changes.forEach([&changes](const auto& entry) {
+        changes.push_back({static_cast<std::int32_t>(entry.key & 0xFFFFFFFF),
+                           static_cast<std::int32_t>(entry.key >> 32), entry.value});
+    });
     return std::make_shared<LayeredPicture>(m_picture, std::move(changes));
 }
 

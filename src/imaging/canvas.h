@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include "imaging/picture.h"
-#include "imaging/point_map.h"
+#include "platform/packed_key_table.h"
 
 namespace vm {
 
@@ -36,7 +36,7 @@ class Canvas {
     }
 
     PictureRef m_picture;
-    PointMap m_changes;
+    PackedKeyTable<Colour> m_changes;  // by pack(x, y)
 };
 
 }  // namespace vm

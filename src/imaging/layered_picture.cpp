@@ -30,7 +30,7 @@ LayeredPicture::LayeredPicture(PictureRef base, std::vector<ChangedPoint> change
 }
 
 Colour LayeredPicture::colourAt(std::int32_t x, std::int32_t y) const {
-    const ChangedPoint key{y, x, 0};
+    const ChangedPoint key{x, y, 0};
     auto it = std::lower_bound(m_changes.begin(), m_changes.end(), key, before);
     if (it != m_changes.end() && it->y == y && it->x == x) return it->colour;
     return m_base->colourAt(x, y);
@@ -38,7 +38,7 @@ Colour LayeredPicture::colourAt(std::int32_t x, std::int32_t y) const {
 
 bool LayeredPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     if (!m_base->readRowBgr(y, out)) return false;
-    auto it = std::lower_bound(m_changes.begin(), m_changes.end(), ChangedPoint{y, 0, 0}, before);
+    auto it = std::lower_bound(m_changes.begin(), m_changes.end(), ChangedPoint{0, y, 0}, before);
     for (; it != m_changes.end() && it->y == y; ++it) {
         std::uint8_t* p = out + static_cast<std::size_t>(it->x) * 3;
         const auto c = static_cast<std::uint32_t>(it->colour);

@@ -20,8 +20,8 @@ class BitmapFilePicture;
 
 // A point written over a picture.
 struct ChangedPoint {
-    std::int32_t y;
     std::int32_t x;
+    std::int32_t y;
     Colour colour;
 };
 

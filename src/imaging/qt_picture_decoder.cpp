@@ -182,7 +182,7 @@ Result<Route> routeBitmap(const PictureInputRef& input, const BitmapHeader& h, s
             expandRunLengthBitmap(h, bytes, static_cast<std::size_t>(input->size()), limit / 4);
         if (!input->intact()) return input->changedWhileRead();
         if (expanded) return Route{expanded.take(), nullptr};
-        switch (expanded.kind()) {
+        switch (expanded.kind().as<RunLengthProblem>().value_or(kRunLengthDamaged)) {
             case kRunLengthCutShort:
                 return refuse.cutShort();
             case kRunLengthTooLarge:

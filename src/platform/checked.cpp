@@ -1,14 +1,14 @@
 #include "platform/checked.h"
 
 #include <cmath>
-#include <limits>
+#include <utility>
 
 namespace vm {
 
 namespace {
 template <typename T>
 T narrow(std::int64_t value, const char* type) {
-    if (value < std::numeric_limits<T>::min() || value > std::numeric_limits<T>::max())
+    if (!std::in_range<T>(value))
         throw OverflowError("Overflow: " + std::to_string(value) + " does not fit " + type);
     return static_cast<T>(value);
 }

@@ -10,9 +10,9 @@
 namespace vm {
 
 struct FileDialogRequest {
-    std::string DialogTitle;
-    std::string Filter;      // "Label|pattern|Label|pattern..."
-    std::string DefaultExt;  // ".bmp": added to a name typed without an extension
+    std::string title;
+    std::string filter;            // "Label|pattern|Label|pattern..."
+    std::string defaultExtension;  // ".bmp": added to a name typed without an extension
 };
 
 // The label and pattern pairs of a filter text, in order.

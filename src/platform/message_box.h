@@ -5,14 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "platform/compatibility_names.h"  // kAppTitle, vbOKOnly, vbCritical
+
 namespace vm {
-
-inline constexpr const char* kAppTitle = "Steganography";
-
-enum MsgBoxCode : int {
-    vbOKOnly = 0,    // one OK button, no icon
-    vbCritical = 16  // one OK button, the critical stop icon
-};
 
 class MessageBoxes {
   public:

@@ -6,13 +6,12 @@
 #include <QIcon>
 #include <QRect>
 
+#include "platform/compatibility_names.h"  // twips
+
 namespace vm::ui {
 
-// Layouts are kept in twips, 15 to a pixel at 96 dpi; Qt scales device-independent
-// pixels for denser screens by itself.
-constexpr int twips(int value) {
-    return (value + 7) / 15;
-}
+// Layouts are kept in twips; Qt scales device-independent pixels for denser
+// screens by itself.
 constexpr QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }

@@ -35,15 +35,15 @@ std::string QtFileDialogs::showSave(const FileDialogRequest& request) {
 
 std::string QtFileDialogs::show(const FileDialogRequest& request, bool save) {
     QFileDialog dialog(m_owner ? m_owner.data() : QApplication::activeWindow(),
-                       QString::fromStdString(request.DialogTitle), m_folder);
+                       QString::fromStdString(request.title), m_folder);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    const QStringList filters = qtNameFilters(request.Filter);
+    const QStringList filters = qtNameFilters(request.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.front());
     }
-    QString suffix = QString::fromStdString(request.DefaultExt);
+    QString suffix = QString::fromStdString(request.defaultExtension);
     if (suffix.startsWith(u'.')) suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
 
@@ -54,7 +54,7 @@ std::string QtFileDialogs::show(const FileDialogRequest& request, bool save) {
     if (file.fileName().isEmpty()) return {};
     m_folder = file.absolutePath();
     // Qt adds the suffix itself; this covers a native dialog that does not.
-    return withDefaultExtension(file.absoluteFilePath().toStdString(), request.DefaultExt);
+    return withDefaultExtension(file.absoluteFilePath().toStdString(), request.defaultExtension);
 }
 
 }  // namespace vm::ui

@@ -11,13 +11,14 @@
 
 #include "cli/commands.h"
 #include "cli_harness.h"
+#include "engine/code_page.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
+#include "engine/random_source.h"
+#include "imaging/bitmap_writer.h"
 #include "imaging/canvas.h"
 #include "imaging/open_image.h"
 #include "imaging/picture_saving.h"
-#include "platform/code_page.h"
-#include "platform/random_source.h"
 #include "platform/utf8.h"
 #include "support/test_pictures.h"
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/bit_carrier.h"
+#include "engine/code_page.h"
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/payload.h"
-#include "platform/code_page.h"
 #include "support/test_pictures.h"
 
 namespace vm {
@@ -155,7 +155,7 @@ TEST(HideReveal, RefusalsComeBeforeAnythingChanges) {
     for (const Case& c : cases) {
         const Result<HidePlan> plan = prepareHide(c.password, c.message, scene.area);
         ASSERT_FALSE(plan);
-        EXPECT_EQ(static_cast<Refusal>(plan.kind()), c.refusal);
+        EXPECT_EQ(plan.kind().as<Refusal>(), c.refusal);
         EXPECT_NE(plan.error().find(c.words), std::string::npos) << plan.error();
     }
     EXPECT_TRUE(prepareHide(U"ok", std::u32string(146, U'x'), scene.area));

@@ -187,8 +187,8 @@ TEST_F(MainFormFlow, StandAloneSaveWritesTheEncryptPicture) {
     hide(dir.file("hidden.bmp"));
     ui.answer(dir.file("copy"));
     form.saveEncryptPicture();
-    EXPECT_EQ(ui.dialogs.back().request.Filter, "Windows Bitmap (*.bmp)|*.bmp");
-    EXPECT_EQ(ui.dialogs.back().request.DefaultExt, ".bmp");
+    EXPECT_EQ(ui.dialogs.back().request.filter, "Windows Bitmap (*.bmp)|*.bmp");
+    EXPECT_EQ(ui.dialogs.back().request.defaultExtension, ".bmp");
     EXPECT_EQ(ui.boxes.size(), 2u);  // the hide's confirmation only
     EXPECT_EQ(readFile(dir.file("copy.bmp")), readFile(dir.file("hidden.bmp")));
     ui.answer("");

@@ -38,8 +38,8 @@ TEST_F(OpenSave, OpenAsksWithTheFourFiltersAndSetsAreaFlagAndPreview) {
     openImage(canvas, preview, area, ui, ui, ui.decoder);
     ASSERT_EQ(ui.dialogs.size(), 1u);
     EXPECT_FALSE(ui.dialogs[0].save);
-    EXPECT_EQ(ui.dialogs[0].request.DialogTitle, "Veilmark - Open Image");
-    EXPECT_EQ(ui.dialogs[0].request.Filter,
+    EXPECT_EQ(ui.dialogs[0].request.title, "Veilmark - Open Image");
+    EXPECT_EQ(ui.dialogs[0].request.filter,
               "Bitmap (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPG (*.jpg)|*.jpg|All Files (*.*)|*.*");
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(area.width, 400);
@@ -94,10 +94,10 @@ TEST_F(OpenSave, SaveDialogAndConfirmation) {
     EXPECT_EQ(path, dir.file("out.bmp"));
     ASSERT_EQ(ui.dialogs.size(), 1u);
     EXPECT_TRUE(ui.dialogs[0].save);
-    EXPECT_EQ(ui.dialogs[0].request.DialogTitle, "Save image");
-    EXPECT_EQ(ui.dialogs[0].request.Filter,
+    EXPECT_EQ(ui.dialogs[0].request.title, "Save image");
+    EXPECT_EQ(ui.dialogs[0].request.filter,
               "Windows Bitmap (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPG (*.jpg)|*.jpg");
-    EXPECT_EQ(ui.dialogs[0].request.DefaultExt, ".bmp");
+    EXPECT_EQ(ui.dialogs[0].request.defaultExtension, ".bmp");
 
     canvas.setPicture(patternPicture(9, 7));
     canvas.setPoint(4, 4, 0x010203);

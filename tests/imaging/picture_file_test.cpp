@@ -92,7 +92,7 @@ TEST(PictureFile, ABitmapOpenedInPlaceSavesWithItsWrittenPointsByteForByte) {
         const auto inPlace = BitmapFilePicture::open(source);
         ASSERT_TRUE(inPlace);
         const std::vector<ChangedPoint> changes = {
-            {0, 0, 0x010203}, {height - 1, width - 1, 0xFFFFFF}, {2, 3, 0}};
+            {0, 0, 0x010203}, {width - 1, height - 1, 0xFFFFFF}, {3, 2, 0}};
         const LayeredPicture layered(inPlace, changes);
         const DecodedPicture decoded(toQImage(std::make_shared<LayeredPicture>(inPlace, changes))
                                          .convertToFormat(QImage::Format_RGB32));

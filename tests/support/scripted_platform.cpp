@@ -27,7 +27,7 @@ std::string ScriptedPlatform::showSave(const FileDialogRequest& request) {
     dialogs.push_back({true, request});
     if (answers.empty()) return {};
     // A real save dialog adds the default extension to a name typed without one.
-    std::string path = withDefaultExtension(answers.front(), request.DefaultExt);
+    std::string path = withDefaultExtension(answers.front(), request.defaultExtension);
     answers.pop_front();
     return path;
 }

@@ -363,7 +363,7 @@ class MainWindowTest : public QObject {
         QTest::keyClick(&s.window, Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE(s.user.dialogs.size(), dialogsBefore + 1);
         QVERIFY(s.user.dialogs.back().save);
-        QCOMPARE(s.user.dialogs.back().request.Filter, std::string(kSaveOnlyBitmapFilter));
+        QCOMPARE(s.user.dialogs.back().request.filter, std::string(kSaveOnlyBitmapFilter));
         QVERIFY(std::filesystem::exists(out.file("plain.bmp")));
         QVERIFY(s.user.boxes.empty());  // it says nothing
     }

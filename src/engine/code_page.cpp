@@ -1,4 +1,4 @@
-#include "platform/code_page.h"
+#include "engine/code_page.h"
 
 #include <array>
 

@@ -3,7 +3,7 @@
 #include <random>
 #include <set>
 
-#include "platform/used_slots.h"
+#include "engine/used_slots.h"
 
 namespace vm {
 namespace {

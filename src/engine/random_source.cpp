@@ -1,4 +1,4 @@
-#include "platform/random_source.h"
+#include "engine/random_source.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,13 +1,15 @@
 #pragma once
 // The keyed set of slots already used in one hide or reveal. It behaves like the
 // runtime's keyed collection keyed on slotKey text (add reports a duplicate and
-// changes nothing; entries keep their order), but keys on a packed integer in an
-// open-addressing table, since one operation may probe it thousands of times.
+// changes nothing; entries keep their order), but keys on a packed integer, since
+// one operation may probe it thousands of times.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/packed_key_table.h"
 
 namespace vm {
 
@@ -16,7 +18,7 @@ std::string slotKey(int channel, std::int32_t x, std::int32_t y);
 
 class UsedSlots {
   public:
-    UsedSlots();
+    UsedSlots() { m_order.reserve(2048); }
 
     // Records the slot; returns false (and changes nothing) when it was already there.
     bool add(int channel, std::int32_t x, std::int32_t y);
@@ -26,11 +28,8 @@ class UsedSlots {
 
   private:
     static std::uint64_t pack(int channel, std::int32_t x, std::int32_t y);
-    std::size_t findSlot(std::uint64_t key) const;
-    void grow();
 
-    static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
-    std::vector<std::uint64_t> m_table;
+    PackedKeyTable<> m_used;
     std::vector<std::uint64_t> m_order;  // oldest first
 };
 

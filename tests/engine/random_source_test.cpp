@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/hide_reveal.h"
-#include "platform/random_source.h"
+#include "engine/random_source.h"
 
 namespace vm {
 namespace {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "imaging/canvas.h"
+#include "imaging/open_image.h"
 #include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
 #include "platform/file_dialogs.h"
@@ -17,6 +18,8 @@
 namespace vm {
 
 inline constexpr const char* kLoadFirst = "Load an image first!";
+// The warning before a message is hidden in only part of the Encrypt tab's picture.
+inline constexpr const char* kPartOfPictureTitle = "Veilmark - Only part of the picture";
 inline constexpr std::size_t kMessageBoxLimit = 160;  // characters the user can type
 
 class MainForm {
@@ -31,6 +34,9 @@ class MainForm {
     void openOnDecrypt();       // Open Image on the Decrypt tab
     void saveEncryptPicture();  // Alt+S: saves the Encrypt tab's picture as it is
     void clearAll();            // File > Clear: both tabs as at start
+
+    // How opening a picture runs its decoding (see DecodeRunner); in place by default.
+    void setDecodeRunner(DecodeRunner run) { m_runDecode = std::move(run); }
 
     // A picture dropped on a tab opens as Open Image would.
     bool dropOnEncrypt(const std::string& path);
@@ -54,6 +60,7 @@ class MainForm {
     MessageBoxes& m_boxes;
     FileDialogs& m_dialogs;
     PictureDecoder& m_decoder;
+    DecodeRunner m_runDecode;
 };
 
 // CR LF <-> the single line break a text widget shows.

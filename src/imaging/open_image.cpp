@@ -3,8 +3,9 @@
 namespace vm {
 
 bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview, WorkingArea& area,
-                   MessageBoxes& boxes, PictureDecoder& decoder) {
-    Result<PictureRef> loaded = decodePictureFile(path, decoder);
+                   MessageBoxes& boxes, PictureDecoder& decoder, const DecodeRunner& run) {
+    const auto decode = [&path, &decoder] { return decodePictureFile(path, decoder); };
+    Result<PictureRef> loaded = run ? run(decode) : decode();
     if (!loaded) {
         boxes.showMessage(loaded.error(), vbCritical, std::string(kErrorTitle));
         return false;
@@ -15,10 +16,10 @@ bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview,
 }
 
 void openImage(Canvas& canvas, PictureRef& preview, WorkingArea& area, FileDialogs& dialogs,
-               MessageBoxes& boxes, PictureDecoder& decoder) {
+               MessageBoxes& boxes, PictureDecoder& decoder, const DecodeRunner& run) {
     const std::string path = dialogs.showOpen({kOpenTitle, kOpenFilter, ""});
     if (path.empty()) return;
-    openImageFile(path, canvas, preview, area, boxes, decoder);
+    openImageFile(path, canvas, preview, area, boxes, decoder, run);
 }
 
 }  // namespace vm

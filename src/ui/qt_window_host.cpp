@@ -43,8 +43,7 @@ QWidget* QtWindowHost::window(WindowId window) const {
 
 QWidget* QtWindowHost::create(WindowId window) {
     QWidget* made = nullptr;
-    // About is a tool window over the main one: transient for it, so it has no
-    // taskbar entry of its own.
+    // About starts centred on the main window but does not belong to it.
     if (window == WindowId::About) made = new AboutWindow(*this, m_main);
     if (window == WindowId::Help) made = new HelpWindow(*this);
     if (made) made->setAttribute(Qt::WA_DeleteOnClose);

@@ -119,34 +119,56 @@ class MainWindowTest : public QObject {
     }
 
     void screenReadersHearWhatEachControlIs_data() {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("window");  // the menu item that shows it; empty: main
+        QTest::addColumn<QString>("name");    // the control; empty: the window itself
+        QTest::addColumn<int>("role");
         QTest::addColumn<QString>("heard");
-        QTest::newRow("encryptPassword") << "encryptPassword"
-                                         << "Password";
-        QTest::newRow("message") << "message"
-                                 << "Message";
-        QTest::newRow("decryptPassword") << "decryptPassword"
-                                         << "Password";
-        QTest::newRow("revealedMessage") << "revealedMessage"
-                                         << "Message";
-        QTest::newRow("encryptPreview") << "encryptPreview"
-                                        << "Picture to hide in";
-        QTest::newRow("decryptPreview") << "decryptPreview"
-                                        << "Picture to read";
-        QTest::newRow("offscreenEncrypt") << "offscreenEncrypt"
-                                          << "Alt+E, off screen, does nothing";
-        QTest::newRow("offscreenSave")
-            << "offscreenSave"
-            << "Alt+S, off screen: save the Encrypt tab's picture as a bitmap";
+        const auto row = [](const char* tag, const char* window, const char* name,
+                            QAccessible::Role role, const QString& heard) {
+            QTest::newRow(tag) << window << name << int(role) << heard;
+        };
+        row("main window", "", "", QAccessible::Window, "Veilmark");
+        row("Help window", "contentsAction", "", QAccessible::Window, "Veilmark - Help");
+        row("About window", "aboutAction", "", QAccessible::Window, "About Veilmark");
+        row("Help's Close", "contentsAction", "closeButton", QAccessible::Button, "Close");
+        row("About's text", "aboutAction", "productLabel", QAccessible::StaticText,
+            "Veilmark - Tolvane");
+        row("encryptPassword", "", "encryptPassword", QAccessible::EditableText, "Password");
+        row("message", "", "message", QAccessible::EditableText, "Message");
+        row("messageCount", "", "messageCount", QAccessible::StaticText,
+            "Characters used: 0 of 160");
+        row("revealedMessageCount", "", "revealedMessageCount", QAccessible::StaticText,
+            "Characters used: 0 of 160");
+        row("openOnEncryptButton", "", "openOnEncryptButton", QAccessible::Button, "Open Image");
+        row("hideButton", "", "hideButton", QAccessible::Button, "Encrypt");
+        row("decryptPassword", "", "decryptPassword", QAccessible::EditableText, "Password");
+        row("revealedMessage", "", "revealedMessage", QAccessible::EditableText, "Message");
+        row("revealButton", "", "revealButton", QAccessible::Button, "Decrypt");
+        row("encryptPreview", "", "encryptPreview", QAccessible::Graphic, "Picture to hide in");
+        row("decryptPreview", "", "decryptPreview", QAccessible::Graphic, "Picture to read");
+        row("encryptFrame", "", "encryptFrame", QAccessible::Grouping, "Embed in image:");
+        row("offscreenEncrypt", "", "offscreenEncrypt", QAccessible::Button,
+            "Alt+E, off screen, does nothing");
+        row("offscreenSave", "", "offscreenSave", QAccessible::Button,
+            "Alt+S, off screen: save the Encrypt tab's picture as a bitmap");
     }
     void screenReadersHearWhatEachControlIs() {
+        QFETCH(QString, window);
         QFETCH(QString, name);
+        QFETCH(int, role);
         QFETCH(QString, heard);
         Session s;
-        QAccessibleInterface* control =
-            QAccessible::queryAccessibleInterface(child<QWidget>(&s.window, qPrintable(name)));
+        QWidget* shown = &s.window;
+        if (!window.isEmpty()) {
+            action(s, qPrintable(window))->trigger();
+            QTRY_VERIFY((shown = QApplication::activeWindow()) && shown != &s.window);
+        }
+        QWidget* control = name.isEmpty() ? shown : child<QWidget>(shown, qPrintable(name));
         QVERIFY(control);
-        QCOMPARE(control->text(QAccessible::Name), heard);
+        QAccessibleInterface* said = QAccessible::queryAccessibleInterface(control);
+        QVERIFY(said);
+        QCOMPARE(int(said->role()), role);
+        QCOMPARE(said->text(QAccessible::Name), heard);
     }
 
     void aMessageGoesInOnOneTabAndComesBackOnTheOther() {

@@ -1,0 +1,10 @@
+#pragma once
+// What screen readers are told the program's own widgets are. A plain widget is a
+// "filler" to them; the About and Help windows are windows, and a preview is a picture.
+
+namespace vm::ui {
+
+// Once per program; later calls do nothing.
+void announceOwnWidgets();
+
+}  // namespace vm::ui

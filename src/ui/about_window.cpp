@@ -8,8 +8,7 @@
 
 namespace vm::ui {
 
-AboutWindow::AboutWindow(WindowHost& host, QWidget* owner)
-    : SmallWindow(host, WindowId::About, Qt::Window) {
+AboutWindow::AboutWindow(WindowHost& host) : SmallWindow(host, WindowId::About, Qt::Window) {
     setObjectName(QStringLiteral("aboutWindow"));
     setWindowTitle(QStringLiteral("About Veilmark"));
     // A blank icon, so the application's own is not put on this small window.
@@ -21,10 +20,6 @@ AboutWindow::AboutWindow(WindowHost& host, QWidget* owner)
     addLabel("productLabel", QStringLiteral("Veilmark - Tolvane"), twipsRect(120, 120, 1305, 225))
         ->adjustSize();
     addCloseButton(twipsRect(120, 840, 1575, 255));
-    if (owner) {
-        const QPoint centre = owner->frameGeometry().center();
-        move(centre.x() - width() / 2, centre.y() - height() / 2);
-    }
 }
 
 void AboutWindow::showEvent(QShowEvent* event) {

@@ -9,9 +9,9 @@ namespace vm::ui {
 class AboutWindow : public SmallWindow {
     Q_OBJECT
   public:
-    // owner: the main window, on which About is centred when first shown. It does not
-    // belong to it: either window can lie above the other (see taskbar_hint.h).
-    AboutWindow(WindowHost& host, QWidget* owner);
+    // Placed by the window system when first shown. It belongs to no window: either
+    // it or the main window can lie above the other (see taskbar_hint.h).
+    explicit AboutWindow(WindowHost& host);
 
   protected:
     void showEvent(QShowEvent* event) override;  // the window manager's hints, each time

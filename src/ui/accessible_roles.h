@@ -4,7 +4,8 @@
 
 namespace vm::ui {
 
-// Once per program; later calls do nothing.
+// Once per program; later calls do nothing. Tab bars get tabs that claim the focus
+// only when they have it.
 void announceOwnWidgets();
 
 }  // namespace vm::ui

@@ -43,8 +43,7 @@ QWidget* QtWindowHost::window(WindowId window) const {
 
 QWidget* QtWindowHost::create(WindowId window) {
     QWidget* made = nullptr;
-    // About starts centred on the main window but does not belong to it.
-    if (window == WindowId::About) made = new AboutWindow(*this, m_main);
+    if (window == WindowId::About) made = new AboutWindow(*this);
     if (window == WindowId::Help) made = new HelpWindow(*this);
     if (made) made->setAttribute(Qt::WA_DeleteOnClose);
     return made;

@@ -38,6 +38,9 @@ void keepOutOfTaskbar(QWidget* window) {
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (!connection) return;
     const auto id = static_cast<xcb_window_t>(window->winId());
+    // Qt writes the window's type again from its flags and this property (its own
+    // value for a utility window) when it maps the window.
+    window->windowHandle()->setProperty("_q_xcb_wm_window_type", 0x20);
     const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
     const xcb_atom_t wanted[] = {internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
                                  internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};

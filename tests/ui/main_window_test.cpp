@@ -171,6 +171,22 @@ class MainWindowTest : public QObject {
         QCOMPARE(said->text(QAccessible::Name), heard);
     }
 
+    // A screen reader follows whatever says it has the focus; two such would confuse it.
+    void exactlyOneObjectClaimsTheFocus() {
+        Session s;
+        for (const char* focus : {"offscreenEncrypt", "encryptPassword", "hideButton"}) {
+            child<QWidget>(&s.window, focus)->setFocus();
+            QStringList claiming;
+            std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+                if (node->state().focused) claiming << node->text(QAccessible::Name);
+                for (int i = 0; i < node->childCount(); ++i)
+                    if (QAccessibleInterface* c = node->child(i)) walk(c);
+            };
+            walk(QAccessible::queryAccessibleInterface(&s.window));
+            QVERIFY2(claiming.size() == 1, qPrintable(focus + (": " + claiming.join(", "))));
+        }
+    }
+
     void aMessageGoesInOnOneTabAndComesBackOnTheOther() {
         Session s;
         TempDir out;

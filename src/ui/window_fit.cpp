@@ -48,7 +48,8 @@ WindowFit::WindowFit(QWidget* window, QScrollArea* scroller, QSize around)
 }
 
 void WindowFit::apply() {
-    if (!m_window) return;
+    // Not while the window is, or is about to be, as large as the window system says.
+    if (!m_window || m_released) return;
     const QSize content = m_scroller->widget()->size();
     QSize room = content;
     if (QScreen* screen = m_window->screen()) {
@@ -81,6 +82,7 @@ bool WindowFit::eventFilter(QObject* watched, QEvent* event) {
                 // and a size changed before the answer would not match what it allows.
                 if (!event->spontaneous()) break;
                 if (m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+                    m_released = true;
                     m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
                     // Back to the fixed size; the window stays this large until the
                     // window system agrees.
@@ -89,6 +91,7 @@ bool WindowFit::eventFilter(QObject* watched, QEvent* event) {
                             m_window->windowHandle()->setWindowStates(Qt::WindowNoState);
                     });
                 } else {
+                    m_released = false;
                     apply();
                 }
                 break;
@@ -103,7 +106,16 @@ void WindowFit::stateRequested(Qt::WindowState state) {
     // Asked before the compositor answers (a click on Qt's own title bar): let the
     // window take whatever size the answer brings, so the window stays valid.
     if (state == Qt::WindowMaximized || state == Qt::WindowFullScreen) {
+        m_released = true;
         m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        // A window system that ignores the request leaves the window as it was: fixed again.
+        QTimer::singleShot(2000, this, [this] {
+            if (m_window &&
+                !(m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+                m_released = false;
+                apply();
+            }
+        });
     }
 }
 

@@ -43,6 +43,7 @@ class WindowFit : public QObject {
     QScrollArea* m_scroller;
     QSize m_around;
     bool m_watching = false;
+    bool m_released = false;  // maximised or full screen, or asked to be
 };
 
 // A scroll area for a window's fixed content: no frame, scroll bars only when needed,

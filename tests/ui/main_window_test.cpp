@@ -18,6 +18,7 @@
 #include "imaging/open_image.h"
 #include "ui/message_text_edit.h"
 #include "ui/preview_box.h"
+#include "ui/window_fit.h"
 #include "ui_test_support.h"
 
 using vm::test::TempDir;
@@ -97,6 +98,24 @@ class MainWindowTest : public QObject {
         auto* w = s.window.findChild<QWidget*>(name);
         QVERIFY(w);
         QCOMPARE(w->geometry(), geometry);
+    }
+
+    // Where the screen's free area is too small the window shrinks to it and scrolls.
+    void theScrolledAreaFitsTheRoomLeft_data() {
+        QTest::addColumn<QSize>("room");
+        QTest::addColumn<QSize>("fitted");
+        const int bar = 16;  // the scroll bars' width
+        QTest::newRow("room to spare") << QSize(900, 700) << QSize(409, 522);
+        QTest::newRow("exactly enough") << QSize(409, 522) << QSize(409, 522);
+        QTest::newRow("too low: a bar beside") << QSize(900, 400) << QSize(409 + bar, 400);
+        QTest::newRow("too low, no room for the bar") << QSize(410, 400) << QSize(410, 400);
+        QTest::newRow("too narrow: a bar below") << QSize(300, 700) << QSize(300, 522 + bar);
+        QTest::newRow("both") << QSize(300, 400) << QSize(300, 400);
+    }
+    void theScrolledAreaFitsTheRoomLeft() {
+        QFETCH(QSize, room);
+        QFETCH(QSize, fitted);
+        QCOMPARE(vm::ui::fittedSize(QSize(409, 522), room, 16), fitted);
     }
 
     void theFramesFitInsideTheirTabPage() {

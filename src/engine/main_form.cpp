@@ -13,20 +13,35 @@ void MainForm::refuse(const std::string& why) {
     m_boxes.showMessage(why, vbCritical, std::string(kErrorTitle));
 }
 
+bool MainForm::openFile(const std::string& path, Canvas& canvas, PictureRef& preview) {
+    const auto decode = [this, &path] { return decodePictureFile(path, m_decoder); };
+    Result<PictureRef> loaded = m_runDecode ? m_runDecode(decode) : decode();
+    if (!loaded) {
+        refuse(loaded.error());
+        return false;
+    }
+    placeOpenedPicture(loaded.take(), canvas, area);
+    preview = canvas.picture();
+    return true;
+}
+
+void MainForm::openWithDialog(Canvas& canvas, PictureRef& preview) {
+    const std::string path = m_dialogs.showOpen({kOpenTitle, kOpenFilter, ""});
+    if (!path.empty()) openFile(path, canvas, preview);
+}
+
 void MainForm::openOnEncrypt() {
-    openImage(encryptCanvas, encryptPreview, area, m_dialogs, m_boxes, m_decoder, m_runDecode);
+    openWithDialog(encryptCanvas, encryptPreview);
 }
 void MainForm::openOnDecrypt() {
-    openImage(decryptCanvas, decryptPreview, area, m_dialogs, m_boxes, m_decoder, m_runDecode);
+    openWithDialog(decryptCanvas, decryptPreview);
 }
 
 bool MainForm::dropOnEncrypt(const std::string& path) {
-    return openImageFile(path, encryptCanvas, encryptPreview, area, m_boxes, m_decoder,
-                         m_runDecode);
+    return openFile(path, encryptCanvas, encryptPreview);
 }
 bool MainForm::dropOnDecrypt(const std::string& path) {
-    return openImageFile(path, decryptCanvas, decryptPreview, area, m_boxes, m_decoder,
-                         m_runDecode);
+    return openFile(path, decryptCanvas, decryptPreview);
 }
 
 bool MainForm::acceptsSmallerArea() {

@@ -5,10 +5,10 @@
 // shows what changed afterwards. Messages, dialogs and the picture decoders go
 // through the interfaces given at construction.
 
+#include <functional>
 #include <string>
 
 #include "imaging/canvas.h"
-#include "imaging/open_image.h"
 #include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
 #include "platform/file_dialogs.h"
@@ -21,6 +21,12 @@ inline constexpr const char* kLoadFirst = "Load an image first!";
 // The warning before a message is hidden in only part of the Encrypt tab's picture.
 inline constexpr const char* kPartOfPictureTitle = "Veilmark - Only part of the picture";
 inline constexpr std::size_t kMessageBoxLimit = 160;  // characters the user can type
+
+// Runs the decoding of a chosen picture and returns what it gave. The window runs it
+// off its own thread and keeps the user's hands off meanwhile; nothing is changed
+// until it has returned, so a failed decode changes nothing.
+using DecodeRunner =
+    std::function<Result<PictureRef>(const std::function<Result<PictureRef>()>& decode)>;
 
 class MainForm {
   public:
@@ -55,6 +61,9 @@ class MainForm {
     // When the working area is smaller than the Encrypt tab's picture, says what that
     // means for reading the message back; whether the user goes on.
     bool acceptsSmallerArea();
+    // Asks for a picture for this tab and opens it; opens a file chosen otherwise.
+    void openWithDialog(Canvas& canvas, PictureRef& preview);
+    bool openFile(const std::string& path, Canvas& canvas, PictureRef& preview);
     void refuse(const std::string& why);
 
     MessageBoxes& m_boxes;

@@ -3,9 +3,8 @@
 namespace vm {
 
 bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview, WorkingArea& area,
-                   MessageBoxes& boxes, PictureDecoder& decoder, const DecodeRunner& run) {
-    const auto decode = [&path, &decoder] { return decodePictureFile(path, decoder); };
-    Result<PictureRef> loaded = run ? run(decode) : decode();
+                   MessageBoxes& boxes, PictureDecoder& decoder) {
+    Result<PictureRef> loaded = decodePictureFile(path, decoder);
     if (!loaded) {
         boxes.showMessage(loaded.error(), vbCritical, std::string(kErrorTitle));
         return false;
@@ -16,10 +15,10 @@ bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview,
 }
 
 void openImage(Canvas& canvas, PictureRef& preview, WorkingArea& area, FileDialogs& dialogs,
-               MessageBoxes& boxes, PictureDecoder& decoder, const DecodeRunner& run) {
+               MessageBoxes& boxes, PictureDecoder& decoder) {
     const std::string path = dialogs.showOpen({kOpenTitle, kOpenFilter, ""});
     if (path.empty()) return;
-    openImageFile(path, canvas, preview, area, boxes, decoder, run);
+    openImageFile(path, canvas, preview, area, boxes, decoder);
 }
 
 }  // namespace vm

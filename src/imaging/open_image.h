@@ -2,7 +2,6 @@
 // Opening a picture into a canvas and its preview; the picture opened last, on
 // either tab, sets the working area and the picture-opened flag.
 
-#include <functional>
 #include <string>
 
 #include "imaging/canvas.h"
@@ -18,20 +17,14 @@ inline constexpr const char* kOpenTitle = "Veilmark - Open Image";
 inline constexpr const char* kOpenFilter =
     "Bitmap (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPG (*.jpg)|*.jpg|All Files (*.*)|*.*";
 
-// Runs the decoding of a chosen file and returns what it gave. A window runs it off
-// its own thread and keeps the user's hands off meanwhile; empty runs it in place.
-// Nothing is changed until it has returned, so a failed decode changes nothing.
-using DecodeRunner =
-    std::function<Result<PictureRef>(const std::function<Result<PictureRef>()>& decode)>;
-
 // Asks for a file and opens it. A cancelled dialog or a file that cannot be opened
 // (the user is told why) leaves canvas, preview, area and flag as they were.
 void openImage(Canvas& canvas, PictureRef& preview, WorkingArea& area, FileDialogs& dialogs,
-               MessageBoxes& boxes, PictureDecoder& decoder, const DecodeRunner& run = {});
+               MessageBoxes& boxes, PictureDecoder& decoder);
 
 // Opens a file chosen some other way (dropped on a tab, say), exactly as openImage
 // does after its dialog. Returns whether the picture was opened.
 bool openImageFile(const std::string& path, Canvas& canvas, PictureRef& preview, WorkingArea& area,
-                   MessageBoxes& boxes, PictureDecoder& decoder, const DecodeRunner& run = {});
+                   MessageBoxes& boxes, PictureDecoder& decoder);
 
 }  // namespace vm

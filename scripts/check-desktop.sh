@@ -1,44 +1,68 @@
 #!/usr/bin/env bash
-# The windows on a real X11 desktop: Xvfb with the openbox window manager, veilmark
-# driven through its menus with xdotool, the window manager's view read with xprop.
-# Checks that About is a tool window kept out of the taskbar and transient for the
-# main window, and that Help comes back where it was moved after Close.
-# Usage: scripts/check-desktop.sh [BINARY]   (needs xvfb, openbox, xdotool, x11-utils)
+# The windows on real desktops, driven as a user drives them, with xdotool:
+#  1. X11 (Xvfb 1024x768, openbox): About is a utility window off the taskbar and owned
+#     by no window; About and Help come back where they were after Close.
+#  2. X11 at scale 1.5 and 2 on 1366x768: a journey by keyboard (open, hide, save,
+#     reveal), the main and Help windows whole on the screen, a maximise request.
+#  3. Wayland (weston's X11 backend inside Xvfb, so there is an input seat; Qt draws
+#     the title bars): the journey, Help and About, then Maximise clicked on each
+#     title bar and a double click on the main one; the program must live on.
+# The saved picture is read back with veilmark-cli where it is built beside BINARY.
+# VEILMARK_DESKTOP_SHOTS=DIR keeps screenshots of each step there (look at them).
+# Usage: scripts/check-desktop.sh [BINARY]
+#   (needs xvfb, openbox, xdotool, x11-utils, imagemagick; weston and qt6-wayland for 3)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bin=${1:-build-dev/src/ui/veilmark}
+bin=$(realpath "${1:-build-dev/src/ui/veilmark}")
 [ -x "$bin" ] || { echo "no program at $bin: build it first" >&2; exit 1; }
-for tool in Xvfb openbox xdotool xprop; do
+for tool in Xvfb openbox xdotool xprop import python3; do
   command -v "$tool" >/dev/null || { echo "$tool missing: bash scripts/deps.sh" >&2; exit 1; }
 done
+cli=$(dirname "$bin")/../cli/veilmark-cli
 
 work=$(mktemp -d)
+shots=${VEILMARK_DESKTOP_SHOTS:-$work/shots}
+mkdir -p "$shots"
 pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
+stop_all() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  pids=()
 }
-trap cleanup EXIT
+trap 'stop_all; rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" HOME="$work"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+convert -size 300x200 plasma:fractal "$work/cover.png" 2>/dev/null ||
+  convert -size 300x200 gradient:red-blue "$work/cover.png"
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-# Openbox announces itself before it lists what it supports; xdotool needs the list.
-for _ in $(seq 200); do xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break; sleep 0.1; done
-
-QT_QPA_PLATFORM=xcb "$bin" >"$work/veilmark.log" 2>&1 &
-pids+=($!)
-
-failures=0
+passed=0 failures=0
+pass() { passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-# The id of the visible window with this exact title, once it is there.
+check() { if eval "$2"; then pass; else fail "$1"; fi; }
+shot() { import -window root "$shots/$1.png"; }
+alive() { kill -0 "$app" 2>/dev/null; }
+
+# A fresh X screen of this size; the display number goes to DISPLAY.
+start_x() {
+  local display=:$((90 + RANDOM % 100))
+  Xvfb "$display" -screen 0 "$1"x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  pids+=($!)
+  export DISPLAY=$display
+  for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && return; sleep 0.1; done
+  echo "Xvfb did not start" >&2; exit 1
+}
+start_openbox() {
+  openbox >"$work/openbox.log" 2>&1 &
+  pids+=($!)
+  # Openbox announces itself before it lists what it supports; xdotool needs the list.
+  for _ in $(seq 200); do xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break; sleep 0.1; done
+}
+start_app() {
+  "$bin" >"$work/veilmark.log" 2>&1 &
+  app=$!
+  pids+=($app)
+}
+# The id of the visible X window with this exact title, once it is there.
 window() {
   for _ in $(seq 100); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) && [ -n "$id" ] && { echo "$id"; return; }
@@ -54,35 +78,107 @@ activate() {
   done
   xdotool windowfocus --sync "$1"
 }
-# Chooses an item of the Help menu: a click on the menu's title, then the keys.
+position() { xdotool getwindowgeometry --shell "$1" | grep -E '^[XY]=' | tr '\n' ' '; }
+# Whether a window, frame and all, lies inside the screen (xwininfo counts the frame).
+on_screen() {
+  local info x y w h top
+  info=$(xwininfo -id "$1")
+  x=$(echo "$info" | awk '/Absolute upper-left X/ {print $4}')
+  y=$(echo "$info" | awk '/Absolute upper-left Y/ {print $4}')
+  w=$(echo "$info" | awk '/Width:/ {print $2}')
+  h=$(echo "$info" | awk '/Height:/ {print $2}')
+  top=$(xprop -id "$1" _NET_FRAME_EXTENTS | awk -F'[=,]' '{print $4 + 0}')
+  where="$w x $h at $x,$y"
+  [ $((y - top)) -ge 0 ] && [ $((y + h)) -le "$2" ] && [ "$x" -ge 0 ] && [ $((x + w)) -le "$3" ]
+}
+# Chooses an item of the Help menu on X11: a click on the menu's title, then the keys.
 choose() {
   activate "$main" || true
-  xdotool mousemove --sync --window "$main" 55 8 click 1
+  xdotool mousemove --sync --window "$main" "$(awk "BEGIN{print int(55*$scale)}")" "$(awk "BEGIN{print int(8*$scale)}")" click 1
   sleep 0.3
   case $1 in
     Contents) xdotool key Down Return ;;
     About) xdotool key Down Down Return ;;
   esac
 }
-position() { xdotool getwindowgeometry --shell "$1" | grep -E '^[XY]=' | tr '\n' ' '; }
 
+k() { xdotool key --delay 50 "$@"; sleep 0.2; }
+typed() { xdotool type --delay 15 "$1"; sleep 0.2; }
+# Open, hide, save and reveal by keyboard alone, so it works at any scale and place.
+# Starts with the focus where the program puts it (the first off-screen button);
+# refocus brings the main window forward after a modal box has gone.
+journey() {
+  local tag=$1 refocus=$2 out="$work/$1-out.bmp"
+  k Tab Tab Tab Tab Tab
+  typed "tulip mountain"
+  k Tab
+  typed "Meet at noon."
+  k Tab space
+  sleep 1
+  typed "$work/cover.png"
+  k Return
+  sleep 1
+  k Tab space
+  sleep 1
+  typed "$out"
+  k Return
+  sleep 1
+  shot "$tag-saved"
+  k Return
+  sleep 0.3
+  $refocus
+  k shift+Tab shift+Tab shift+Tab shift+Tab Right
+  k Tab space
+  sleep 1
+  typed "$out"
+  k Return
+  sleep 1
+  k Tab Tab
+  typed "tulip mountain"
+  k Tab space
+  sleep 0.5
+  shot "$tag-revealed"
+  check "$tag: the picture was not saved" '[ -s "$out" ]'
+  if [ -x "$cli" ] && [ -s "$out" ]; then
+    check "$tag: the saved picture does not give the message back" \
+      '[ "$("$cli" reveal -p "tulip mountain" "$out" 2>/dev/null)" = "Meet at noon." ]'
+  fi
+}
+
+echo "== $(date +%T) 1. X11 with a window manager"
+# ---- 1. X11 with a window manager
+start_x 1024x768
+start_openbox
+scale=1
+QT_QPA_PLATFORM=xcb start_app
 main=$(window Veilmark) || { cat "$work/veilmark.log"; echo "FAIL: the main window did not appear"; exit 1; }
 choose About
 about=$(window "About Veilmark") || fail "About did not open"
 if [ -n "${about:-}" ]; then
   props=$(xprop -id "$about" _NET_WM_STATE WM_TRANSIENT_FOR _NET_WM_WINDOW_TYPE)
-  echo "$props" | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "About has a taskbar entry: $props"
-  echo "$props" | grep -q "WM_TRANSIENT_FOR(WINDOW): window id # $(printf '0x%x' "$main")" ||
-    fail "About is not transient for the main window: $props"
+  check "About has a taskbar entry: $props" 'echo "$props" | grep -q _NET_WM_STATE_SKIP_TASKBAR'
+  check "About is not a utility window: $props" 'echo "$props" | grep -q _NET_WM_WINDOW_TYPE_UTILITY'
+  check "About belongs to another window: $props" '! echo "$props" | grep -q "WM_TRANSIENT_FOR(WINDOW)"'
+  xdotool windowmove --sync "$about" 402 211
+  sleep 0.3
+  moved=$(position "$about")
+  activate "$about"
   xdotool key Return  # Close has the focus
   sleep 0.5
-  xdotool search --onlyvisible --name '^About Veilmark$' >/dev/null 2>&1 && fail "Enter did not close About"
+  check "Enter did not close About" '! xdotool search --onlyvisible --name "^About Veilmark\$" >/dev/null 2>&1'
+  choose About
+  back=$(window "About Veilmark") || fail "About did not come back"
+  sleep 0.3
+  check "About came back at $(position "$back"), not at $moved" '[ "$(position "$back")" = "$moved" ]'
+  activate "$back"
+  xdotool key Return
+  sleep 0.5
 fi
 
 choose Contents
 help=$(window "Veilmark - Help") || fail "Help did not open"
 if [ -n "${help:-}" ]; then
-  xprop -id "$help" _NET_WM_STATE | grep -q SKIP_TASKBAR && fail "Help has no taskbar entry"
+  check "Help has no taskbar entry" '! xprop -id "$help" _NET_WM_STATE | grep -q SKIP_TASKBAR'
   xdotool windowmove --sync "$help" 301 123
   sleep 0.3
   moved=$(position "$help")
@@ -92,8 +188,84 @@ if [ -n "${help:-}" ]; then
   choose Contents
   back=$(window "Veilmark - Help") || fail "Help did not come back"
   sleep 0.3
-  [ "$(position "$back")" = "$moved" ] || fail "Help came back at $(position "$back"), not at $moved"
-  [ -n "${VEILMARK_DESKTOP_SHOT:-}" ] && import -window root "$VEILMARK_DESKTOP_SHOT"
+  check "Help came back at $(position "$back"), not at $moved" '[ "$(position "$back")" = "$moved" ]'
+  shot x11-help
+fi
+stop_all
+
+echo "== $(date +%T) 2. X11 at high scales on a small screen: everything can be reached"
+# ---- 2. X11 at high scales on a small screen: everything can be reached
+for scale in 1.5 2; do
+  start_x 1366x768
+  start_openbox
+  QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale start_app
+  main=$(window Veilmark) || { fail "scale $scale: the main window did not appear"; stop_all; continue; }
+  activate "$main"
+  sleep 0.5
+  check "scale $scale: the main window leaves the screen" 'on_screen "$main" 768 1366 || { echo "($where)"; false; }'
+  journey "scale$scale" "activate $main"
+  wmctrl -i -r "$main" -b add,maximized_vert,maximized_horz 2>/dev/null || true
+  sleep 0.5
+  check "scale $scale: a maximise request ended the program" alive
+  choose Contents
+  if help=$(window "Veilmark - Help"); then
+    sleep 0.5
+    check "scale $scale: Help leaves the screen" 'on_screen "$help" 768 1366 || { echo "($where)"; false; }'
+    shot "scale$scale-help"
+  else
+    fail "scale $scale: Help did not open"
+  fi
+  stop_all
+done
+
+echo "== $(date +%T) 3. Wayland: Qt's own title bars under weston"
+# ---- 3. Wayland: Qt's own title bars under weston
+if command -v weston >/dev/null && [ -n "$(find /usr/lib/*/qt6/plugins/platforms -name 'libqwayland*' 2>/dev/null)" ]; then
+  start_x 1366x768
+  weston --backend=x11-backend.so --socket=wayland-vm --width=1366 --height=768 \
+    --use-pixman --idle-time=0 >"$work/weston.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/wayland-vm" ] && break; sleep 0.1; done
+  sleep 1
+  QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-vm start_app
+  # No window list under Wayland: Qt's title bars are found on the screen by their colour.
+  bars() { import -window root -depth 8 ppm:- | python3 scripts/find_title_bars.py; }
+  top=
+  for _ in $(seq 10); do
+    sleep 1
+    read -r left right top < <(bars | head -1) || true
+    [ -n "$top" ] && break
+  done
+  if [ -z "${top:-}" ]; then
+    fail "Wayland: the main window did not appear"
+    cat "$work/veilmark.log"
+  else
+    xdotool mousemove $((left + 100)) $((top + 12))
+    title() { xdotool mousemove $((left + 100)) $((top + 12)) click 1; sleep 0.3; }
+    journey wayland title
+    title
+    # Help, then About, from the Help menu; each is a window of its own.
+    for item in Contents About; do
+      xdotool mousemove $((left + 59)) $((top + 38)) click 1
+      sleep 0.4
+      [ "$item" = Contents ] && k Down Return || k Down Down Return
+      sleep 1
+    done
+    shot wayland-windows
+    # Maximise on every title bar there is (the main window, Help, About).
+    while read -r l r t; do
+      xdotool mousemove $((r - 39)) $((t + 15)) click 1
+      sleep 1
+    done < <(bars)
+    xdotool mousemove $((left + 100)) $((top + 12)) click --repeat 2 --delay 80 1
+    sleep 1
+    shot wayland-maximised
+    check "Wayland: Maximise ended the program: $(grep -m1 -i error "$work/veilmark.log" || true)" alive
+  fi
+  stop_all
+else
+  echo "skipped the Wayland part: weston or Qt's Wayland plugin (qt6-wayland) is not installed"
 fi
 
-[ "$failures" -eq 0 ] && echo "desktop check: 4 passed, 0 failed" || { echo "desktop check: $failures failed"; exit 1; }
+echo "desktop check: $passed passed, $failures failed (screenshots in $shots)"
+[ "$failures" -eq 0 ]

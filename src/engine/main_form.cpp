@@ -13,34 +13,57 @@ void MainForm::refuse(const std::string& why) {
     m_boxes.showMessage(why, vbCritical, std::string(kErrorTitle));
 }
 
+bool MainForm::openFile(const std::string& path, Canvas& canvas, PictureRef& preview) {
+    const auto decode = [this, &path] { return decodePictureFile(path, m_decoder); };
+    Result<PictureRef> loaded = m_runDecode ? m_runDecode(decode) : decode();
+    if (!loaded) {
+        refuse(loaded.error());
+        return false;
+    }
+    placeOpenedPicture(loaded.take(), canvas, area);
+    preview = canvas.picture();
+    return true;
+}
+
+void MainForm::openWithDialog(Canvas& canvas, PictureRef& preview) {
+    const std::string path = m_dialogs.showOpen({kOpenTitle, kOpenFilter, ""});
+    if (!path.empty()) openFile(path, canvas, preview);
+}
+
 void MainForm::openOnEncrypt() {
-    openImage(encryptCanvas, encryptPreview, area, m_dialogs, m_boxes, m_decoder);
+    openWithDialog(encryptCanvas, encryptPreview);
 }
 void MainForm::openOnDecrypt() {
-    openImage(decryptCanvas, decryptPreview, area, m_dialogs, m_boxes, m_decoder);
+    openWithDialog(decryptCanvas, decryptPreview);
 }
 
 bool MainForm::dropOnEncrypt(const std::string& path) {
-    return openImageFile(path, encryptCanvas, encryptPreview, area, m_boxes, m_decoder);
+    return openFile(path, encryptCanvas, encryptPreview);
 }
 bool MainForm::dropOnDecrypt(const std::string& path) {
-    return openImageFile(path, decryptCanvas, decryptPreview, area, m_boxes, m_decoder);
+    return openFile(path, decryptCanvas, decryptPreview);
 }
 
 bool MainForm::acceptsSmallerArea() {
     const std::int32_t width = encryptCanvas.width(), height = encryptCanvas.height();
     if (area.width == width && area.height == height) return true;
-    const std::string areaSize = std::to_string(area.width) + " x " + std::to_string(area.height);
+    // Only a picture opened on the Decrypt tab after this one can have left the area
+    // smaller, so the warning can say where it came from.
+    const std::string areaSize =
+        std::to_string(area.width) + " x " + std::to_string(area.height) + " pixels";
+    const std::string pictureSize =
+        std::to_string(width) + " x " + std::to_string(height) + " pixels";
     return m_boxes.confirm(
-        "The message will be hidden in the top-left " + areaSize + " points of this " +
-            std::to_string(width) + " x " + std::to_string(height) +
-            " picture, because the picture opened last, on either tab, sets the size the "
-            "message is spread over.\n\nThe saved picture will give the message back only "
-            "where a picture of " +
+        "This picture is " + pictureSize + ", but the message will be hidden only in its " +
+            "top-left " + areaSize + ", because the picture you opened on the Decrypt tab " +
+            "after it is that size.\n\nIf you go on, Decrypt will find the message in the "
+            "saved picture only when the last picture you opened before clicking Decrypt is "
+            "also " +
             areaSize +
-            " points was opened last before it is decrypted.\n\nTo use the whole picture, "
-            "choose Cancel and open the picture again on the Encrypt tab.",
-        kSavedTitle);
+            ". Opening the saved picture alone will not be enough.\n\nTo hide the "
+            "message in the whole picture instead, click Cancel, open this picture again on "
+            "the Encrypt tab, and click Encrypt.",
+        kPartOfPictureTitle);
 }
 
 void MainForm::hideMessage() {

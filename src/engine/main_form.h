@@ -5,6 +5,7 @@
 // shows what changed afterwards. Messages, dialogs and the picture decoders go
 // through the interfaces given at construction.
 
+#include <functional>
 #include <string>
 
 #include "engine/random_source.h"
@@ -17,7 +18,15 @@
 namespace vm {
 
 inline constexpr const char* kLoadFirst = "Load an image first!";
+// The warning before a message is hidden in only part of the Encrypt tab's picture.
+inline constexpr const char* kPartOfPictureTitle = "Veilmark - Only part of the picture";
 inline constexpr std::size_t kMessageBoxLimit = 160;  // characters the user can type
+
+// Runs the decoding of a chosen picture and returns what it gave. The window runs it
+// off its own thread and keeps the user's hands off meanwhile; nothing is changed
+// until it has returned, so a failed decode changes nothing.
+using DecodeRunner =
+    std::function<Result<PictureRef>(const std::function<Result<PictureRef>()>& decode)>;
 
 class MainForm {
   public:
@@ -31,6 +40,9 @@ class MainForm {
     void openOnDecrypt();       // Open Image on the Decrypt tab
     void saveEncryptPicture();  // Alt+S: saves the Encrypt tab's picture as it is
     void clearAll();            // File > Clear: both tabs as at start
+
+    // How opening a picture runs its decoding (see DecodeRunner); in place by default.
+    void setDecodeRunner(DecodeRunner run) { m_runDecode = std::move(run); }
 
     // A picture dropped on a tab opens as Open Image would.
     bool dropOnEncrypt(const std::string& path);
@@ -49,11 +61,15 @@ class MainForm {
     // When the working area is smaller than the Encrypt tab's picture, says what that
     // means for reading the message back; whether the user goes on.
     bool acceptsSmallerArea();
+    // Asks for a picture for this tab and opens it; opens a file chosen otherwise.
+    void openWithDialog(Canvas& canvas, PictureRef& preview);
+    bool openFile(const std::string& path, Canvas& canvas, PictureRef& preview);
     void refuse(const std::string& why);
 
     MessageBoxes& m_boxes;
     FileDialogs& m_dialogs;
     PictureDecoder& m_decoder;
+    DecodeRunner m_runDecode;
 };
 
 // CR LF <-> the single line break a text widget shows.

@@ -15,8 +15,8 @@ class MessageBoxes {
     // Modal; returns when the user closes it. Without a title the box bears kAppTitle.
     virtual void showMessage(const std::string& prompt, int code,
                              const std::optional<std::string>& title = std::nullopt) = 0;
-    // Modal, with a warning icon and the buttons OK and Cancel; true when the user
-    // chose OK, false for Cancel or a box closed without an answer.
+    // Modal, with a warning icon and the buttons OK and Cancel, Cancel the default;
+    // true when the user chose OK, false for Cancel or a box closed without an answer.
     virtual bool confirm(const std::string& prompt, const std::string& title) = 0;
 };
 

@@ -8,27 +8,22 @@
 
 namespace vm::ui {
 
-AboutWindow::AboutWindow(WindowHost& host, QWidget* owner)
-    : SmallWindow(host, WindowId::About, Qt::Tool), m_owner(owner) {
+AboutWindow::AboutWindow(WindowHost& host) : SmallWindow(host, WindowId::About, Qt::Window) {
     setObjectName(QStringLiteral("aboutWindow"));
     setWindowTitle(QStringLiteral("About Veilmark"));
     // A blank icon, so the application's own is not put on this small window.
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
     setWindowIcon(QIcon(blank));
-    setFixedSize(twips(1845), twips(1185));
+    setContentSize(QSize(twips(1845), twips(1185)));
 
     addLabel("productLabel", QStringLiteral("Veilmark - Tolvane"), twipsRect(120, 120, 1305, 225))
         ->adjustSize();
     addCloseButton(twipsRect(120, 840, 1575, 255));
-    if (owner) {
-        const QPoint centre = owner->frameGeometry().center();
-        move(centre.x() - width() / 2, centre.y() - height() / 2);
-    }
 }
 
 void AboutWindow::showEvent(QShowEvent* event) {
-    keepOutOfTaskbar(this, m_owner);  // before the window is mapped, which follows this event
+    keepOutOfTaskbar(this);  // before the window is mapped, which follows this event
     SmallWindow::showEvent(event);
 }
 

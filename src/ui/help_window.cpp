@@ -49,7 +49,7 @@ HelpWindow::HelpWindow(WindowHost& host)
     setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(QStringLiteral("Veilmark - Help"));
     setWindowIcon(appIcon());
-    setFixedSize(twips(4680), twips(7410));
+    setContentSize(QSize(twips(4680), twips(7410)));
 
     QFont headingFont = appFont(12);
     headingFont.setBold(true);

@@ -1,24 +1,31 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 
+#include <chrono>
 #include <exception>
+#include <future>
 
 #include "imaging/decoded_picture.h"
 #include "imaging/open_image.h"
+#include "ui/accessible_roles.h"
 #include "ui/app_style.h"
 #include "ui/message_length.h"
 #include "ui/message_text_edit.h"
 #include "ui/picture_drop.h"
 #include "ui/preview_box.h"
+#include "ui/window_fit.h"
 
 namespace vm::ui {
 
@@ -78,15 +85,18 @@ MainWindow::MainWindow(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialo
       m_host(host),
       m_boxes(boxes),
       m_form(boxes, dialogs, m_decoder) {
+    m_form.setDecodeRunner(
+        [this](const std::function<Result<PictureRef>()>& decode) { return decodeAside(decode); });
+    announceOwnWidgets();
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Veilmark"));
     setWindowIcon(appIcon());
     setFont(appFont());
 
-    auto* client = new QWidget(this);
+    auto* client = new QWidget;
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(twips(6135), twips(7830));
-    setCentralWidget(client);
+    setCentralWidget(makeContentScroller(client, this));
 
     m_tabs = new QTabWidget(client);
     m_tabs->setObjectName(QStringLiteral("tabs"));
@@ -99,8 +109,10 @@ MainWindow::MainWindow(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialo
     buildMenus();
     orderFocus();
 
-    // No resizing: the window is the menu bar and the fixed client area.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // No resizing: the window is the menu bar and the fixed client area, as far as
+    // the screen holds them.
+    new WindowFit(this, static_cast<QScrollArea*>(centralWidget()),
+                  QSize(0, menuBar()->sizeHint().height()));
     m_offscreenEncrypt->setFocus();
 }
 
@@ -146,8 +158,10 @@ QWidget* MainWindow::buildPage(bool encrypt) {
                               twipsRect(1695, 2280, 2145, 375), frame, false);
     count->setAlignment(Qt::AlignCenter);
     count->setForegroundRole(QPalette::PlaceholderText);
+    count->setAccessibleName(lengthSpoken(0, kLimit));
     connect(message, &QPlainTextEdit::textChanged, count, [count, message] {
         count->setText(lengthCaption(message->length(), kLimit));
+        count->setAccessibleName(lengthSpoken(message->length(), kLimit));
         count->setToolTip(lengthToolTip(message->length(), kLimit));
     });
 
@@ -277,6 +291,29 @@ void MainWindow::run(const std::function<void()>& handler) {
 void MainWindow::openOnTab(Tab tab, const QString& path) {
     m_tabs->setCurrentIndex(tab == Tab::Encrypt ? 0 : 1);
     openDropped(tab, path);
+}
+
+Result<PictureRef> MainWindow::decodeAside(const std::function<Result<PictureRef>()>& decode) {
+    QEventLoop wait;
+    std::future<Result<PictureRef>> job = std::async(std::launch::async, [&decode, &wait] {
+        Result<PictureRef> decoded = decode();
+        QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
+        return decoded;
+    });
+    // Most pictures are done before anyone would notice a pause.
+    if (job.wait_for(std::chrono::milliseconds(150)) == std::future_status::ready) return job.get();
+
+    // A large one: the window keeps drawing, shows it is busy, and takes no input, so
+    // no second open, Encrypt or Clear can start before this one has ended.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    setEnabled(false);
+    wait.exec();
+    Result<PictureRef> decoded = job.get();  // also when the program is ending meanwhile
+    setEnabled(true);
+    if (focus) focus->setFocus();
+    QApplication::restoreOverrideCursor();
+    return decoded;
 }
 
 void MainWindow::openDropped(Tab tab, const QString& path) {

@@ -63,6 +63,8 @@ class MainWindow : public QMainWindow {
     void buildMenus();
     void orderFocus();
 
+    // Decodes a picture on another thread while the window waits, busy but drawn.
+    Result<PictureRef> decodeAside(const std::function<Result<PictureRef>()>& decode);
     // Runs a model handler between copying the boxes in and showing the result.
     void run(const std::function<void()>& handler);
     void pullBoxes();

@@ -65,6 +65,11 @@ QString lengthCaption(qsizetype length, qsizetype limit) {
     return length > limit ? caption + QStringLiteral(" (over limit)") : caption;
 }
 
+QString lengthSpoken(qsizetype length, qsizetype limit) {
+    const QString said = QStringLiteral("Characters used: %1 of %2").arg(length).arg(limit);
+    return length > limit ? said + QStringLiteral(", over the limit") : said;
+}
+
 QString lengthToolTip(qsizetype length, qsizetype limit) {
     if (length <= limit) return {};
     return QStringLiteral(

@@ -26,5 +26,7 @@ QString fitInsertion(QStringView insertion, qsizetype room);
 // longer message put there by a reveal; the tooltip explains the latter (empty otherwise).
 QString lengthCaption(qsizetype length, qsizetype limit);
 QString lengthToolTip(qsizetype length, qsizetype limit);
+// What a screen reader says for the counter: "Characters used: 42 of 160".
+QString lengthSpoken(qsizetype length, qsizetype limit);
 
 }  // namespace vm::ui

@@ -1,6 +1,8 @@
 #include "ui/qt_message_boxes.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
 
 namespace vm::ui {
 
@@ -21,8 +23,35 @@ QMessageBox::Icon iconForCode(int code) {
 
 namespace {
 
+// What a screen reader says for the box's icon, which is only a picture.
+QString iconName(QMessageBox::Icon icon) {
+    switch (icon) {
+        case QMessageBox::Critical:
+            return QStringLiteral("Error");
+        case QMessageBox::Warning:
+            return QStringLiteral("Warning");
+        case QMessageBox::Question:
+            return QStringLiteral("Question");
+        case QMessageBox::Information:
+            return QStringLiteral("Information");
+        default:
+            return {};
+    }
+}
+
+void nameParts(QMessageBox& box, const QString& iconText) {
+    // Without names a screen reader meets an unnamed picture and an unnamed panel.
+    box.setAccessibleName(box.windowTitle());
+    if (auto* icon = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"))) {
+        icon->setAccessibleName(iconText);
+    }
+    if (auto* buttons = box.findChild<QDialogButtonBox*>(QStringLiteral("qt_msgbox_buttonbox")))
+        buttons->setAccessibleName(QStringLiteral("Buttons"));
+}
+
 int showBox(QWidget* owner, const std::string& prompt, QMessageBox::Icon icon,
-            const std::string& title, QMessageBox::StandardButtons buttons) {
+            const std::string& title, QMessageBox::StandardButtons buttons,
+            QMessageBox::StandardButton byDefault) {
     QMessageBox box(owner ? owner : QApplication::activeWindow());
     box.setWindowTitle(QString::fromStdString(title));
     // Prompts carry file names; nothing in them is markup.
@@ -30,6 +59,10 @@ int showBox(QWidget* owner, const std::string& prompt, QMessageBox::Icon icon,
     box.setText(QString::fromStdString(prompt));
     box.setIcon(icon);
     box.setStandardButtons(buttons);
+    box.setDefaultButton(byDefault);
+    box.setEscapeButton(buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
+                                                              : QMessageBox::Ok);
+    nameParts(box, iconName(icon));
     return box.exec();
 }
 
@@ -37,12 +70,13 @@ int showBox(QWidget* owner, const std::string& prompt, QMessageBox::Icon icon,
 
 void QtMessageBoxes::showMessage(const std::string& prompt, int code,
                                  const std::optional<std::string>& title) {
-    showBox(m_owner, prompt, iconForCode(code), title.value_or(kAppTitle), QMessageBox::Ok);
+    showBox(m_owner, prompt, iconForCode(code), title.value_or(kAppTitle), QMessageBox::Ok,
+            QMessageBox::Ok);
 }
 
 bool QtMessageBoxes::confirm(const std::string& prompt, const std::string& title) {
     return showBox(m_owner, prompt, QMessageBox::Warning, title,
-                   QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+                   QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 }  // namespace vm::ui

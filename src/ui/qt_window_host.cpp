@@ -43,9 +43,7 @@ QWidget* QtWindowHost::window(WindowId window) const {
 
 QWidget* QtWindowHost::create(WindowId window) {
     QWidget* made = nullptr;
-    // About is a tool window over the main one: transient for it, so it has no
-    // taskbar entry of its own.
-    if (window == WindowId::About) made = new AboutWindow(*this, m_main);
+    if (window == WindowId::About) made = new AboutWindow(*this);
     if (window == WindowId::Help) made = new HelpWindow(*this);
     if (made) made->setAttribute(Qt::WA_DeleteOnClose);
     return made;

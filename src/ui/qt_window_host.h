@@ -1,7 +1,7 @@
 #pragma once
 // The program's windows: the main window for the whole run, the About and Help windows
-// made on first use. Both are modeless; Help has no owner, About is a tool window
-// over the main one. Close hides either (it keeps its place), its close box destroys
+// made on first use. Both are modeless and have no owner (About is a utility window
+// kept off the taskbar). Close hides either (it keeps its place), its close box destroys
 // it (the QPointer goes null, so the next show makes a new one). end() closes
 // everything at once.
 

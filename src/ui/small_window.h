@@ -9,8 +9,11 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace vm::ui {
+
+class WindowFit;
 
 class SmallWindow : public QWidget {
     Q_OBJECT
@@ -21,6 +24,8 @@ class SmallWindow : public QWidget {
   protected:
     SmallWindow(WindowHost& host, WindowId id, Qt::WindowFlags flags);
 
+    // The fixed size of what the window shows; the window itself keeps to its screen.
+    void setContentSize(QSize size);
     QLabel* addLabel(const char* name, const QString& text, const QRect& box);
     // The window's one control that takes the focus; Enter presses it, as Space does.
     QPushButton* addCloseButton(const QRect& box);
@@ -28,6 +33,9 @@ class SmallWindow : public QWidget {
   private:
     WindowHost& m_host;
     WindowId m_id;
+    QWidget* m_content;
+    QScrollArea* m_scroller = nullptr;
+    WindowFit* m_fit = nullptr;
 };
 
 }  // namespace vm::ui

@@ -31,15 +31,16 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
 }  // namespace
 #endif
 
-void keepOutOfTaskbar(QWidget* window, QWidget* owner) {
+void keepOutOfTaskbar(QWidget* window) {
 #if QT_CONFIG(xcb)
     if (!window || QGuiApplication::platformName() != QLatin1String("xcb")) return;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (!connection) return;
-    if (owner && owner->windowHandle() && window->windowHandle())
-        window->windowHandle()->setTransientParent(owner->windowHandle());
     const auto id = static_cast<xcb_window_t>(window->winId());
+    // Qt writes the window's type again from its flags and this property (its own
+    // value for a utility window) when it maps the window.
+    window->windowHandle()->setProperty("_q_xcb_wm_window_type", 0x20);
     const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
     const xcb_atom_t wanted[] = {internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
                                  internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
@@ -59,10 +60,16 @@ void keepOutOfTaskbar(QWidget* window, QWidget* owner) {
             atoms.push_back(atom);
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(atoms.size()), atoms.data());
+    // A utility window, which window managers keep off their taskbars too; not a
+    // transient one, which they would keep above its owner.
+    const xcb_atom_t type = internAtom(connection, "_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t utility = internAtom(connection, "_NET_WM_WINDOW_TYPE_UTILITY");
+    if (type != XCB_ATOM_NONE && utility != XCB_ATOM_NONE)
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, type, XCB_ATOM_ATOM, 32, 1,
+                            &utility);
     xcb_flush(connection);
 #else
     (void)window;
-    (void)owner;
 #endif
 }
 

@@ -114,9 +114,12 @@ TEST_F(MainFormFlow, TheWorkingAreaBelongsToTheLatestOpeningOnEitherTab) {
     EXPECT_EQ(hide(dir.file("bounded.bmp")), "");
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].code, test::kConfirmCode);
-    for (const char* says : {"100 x 80 points of this 200 x 150 picture", "opened last",
-                             "open the picture again on the Encrypt tab"})
+    EXPECT_EQ(ui.boxes[0].title.value_or(""), kPartOfPictureTitle);
+    for (const char* says : {"This picture is 200 x 150 pixels", "top-left 100 x 80 pixels",
+                             "before clicking Decrypt is also 100 x 80 pixels", "click Cancel",
+                             "open this picture again on the Encrypt tab"})
         EXPECT_NE(ui.boxes[0].prompt.find(says), std::string::npos) << says;
+    EXPECT_EQ(ui.boxes[0].prompt.find("points"), std::string::npos);
     EXPECT_EQ(ui.dialogs.size(), 2u);  // the two opens only
     EXPECT_EQ(form.encryptCanvas.changedPoints(), 0u);
     EXPECT_FALSE(std::filesystem::exists(dir.file("bounded.bmp")));

@@ -18,6 +18,7 @@
 #include "imaging/open_image.h"
 #include "ui/message_text_edit.h"
 #include "ui/preview_box.h"
+#include "ui/window_fit.h"
 #include "ui_test_support.h"
 
 using vm::test::TempDir;
@@ -99,6 +100,24 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->geometry(), geometry);
     }
 
+    // Where the screen's free area is too small the window shrinks to it and scrolls.
+    void theScrolledAreaFitsTheRoomLeft_data() {
+        QTest::addColumn<QSize>("room");
+        QTest::addColumn<QSize>("fitted");
+        const int bar = 16;  // the scroll bars' width
+        QTest::newRow("room to spare") << QSize(900, 700) << QSize(409, 522);
+        QTest::newRow("exactly enough") << QSize(409, 522) << QSize(409, 522);
+        QTest::newRow("too low: a bar beside") << QSize(900, 400) << QSize(409 + bar, 400);
+        QTest::newRow("too low, no room for the bar") << QSize(410, 400) << QSize(410, 400);
+        QTest::newRow("too narrow: a bar below") << QSize(300, 700) << QSize(300, 522 + bar);
+        QTest::newRow("both") << QSize(300, 400) << QSize(300, 400);
+    }
+    void theScrolledAreaFitsTheRoomLeft() {
+        QFETCH(QSize, room);
+        QFETCH(QSize, fitted);
+        QCOMPARE(vm::ui::fittedSize(QSize(409, 522), room, 16), fitted);
+    }
+
     void theFramesFitInsideTheirTabPage() {
         Session s;
         for (const char* frame : {"encryptFrame", "decryptFrame"}) {
@@ -119,34 +138,72 @@ class MainWindowTest : public QObject {
     }
 
     void screenReadersHearWhatEachControlIs_data() {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("window");  // the menu item that shows it; empty: main
+        QTest::addColumn<QString>("name");    // the control; empty: the window itself
+        QTest::addColumn<int>("role");
         QTest::addColumn<QString>("heard");
-        QTest::newRow("encryptPassword") << "encryptPassword"
-                                         << "Password";
-        QTest::newRow("message") << "message"
-                                 << "Message";
-        QTest::newRow("decryptPassword") << "decryptPassword"
-                                         << "Password";
-        QTest::newRow("revealedMessage") << "revealedMessage"
-                                         << "Message";
-        QTest::newRow("encryptPreview") << "encryptPreview"
-                                        << "Picture to hide in";
-        QTest::newRow("decryptPreview") << "decryptPreview"
-                                        << "Picture to read";
-        QTest::newRow("offscreenEncrypt") << "offscreenEncrypt"
-                                          << "Alt+E, off screen, does nothing";
-        QTest::newRow("offscreenSave")
-            << "offscreenSave"
-            << "Alt+S, off screen: save the Encrypt tab's picture as a bitmap";
+        const auto row = [](const char* tag, const char* window, const char* name,
+                            QAccessible::Role role, const QString& heard) {
+            QTest::newRow(tag) << window << name << int(role) << heard;
+        };
+        row("main window", "", "", QAccessible::Window, "Veilmark");
+        row("Help window", "contentsAction", "", QAccessible::Window, "Veilmark - Help");
+        row("About window", "aboutAction", "", QAccessible::Window, "About Veilmark");
+        row("Help's Close", "contentsAction", "closeButton", QAccessible::Button, "Close");
+        row("About's text", "aboutAction", "productLabel", QAccessible::StaticText,
+            "Veilmark - Tolvane");
+        row("encryptPassword", "", "encryptPassword", QAccessible::EditableText, "Password");
+        row("message", "", "message", QAccessible::EditableText, "Message");
+        row("messageCount", "", "messageCount", QAccessible::StaticText,
+            "Characters used: 0 of 160");
+        row("revealedMessageCount", "", "revealedMessageCount", QAccessible::StaticText,
+            "Characters used: 0 of 160");
+        row("openOnEncryptButton", "", "openOnEncryptButton", QAccessible::Button, "Open Image");
+        row("hideButton", "", "hideButton", QAccessible::Button, "Encrypt");
+        row("decryptPassword", "", "decryptPassword", QAccessible::EditableText, "Password");
+        row("revealedMessage", "", "revealedMessage", QAccessible::EditableText, "Message");
+        row("revealButton", "", "revealButton", QAccessible::Button, "Decrypt");
+        row("encryptPreview", "", "encryptPreview", QAccessible::Graphic, "Picture to hide in");
+        row("decryptPreview", "", "decryptPreview", QAccessible::Graphic, "Picture to read");
+        row("encryptFrame", "", "encryptFrame", QAccessible::Grouping, "Embed in image:");
+        row("offscreenEncrypt", "", "offscreenEncrypt", QAccessible::Button,
+            "Alt+E, off screen, does nothing");
+        row("offscreenSave", "", "offscreenSave", QAccessible::Button,
+            "Alt+S, off screen: save the Encrypt tab's picture as a bitmap");
     }
     void screenReadersHearWhatEachControlIs() {
+        QFETCH(QString, window);
         QFETCH(QString, name);
+        QFETCH(int, role);
         QFETCH(QString, heard);
         Session s;
-        QAccessibleInterface* control =
-            QAccessible::queryAccessibleInterface(child<QWidget>(&s.window, qPrintable(name)));
+        QWidget* shown = &s.window;
+        if (!window.isEmpty()) {
+            action(s, qPrintable(window))->trigger();
+            QTRY_VERIFY((shown = QApplication::activeWindow()) && shown != &s.window);
+        }
+        QWidget* control = name.isEmpty() ? shown : child<QWidget>(shown, qPrintable(name));
         QVERIFY(control);
-        QCOMPARE(control->text(QAccessible::Name), heard);
+        QAccessibleInterface* said = QAccessible::queryAccessibleInterface(control);
+        QVERIFY(said);
+        QCOMPARE(int(said->role()), role);
+        QCOMPARE(said->text(QAccessible::Name), heard);
+    }
+
+    // A screen reader follows whatever says it has the focus; two such would confuse it.
+    void exactlyOneObjectClaimsTheFocus() {
+        Session s;
+        for (const char* focus : {"offscreenEncrypt", "encryptPassword", "hideButton"}) {
+            child<QWidget>(&s.window, focus)->setFocus();
+            QStringList claiming;
+            std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+                if (node->state().focused) claiming << node->text(QAccessible::Name);
+                for (int i = 0; i < node->childCount(); ++i)
+                    if (QAccessibleInterface* c = node->child(i)) walk(c);
+            };
+            walk(QAccessible::queryAccessibleInterface(&s.window));
+            QVERIFY2(claiming.size() == 1, qPrintable(focus + (": " + claiming.join(", "))));
+        }
     }
 
     void aMessageGoesInOnOneTabAndComesBackOnTheOther() {

@@ -1,6 +1,7 @@
 // The two message boxes take at most 160 characters from the user, a line break
 // counting two, whether typed or pasted; the counter beside the buttons follows.
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QLabel>
 #include <QMimeData>
@@ -140,6 +141,8 @@ class MessageLimitTest : public QObject {
         QTest::keyClick(child<MessageTextEdit>(&s.window, "message"), Qt::Key_Return);
         s.type("message", "you");
         QCOMPARE(counter->text(), QStringLiteral("7/160"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(counter)->text(QAccessible::Name),
+                 QStringLiteral("Characters used: 7 of 160"));
     }
 };
 

@@ -2,9 +2,12 @@
 // what the user sees (icon, title, filters) and what the caller gets back.
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "imaging/image_saving.h"
 #include "imaging/open_image.h"
@@ -21,6 +24,8 @@ struct SeenBox {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttons = 0;
+    QString iconHeard;  // what a screen reader says for the icon
+    bool cancelByDefault = false;
 };
 
 struct SeenDialog {
@@ -37,11 +42,18 @@ class QtPlatformTest : public QObject {
     static SeenBox showBox(const std::string& prompt, int code, std::optional<std::string> title) {
         SeenBox seen;
         whenModal<QMessageBox>([&seen](QMessageBox* box) {
-            seen = {box->windowTitle(), box->text(), box->icon(), int(box->buttons().size())};
+            seen = {box->windowTitle(),         box->text(),    box->icon(),
+                    int(box->buttons().size()), iconHeard(box), false};
             box->button(QMessageBox::Ok)->click();
         });
         vm::ui::QtMessageBoxes().showMessage(prompt, code, title);
         return seen;
+    }
+
+    static QString iconHeard(QMessageBox* box) {
+        auto* icon = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"));
+        QAccessibleInterface* heard = icon ? QAccessible::queryAccessibleInterface(icon) : nullptr;
+        return heard ? heard->text(QAccessible::Name) : QString();
     }
 
     // Shows a dialog through the adapter and answers it with name (empty: cancel).
@@ -88,6 +100,23 @@ class QtPlatformTest : public QObject {
         QCOMPARE(seen.text, QStringLiteral("Load an image first!"));
         QCOMPARE(seen.icon, QMessageBox::Critical);
         QCOMPARE(seen.buttons, 1);
+        QCOMPARE(seen.iconHeard, QStringLiteral("Error"));
+    }
+
+    void aConfirmationWarnsAndDefaultsToCancel() {
+        SeenBox seen;
+        whenModal<QMessageBox>([&seen](QMessageBox* box) {
+            seen = {box->windowTitle(), box->text(),
+                    box->icon(),        int(box->buttons().size()),
+                    iconHeard(box),     box->defaultButton() == box->button(QMessageBox::Cancel)};
+            QTest::keyClick(box, Qt::Key_Return);  // Enter takes the default
+        });
+        QVERIFY(!vm::ui::QtMessageBoxes().confirm("Go on?", "Veilmark - Sure?"));
+        QCOMPARE(seen.title, QStringLiteral("Veilmark - Sure?"));
+        QCOMPARE(seen.icon, QMessageBox::Warning);
+        QCOMPARE(seen.iconHeard, QStringLiteral("Warning"));
+        QCOMPARE(seen.buttons, 2);
+        QVERIFY(seen.cancelByDefault);
     }
 
     void aBoxWithoutTitleBearsTheApplicationTitle() {

@@ -1,0 +1,53 @@
+#pragma once
+// Keeps a fixed-size window whole on any screen and alive under any window manager.
+//  - The window's content sits in a scroll area. Where the screen's free area holds
+//    the content, the window is exactly the content's size and nothing scrolls;
+//    where it does not (a high scale on a small screen), the window shrinks to the
+//    free area and the content scrolls, so every control can still be reached.
+//  - A compositor that draws no decorations of its own leaves them to Qt, whose
+//    title bar offers Maximise even on a fixed-size window; the compositor then
+//    insists on the maximised size and ends a client that keeps another. So when
+//    the window is maximised or made full screen it takes the size it is given,
+//    shows its content centred, and goes back to normal at once.
+
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+
+class QScrollArea;
+class QWidget;
+
+namespace vm::ui {
+
+// The size of a scroll area that shows content of this size in room of that size:
+// the content's own size where it fits, otherwise as much as fits, widened or
+// heightened by a scroll bar where the other direction scrolls and room allows.
+QSize fittedSize(QSize content, QSize room, int scrollBarExtent);
+
+class WindowFit : public QObject {
+    Q_OBJECT
+  public:
+    // around: what the window adds to the scroll area (a menu bar above it).
+    WindowFit(QWidget* window, QScrollArea* scroller, QSize around);
+
+    // Fixes the window's size for the screen it is on now.
+    void apply();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void stateRequested(Qt::WindowState state);
+
+    QPointer<QWidget> m_window;
+    QScrollArea* m_scroller;
+    QSize m_around;
+    bool m_watching = false;
+    bool m_released = false;  // maximised or full screen, or asked to be
+};
+
+// A scroll area for a window's fixed content: no frame, scroll bars only when needed,
+// the content centred when the window is larger than it.
+QScrollArea* makeContentScroller(QWidget* content, QWidget* parent);
+
+}  // namespace vm::ui

@@ -13,7 +13,7 @@
 #include "cli/commands.h"
 #include "cli/lazy_decoder.h"
 #include "cli/terminal.h"
-#include "platform/file_replacement.h"
+#include "platform/ending_signals.h"
 
 namespace {
 // The decoder module: beside the program in a build folder, in the library folder
@@ -32,7 +32,7 @@ std::string pictureModule() {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     // Interrupted or over a file-size limit, a save removes what it can and says so.
-    vm::cleanUpSavesOnSignals();
+    vm::installEndingSignalPolicy();
     vm::cli::LazyDecoder decoder(pictureModule());
     vm::cli::Console console{
         std::cin,

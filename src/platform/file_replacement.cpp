@@ -24,7 +24,6 @@ namespace vm {
 namespace {
 std::optional<int> g_writeFault;
 bool g_namedStaging = false;
-bool g_distrustReservations = false;
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -112,10 +111,6 @@ void FileReplacement::injectWriteFault(std::optional<int> errnoValue) {
 
 void FileReplacement::stageInNamedFiles(bool named) {
     g_namedStaging = named;
-}
-
-void FileReplacement::distrustReservations(bool distrust) {
-    g_distrustReservations = distrust;
 }
 
 FileReplacement::FileReplacement(std::string target) : m_target(std::move(target)) {}
@@ -419,7 +414,7 @@ Result<void> FileReplacement::commitInPlace() {
         if (errno != EINTR) return fail("write", errno);
     // Room for the whole new length, holes included, so that a full disk stops the
     // save before the first byte changes.
-    bool promised = !g_distrustReservations && !copiesOnWrite(target);
+    bool promised = !copiesOnWrite(target);
     if (promised) {
         if (::fallocate(target, 0, 0, static_cast<off_t>(m_size)) != 0) {
             const int err = errno;

@@ -66,8 +66,6 @@ class FileReplacement {
     static void injectWriteFault(std::optional<int> errnoValue);
     // Stage in a named hidden file, as on file systems without unnamed files.
     static void stageInNamedFiles(bool named);
-    // Treat every file system as one that cannot promise room for an in-place rewrite.
-    static void distrustReservations(bool distrust);
 
   private:
     Failure fail(const std::string& what, int err);

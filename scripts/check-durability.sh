@@ -84,7 +84,7 @@ verdict() {
   return $ok
 }
 
-save() { "$cli" hide -m "survives a crash" "$work/cover.png" "$mnt/pictures/out.bmp"; }
+save() { "$cli" hide --force -m "survives a crash" "$work/cover.png" "$mnt/pictures/out.bmp"; }
 plain_replace() {
   "$cli" hide -m "survives a crash" "$work/cover.png" "$work/new.bmp"
   cat "$work/new.bmp" >"$mnt/pictures/.out.tmp"

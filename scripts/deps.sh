@@ -13,6 +13,7 @@ pkgs=(
   clang libclang-rt-14-dev clang-format clang-tidy
   xfsprogs e2fsprogs btrfs-progs bindfs fuse acl attr util-linux
   librsvg2-bin dpkg-dev fakeroot lintian appstream desktop-file-utils man-db x11-utils
+  emscripten chromium chromium-driver python3
 )
 [ "${1:-}" = "--runtime" ] && pkgs=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev fonts-liberation librsvg2-bin)
 

@@ -144,9 +144,9 @@ for size in 4000x3000 6000x4000; do
     # Replacing a file flushes the new picture to the disk before the rename, and
     # the folder after it; the old file is on the disk before each run.
     old="cp $bmp $out && sync $out"
-    read -r replace_t durable_t < <(pair "$old" "$cli" hide --message-file "$secret" "$bmp" "$out" \
+    read -r replace_t durable_t < <(pair "$old" "$cli" hide --force --message-file "$secret" "$bmp" "$out" \
       -- "cp $bmp $work/copy.bmp && sync $work/copy.bmp" cat_sync "$bmp" "$work/copy.bmp")
-    read -r replace2_t new_t < <(pair "$old" "$cli" hide --message-file "$secret" "$bmp" "$out" \
+    read -r replace2_t new_t < <(pair "$old" "$cli" hide --force --message-file "$secret" "$bmp" "$out" \
       -- "rm -f $out" "$cli" hide --message-file "$secret" "$bmp" "$out")
     [ "$replace2_t" -lt "$replace_t" ] && replace_t=$replace2_t
     flush_t=$((replace_t > new_t ? replace_t - new_t : 0))

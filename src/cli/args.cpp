@@ -1,43 +1,55 @@
 #include "cli/args.h"
 
+#include <getopt.h>
+
 #include <charconv>
 #include <iterator>
+#include <string_view>
 
 namespace vm::cli {
 
 namespace {
 
-enum class Option { Password, PasswordFile, Message, MessageFile, Area, Help, Version };
-
-struct OptionName {
-    const char* longName;
-    char shortName;  // 0: none
-    Option option;
-    bool takesValue;
+// getopt_long's values for the options without a short name start past any character.
+enum Option : int {
+    kPassword = 'p',
+    kMessage = 'm',
+    kForce = 'f',
+    kHelp = 'h',
+    kPasswordFile = 256,
+    kMessageFile,
+    kArea,
+    kRaw,
+    kVersion,
 };
 
-constexpr OptionName kOptions[] = {
-    {"password", 'p', Option::Password, true}, {"password-file", 0, Option::PasswordFile, true},
-    {"message", 'm', Option::Message, true},   {"message-file", 0, Option::MessageFile, true},
-    {"area", 0, Option::Area, true},           {"help", 'h', Option::Help, false},
-    {"version", 0, Option::Version, false},
+// '-': files come back in turn as value 1, so that options and files mix in any
+// order whatever POSIXLY_CORRECT says; ':': a missing value is told apart from an
+// unknown option.
+constexpr const char* kShortOptions = "-:p:m:fh";
+constexpr int kFile = 1;
+constexpr option kLongOptions[] = {
+    {"password", required_argument, nullptr, kPassword},
+    {"password-file", required_argument, nullptr, kPasswordFile},
+    {"message", required_argument, nullptr, kMessage},
+    {"message-file", required_argument, nullptr, kMessageFile},
+    {"area", required_argument, nullptr, kArea},
+    {"force", no_argument, nullptr, kForce},
+    {"raw", no_argument, nullptr, kRaw},
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
 };
 
-const OptionName* findLong(std::string_view name) {
-    for (const OptionName& o : kOptions)
-        if (name == o.longName) return &o;
-    return nullptr;
-}
-
-const OptionName* findShort(char name) {
-    for (const OptionName& o : kOptions)
-        if (o.shortName != 0 && name == o.shortName) return &o;
-    return nullptr;
-}
-
-std::string spelled(const OptionName& o) {
-    return o.shortName != 0 ? std::string("-") + o.shortName + "/--" + o.longName
-                            : std::string("--") + o.longName;
+// "-p/--password" or "--area", as the option's messages name it.
+std::string spelled(int value) {
+    for (const option& o : kLongOptions) {
+        if (o.name == nullptr || o.val != value) continue;
+        const std::string longName = std::string("--") + o.name;
+        return value < 256 ? std::string("-") + static_cast<char>(value) + "/" + longName
+                           : longName;
+    }
+    return "?";
 }
 
 bool parseDimension(std::string_view text, std::int32_t& value) {
@@ -47,175 +59,136 @@ bool parseDimension(std::string_view text, std::int32_t& value) {
     return ec == std::errc() && ptr == end && value > 0;
 }
 
-class Parser {
-  public:
-    explicit Parser(const std::vector<std::string>& words) : m_words(words) {}
+std::optional<Command> commandNamed(std::string_view word) {
+    for (const Command c : {Command::Hide, Command::Reveal, Command::Scan})
+        if (word == commandName(c)) return c;
+    return std::nullopt;
+}
 
-    Result<Arguments> run() {
-        if (m_words.empty()) return fail("no command given; use hide, reveal or scan");
-        const std::string& first = m_words.front();
-        if (first == "hide") {
-            m_arguments.command = Command::Hide;
-        } else if (first == "reveal") {
-            m_arguments.command = Command::Reveal;
-        } else if (first == "scan") {
-            m_arguments.command = Command::Scan;
-        } else if (first == "--help" || first == "-h" || first == "help") {
-            m_arguments.command = Command::Help;
-            return result();
-        } else if (first == "--version") {
-            m_arguments.command = Command::Version;
-            return result();
-        } else if (!first.empty() && first.front() == '-') {
-            return fail("the command (hide, reveal or scan) comes before the options, not " +
-                        first);
-        } else {
-            return fail("unknown command '" + first + "'; use hide, reveal or scan");
-        }
+bool knownOption(int value) {
+    for (const option& o : kLongOptions)
+        if (o.name != nullptr && o.val == value) return true;
+    return false;
+}
 
-        std::vector<std::string> files;
-        bool optionsEnded = false;
-        for (m_next = 1; m_next < m_words.size();) {
-            const std::string& word = m_words[m_next++];
-            if (optionsEnded || word == "-" || word.empty() || word.front() != '-') {
-                files.push_back(word);
-            } else if (word == "--") {
-                optionsEnded = true;
-            } else if (!takeOption(word) || m_stop) {
-                return result();
-            }
-        }
-        return finish(files);
+// Why getopt_long refused (returned '?' or ':'). A long option, or one missing its
+// value, has been passed when it is refused, so word (the one before optind) is it;
+// an unknown short option may sit inside a cluster, and only optopt names it.
+std::string refusal(int returned, const std::string& word) {
+    const std::string name = word.substr(0, word.find('='));
+    if (returned == ':') {
+        const bool isLong = word.rfind("--", 0) == 0;
+        return "option " + (isLong ? name : std::string("-") + static_cast<char>(optopt)) +
+               " needs a value";
     }
+    if (optopt != 0 && knownOption(optopt)) return "option " + name + " takes no value";
+    if (optopt != 0) return "unknown option -" + std::string(1, static_cast<char>(optopt));
+    int matches = 0;
+    for (const option& o : kLongOptions)
+        if (o.name != nullptr && std::string_view(o.name).rfind(name.substr(2), 0) == 0) ++matches;
+    if (matches > 1) return "option " + name + " is short for more than one option";
+    return "unknown option " + name;
+}
 
-  private:
-    std::string commandName() const {
-        switch (m_arguments.command) {
-            case Command::Hide:
-                return "hide";
-            case Command::Scan:
-                return "scan";
-            default:
-                return "reveal";
-        }
+// Applies one option; the reason when it does not belong on this line.
+std::optional<std::string> apply(Arguments& a, int value, const char* text) {
+    const std::string given = text != nullptr ? text : "";
+    switch (value) {
+        case kPassword:
+        case kPasswordFile:
+            if (a.command == Command::Scan)
+                return "scan takes no password (" + spelled(value) + "): it tries them all";
+            if (a.password || a.passwordFile)
+                return std::string("give the password once: -p, --password or --password-file");
+            (value == kPassword ? a.password : a.passwordFile) = given;
+            return std::nullopt;
+        case kMessage:
+        case kMessageFile:
+            if (a.command != Command::Hide)
+                return std::string(commandName(a.command)) + " takes no message (" +
+                       spelled(value) + ")";
+            if (a.message || a.messageFile)
+                return std::string("give the message once: -m, --message or --message-file");
+            (value == kMessage ? a.message : a.messageFile) = given;
+            return std::nullopt;
+        case kArea:
+            if (a.command == Command::Hide)
+                return std::string(
+                    "--area is for reveal and scan only; hide always uses the size of INPUT");
+            if (a.area) return std::string("give --area once");
+            a.area = parseAreaSize(given);
+            if (!a.area)
+                return "--area wants WIDTHxHEIGHT in points, such as 640x480, not '" + given + "'";
+            return std::nullopt;
+        case kForce:
+            if (a.command != Command::Hide)
+                return std::string("-f/--force is for hide only, which replaces OUTPUT");
+            a.force = true;
+            return std::nullopt;
+        case kRaw:
+            if (a.command == Command::Hide)
+                return std::string("--raw is for reveal and scan only, which print a message");
+            a.raw = true;
+            return std::nullopt;
+        default:
+            return std::string("unknown option");
     }
+}
 
-    Result<Arguments> result() const {
-        if (!m_error.empty()) return failure(m_error);
-        return m_arguments;
+Result<Arguments> placeFiles(Arguments a, const std::vector<std::string>& files) {
+    const std::string name = commandName(a.command);
+    if (a.command == Command::Hide) {
+        if (!a.message && !a.messageFile)
+            return failure("hide needs a message: -m MESSAGE or --message-file FILE");
+        if (files.size() < 2) return failure("hide needs two files: INPUT and OUTPUT");
+        if (files.size() > 2)
+            return failure("hide takes two files, INPUT and OUTPUT; '" + files[2] +
+                           "' is one too many");
+        a.input = files[0];
+        a.output = files[1];
+        if (a.input == kStandardStream && a.messageFile == kStandardStream)
+            return failure(
+                "standard input can give the message or the picture, not both; name a file for "
+                "one of them");
+        return a;
     }
+    if (files.empty()) return failure(name + " needs the file to read: INPUT");
+    if (files.size() > 1)
+        return failure(name + " takes one file, INPUT; '" + files[1] + "' is one too many");
+    a.input = files[0];
+    return a;
+}
 
-    Result<Arguments> fail(std::string why) {
-        m_error = std::move(why);
-        return result();
+// "help" alone, or "help COMMAND".
+Result<Arguments> helpLine(const std::vector<std::string>& words) {
+    Arguments a;
+    a.command = Command::Help;
+    if (words.size() > 2) return failure("help takes one command at most");
+    if (words.size() == 2) {
+        a.helpTopic = commandNamed(words[1]);
+        if (!a.helpTopic)
+            return failure("unknown command '" + words[1] + "'; use hide, reveal or scan");
     }
-
-    // Keeps the error for the result(); false, so that option handlers can return it.
-    bool refuse(std::string why) {
-        m_error = std::move(why);
-        return false;
-    }
-
-    // False after an error (kept in m_error).
-    bool takeOption(const std::string& word) {
-        const OptionName* option = nullptr;
-        std::optional<std::string> value;
-        if (word.rfind("--", 0) == 0) {
-            const std::size_t eq = word.find('=');
-            const std::string name = word.substr(2, eq == std::string::npos ? eq : eq - 2);
-            option = findLong(name);
-            if (!option) return refuse("unknown option --" + name);
-            if (eq != std::string::npos) {
-                if (!option->takesValue) return refuse("option --" + name + " takes no value");
-                value = word.substr(eq + 1);
-            }
-        } else {
-            option = findShort(word[1]);
-            if (!option) return refuse("unknown option " + word.substr(0, 2));
-            if (word.size() > 2) {
-                if (!option->takesValue) return refuse("unknown option " + word);
-                value = word.substr(2);
-            }
-        }
-        if (option->takesValue && !value) {
-            if (m_next >= m_words.size()) return refuse("option " + word + " needs a value");
-            value = m_words[m_next++];
-        }
-        return apply(*option, value.value_or(std::string()));
-    }
-
-    bool apply(const OptionName& option, std::string value) {
-        Arguments& a = m_arguments;
-        switch (option.option) {
-            case Option::Help:
-                a.command = Command::Help;
-                m_stop = true;
-                return true;
-            case Option::Version:
-                a.command = Command::Version;
-                m_stop = true;
-                return true;
-            case Option::Password:
-            case Option::PasswordFile:
-                if (a.command == Command::Scan)
-                    return refuse("scan takes no password (" + spelled(option) +
-                                  "): it tries them all");
-                if (a.password || a.passwordFile)
-                    return refuse("give the password once: -p, --password or --password-file");
-                (option.option == Option::Password ? a.password : a.passwordFile) =
-                    std::move(value);
-                return true;
-            case Option::Message:
-            case Option::MessageFile:
-                if (a.command != Command::Hide)
-                    return refuse(commandName() + " takes no message (" + spelled(option) + ")");
-                if (a.message || a.messageFile)
-                    return refuse("give the message once: -m, --message or --message-file");
-                (option.option == Option::Message ? a.message : a.messageFile) = std::move(value);
-                return true;
-            case Option::Area:
-                if (a.command == Command::Hide)
-                    return refuse(
-                        "--area is for reveal and scan only; hide always uses the size of INPUT");
-                if (a.area) return refuse("give --area once");
-                a.area = parseAreaSize(value);
-                if (!a.area)
-                    return refuse("--area wants WIDTHxHEIGHT in points, such as 640x480, not '" +
-                                  value + "'");
-                return true;
-        }
-        return false;
-    }
-
-    Result<Arguments> finish(std::vector<std::string>& files) {
-        Arguments& a = m_arguments;
-        if (a.command == Command::Hide) {
-            if (!a.message && !a.messageFile)
-                return fail("hide needs a message: -m MESSAGE or --message-file FILE");
-            if (files.size() < 2) return fail("hide needs two files: INPUT and OUTPUT");
-            if (files.size() > 2)
-                return fail("hide takes two files, INPUT and OUTPUT; '" + files[2] +
-                            "' is one too many");
-            a.input = files[0];
-            a.output = files[1];
-        } else {
-            if (files.empty()) return fail(commandName() + " needs the file to read: INPUT");
-            if (files.size() > 1)
-                return fail(commandName() + " takes one file, INPUT; '" + files[1] +
-                            "' is one too many");
-            a.input = files[0];
-        }
-        return result();
-    }
-
-    const std::vector<std::string>& m_words;
-    std::size_t m_next = 0;
-    bool m_stop = false;
-    Arguments m_arguments;
-    std::string m_error;  // why the line is refused; empty while it is not
-};
+    return a;
+}
 
 }  // namespace
+
+const char* commandName(Command command) {
+    switch (command) {
+        case Command::Hide:
+            return "hide";
+        case Command::Scan:
+            return "scan";
+        case Command::Reveal:
+            return "reveal";
+        case Command::Help:
+            return "help";
+        case Command::Version:
+            return "version";
+    }
+    return "";
+}
 
 std::optional<AreaSize> parseAreaSize(const std::string& text) {
     const std::size_t x = text.find_first_of("xX");
@@ -229,7 +202,55 @@ std::optional<AreaSize> parseAreaSize(const std::string& text) {
 }
 
 Result<Arguments> parseArguments(const std::vector<std::string>& words) {
-    return Parser(words).run();
+    if (words.empty()) return failure("no command given; use hide, reveal or scan");
+    const std::string& first = words.front();
+    Arguments a;
+    if (first == "--help" || first == "-h") return a;
+    if (first == "help") return helpLine(words);
+    if (first == "--version") {
+        a.command = Command::Version;
+        return a;
+    }
+    if (const std::optional<Command> command = commandNamed(first)) {
+        a.command = *command;
+    } else if (!first.empty() && first.front() == '-') {
+        return failure("the command (hide, reveal or scan) comes before the options, not " + first);
+    } else {
+        return failure("unknown command '" + first + "'; use hide, reveal or scan");
+    }
+
+    // getopt_long may reorder its vector: it gets copies, the command in argv[0]'s place.
+    std::vector<std::string> copies = words;
+    std::vector<char*> argv;
+    for (std::string& word : copies) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(copies.size());
+    optind = 0;  // a full restart, for a second parse in one process
+    opterr = 0;  // the refusals are ours, in one line
+    std::vector<std::string> files;
+    for (;;) {
+        const int value = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
+        if (value == -1) break;
+        if (value == kFile) {
+            files.emplace_back(optarg);
+            continue;
+        }
+        if (value == '?' || value == ':')
+            return failure(refusal(value, argv[static_cast<std::size_t>(optind) - 1]));
+        // Help and the version win over whatever follows them.
+        if (value == kHelp) {
+            Arguments help;
+            help.helpTopic = a.command;
+            return help;
+        }
+        if (value == kVersion) {
+            a.command = Command::Version;
+            return a;
+        }
+        if (std::optional<std::string> why = apply(a, value, optarg)) return failure(*why);
+    }
+    files.insert(files.end(), argv.begin() + optind, argv.begin() + argc);  // after "--"
+    return placeFiles(std::move(a), files);
 }
 
 }  // namespace vm::cli

@@ -19,16 +19,25 @@ struct AreaSize {
     std::int32_t height = 0;
 };
 
+// A file argument that names standard input (INPUT) or output (OUTPUT).
+inline constexpr const char* kStandardStream = "-";
+
 struct Arguments {
     Command command = Command::Help;
+    std::optional<Command> helpTopic;         // "hide --help", "help hide": that command's part
     std::optional<std::string> password;      // -p, --password
     std::optional<std::string> passwordFile;  // --password-file
     std::optional<std::string> message;       // -m, --message
     std::optional<std::string> messageFile;   // --message-file ("-": standard input)
     std::optional<AreaSize> area;             // --area (reveal and scan)
+    bool force = false;                       // -f, --force (hide): replace an existing OUTPUT
+    bool raw = false;  // --raw (reveal and scan): the message's bytes, also to a terminal
     std::string input;
     std::string output;  // hide only
 };
+
+// The command's name as typed ("hide", "reveal", "scan").
+const char* commandName(Command command);
 
 // words: the arguments after the program's name. Fails, saying why, on a line that
 // is not well formed.

@@ -22,16 +22,34 @@ enum ExitStatus : int {
     kRefused = 4,    // too long, a character outside the code page, a picture too small
 };
 
+// Why a command stops short: the kind of every Failure the commands report. None is
+// 0, so that a failure made without a kind never passes for one of these.
+enum class Stop : int { NothingFound = 1, Usage, File, Refused };
+
+// The exit status for a failure, from one table; a kind not in it (a lower layer's
+// own, or none) is a file error, never kDone.
+int exitStatusFor(const Failure& why);
+
 struct Console {
     std::istream& in;
     std::ostream& out;
     std::ostream& err;
     // The value of an environment variable; nothing when it is not set.
     std::function<std::optional<std::string>(const char* name)> environment;
-    // Whether standard input is a terminal the password can be asked on.
+    // Whether the program has a controlling terminal to ask for a password on,
+    // whatever its standard input is.
+    bool terminal = false;
+    // Which standard streams are terminals: output and error show control
+    // characters visibly there, and a question (Replace?) is asked only when input
+    // and error are.
     bool inputIsTerminal = false;
-    // Asks for a line without echo; nothing when none could be read.
+    bool outputIsTerminal = false;
+    bool errorIsTerminal = false;
+    // Asks for a line without echo on the controlling terminal; nothing when none
+    // could be read.
     std::function<std::optional<std::string>(const std::string& prompt)> askHidden;
+    // Asks on standard error and reads the answer, one line, from standard input.
+    std::function<std::optional<std::string>(const std::string& prompt)> askLine;
     // Reads what is not a plain bitmap (which is read in place).
     PictureDecoder& decoder;
 };
@@ -47,7 +65,8 @@ int reveal(const Arguments& arguments, Console& console);
 // Tries every slot sequence a password can give; needs no password.
 int scan(const Arguments& arguments, Console& console);
 
-std::string helpText();
+// All of it, or the part of one command (hide, reveal or scan).
+std::string helpText(std::optional<Command> command = std::nullopt);
 std::string versionText();  // one line, with its newline
 
 }  // namespace vm::cli

@@ -5,6 +5,7 @@
 // reading a message from a bitmap takes. The decoders come from a module beside
 // the program, loaded when a file needs them.
 
+#include <fcntl.h>
 #include <unistd.h>
 #include <climits>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "cli/lazy_decoder.h"
 #include "cli/terminal.h"
 #include "platform/ending_signals.h"
+#include "platform/unique_fd.h"
 
 namespace {
 // The decoder module: beside the program in a build folder, in the library folder
@@ -34,6 +36,9 @@ int main(int argc, char** argv) {
     // Interrupted or over a file-size limit, a save removes what it can and says so.
     vm::installEndingSignalPolicy();
     vm::cli::LazyDecoder decoder(pictureModule());
+    // Passwords are asked on the controlling terminal, as gpg, ssh and sudo ask,
+    // so that standard input may carry a picture or a message meanwhile.
+    const vm::UniqueFd terminal(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
     vm::cli::Console console{
         std::cin,
         std::cout,
@@ -42,9 +47,21 @@ int main(int argc, char** argv) {
             const char* value = std::getenv(name);
             return value ? std::optional<std::string>(value) : std::nullopt;
         },
+        static_cast<bool>(terminal),
         ::isatty(STDIN_FILENO) == 1,
-        [](const std::string& prompt) {
-            return vm::cli::readHiddenLine(STDIN_FILENO, STDERR_FILENO, prompt);
+        ::isatty(STDOUT_FILENO) == 1,
+        ::isatty(STDERR_FILENO) == 1,
+        [&terminal](const std::string& prompt) {
+            return vm::cli::readHiddenLine(terminal.get(), terminal.get(), prompt);
+        },
+        [](const std::string& prompt) -> std::optional<std::string> {
+            std::cerr << prompt << std::flush;
+            std::string line;
+            if (!std::getline(std::cin, line)) {
+                std::cerr << '\n';  // Ctrl-D: the refusal goes on a line of its own
+                return std::nullopt;
+            }
+            return line;
         },
         decoder,
     };

@@ -75,7 +75,7 @@ TEST(CliArguments, MalformedLinesAreRefusedWithAReason) {
         {"-p", "x", "reveal", "a"},
         {"reveal", "--pasword", "x", "a"},
         {"reveal", "-x", "a"},
-        {"reveal", "-hx", "a"},
+        {"reveal", "-xh", "a"},
         {"reveal", "--help=yes"},
         {"reveal", "a", "-p"},
         {"reveal", "-p", "x", "--password-file", "f", "a"},

@@ -22,9 +22,11 @@ struct CliRun {
 
 struct CliHarness {
     std::map<std::string, std::string> environment;
-    std::string input;                             // standard input
-    bool terminal = false;                         // whether it is a terminal
-    std::deque<std::optional<std::string>> typed;  // answers to the hidden prompts
+    std::string input;      // standard input
+    bool terminal = false;  // whether there is a terminal to ask for a password on
+    // Which of standard input, output and error are terminals.
+    bool inputIsTerminal = false, outputIsTerminal = false, errorIsTerminal = false;
+    std::deque<std::optional<std::string>> typed;  // answers to the prompts, hidden or not
     std::vector<std::string> prompts;              // the prompts shown
     QtPictureDecoder decoder;
 
@@ -41,13 +43,11 @@ struct CliHarness {
                 return it->second;
             },
             terminal,
-            [this](const std::string& prompt) -> std::optional<std::string> {
-                prompts.push_back(prompt);
-                if (typed.empty()) return std::nullopt;
-                std::optional<std::string> line = typed.front();
-                typed.pop_front();
-                return line;
-            },
+            inputIsTerminal,
+            outputIsTerminal,
+            errorIsTerminal,
+            [this](const std::string& prompt) { return answer(prompt); },
+            [this](const std::string& prompt) { return answer(prompt); },
             decoder,
         };
         CliRun result;
@@ -55,6 +55,14 @@ struct CliHarness {
         result.out = out.str();
         result.err = err.str();
         return result;
+    }
+
+    std::optional<std::string> answer(const std::string& prompt) {
+        prompts.push_back(prompt);
+        if (typed.empty()) return std::nullopt;
+        std::optional<std::string> line = typed.front();
+        typed.pop_front();
+        return line;
     }
 };
 

@@ -47,7 +47,7 @@ class CliCommands : public ::testing::Test {
     // Hides with the given words and reveals with -p; what the reveal printed.
     std::string roundTrip(std::vector<std::string> hideWords, const std::string& password) {
         const std::string out = dir.file("round.bmp");
-        hideWords.insert(hideWords.begin(), "hide");
+        hideWords.insert(hideWords.begin(), {"hide", "--force"});
         hideWords.insert(hideWords.end(), {cover("BMP"), out});
         const CliRun hidden = cli.run(hideWords);
         EXPECT_EQ(hidden.status, cli::kDone) << hidden.err;
@@ -121,8 +121,9 @@ TEST_F(CliCommands, OnlyLowBitsChangeAndTheSamePasswordReusesTheSlots) {
     ASSERT_EQ(hide("pw", "a second message", first, other).status, cli::kDone);
     EXPECT_EQ(reveal("pw", other).out, "a second message");
 
-    // Hiding in place replaces the input only once the new file is complete.
-    ASSERT_EQ(hide("pw", "in place", other, other).status, cli::kDone);
+    // Hiding in place (when forced) replaces the input only once the new file is complete.
+    ASSERT_EQ(cli.run({"hide", "-f", "-p", "pw", "-m", "in place", other, other}).status,
+              cli::kDone);
     EXPECT_EQ(reveal("pw", other).out, "in place");
 }
 
@@ -155,8 +156,8 @@ TEST_F(CliCommands, WrongPasswordOrNothingHiddenFindsNothing) {
         EXPECT_NE(r.err.find("cannot be told apart"), std::string::npos) << r.err;
     }
     // A hidden empty message is found, and prints nothing.
-    ASSERT_EQ(hide("pw", "", in, out).status, cli::kDone);
-    const CliRun empty = reveal("pw", out);
+    ASSERT_EQ(hide("pw", "", in, dir.file("empty.bmp")).status, cli::kDone);
+    const CliRun empty = reveal("pw", dir.file("empty.bmp"));
     EXPECT_EQ(empty.status, cli::kDone);
     EXPECT_EQ(empty.out, "");
     EXPECT_EQ(empty.err, "");
@@ -250,7 +251,7 @@ TEST_F(CliCommands, FileProblemsExitThreeAndKeepWhatWasThere) {
         {"hide", "-p", "pw", "-m", "x", dir.file("missing.bmp"), dir.file("a.bmp")},
         {"hide", "-p", "pw", "-m", "x", dir.file("garbage.jpg"), dir.file("a.bmp")},
         {"hide", "-p", "pw", "-m", "x", in, dir.file("no/such/folder.bmp")},
-        {"hide", "-p", "pw", "-m", "x", in, dir.file("kept.bmp")},
+        {"hide", "-f", "-p", "pw", "-m", "x", in, dir.file("kept.bmp")},
         {"hide", "-p", "pw", "-m", "x", in, dir.file("folder.bmp")},
         {"hide", "-p", "pw", "--message-file", dir.file("missing.txt"), in, dir.file("a.bmp")},
         {"reveal", "-p", "pw", dir.file("missing.bmp")},
@@ -383,6 +384,58 @@ TEST_F(CliCommands, HelpVersionAndUsageErrors) {
     EXPECT_TRUE(oneErrorLine(r.err)) << r.err;
     EXPECT_NE(r.err.find("--bogus"), std::string::npos);
     EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CliCommands, ReplacingAndTerminalsAsPeopleMeetThem) {
+    const std::string in = cover("BMP"), kept = dir.file("kept.bmp"), hostile = dir.file("h.bmp");
+    const std::string escapes = "\x1b[2J\x1b]2;pwned\a\r\nok\\\xc2\x9d";
+    const std::string shown = "\\033[2J\\033]2;pwned\\a\r\nok\\\\\\302\\235";
+    ASSERT_EQ(hide("pw", escapes, in, hostile).status, cli::kDone);
+    const std::vector<std::string> hideKept = {"hide", "-p", "pw", "-m", "new", in, kept};
+    const std::vector<std::string> revealHostile = {"reveal", "-p", "pw", hostile};
+    struct Row {
+        const char* name;
+        std::vector<std::string> words;
+        bool screen;        // standard input, output and error are terminals
+        const char* typed;  // the answer to a question; nullptr: Ctrl-D
+        int status;
+        std::string said;  // what is written: standard output when done, else a part of the error
+    };
+    const Row rows[] = {
+        {"an existing OUTPUT", hideKept, false, nullptr, cli::kRefused, "kept.bmp already exists"},
+        {"answered no", hideKept, true, "n", cli::kRefused, "kept.bmp was kept; nothing was"},
+        {"answered with Ctrl-D", hideKept, true, nullptr, cli::kRefused, "kept.bmp was kept"},
+        {"answered yes", hideKept, true, "y", cli::kDone, ""},
+        {"forced", {"hide", "-f", "-p", "pw", "-m", "new", in, kept}, false, "", cli::kDone, ""},
+        {"a message to a terminal", revealHostile, true, nullptr, cli::kDone, shown},
+        {"with --raw", {"reveal", "--raw", "-p", "pw", hostile}, true, "", cli::kDone, escapes},
+        {"scan to a terminal", {"scan", hostile}, true, nullptr, cli::kDone, shown},
+        {"into a pipe", revealHostile, false, nullptr, cli::kDone, escapes},
+        {"a quoted name", {"scan", dir.file("\x1b[2J")}, true, "", cli::kFileError, "\\033[2J"},
+        {"a terminal as the picture", {"scan", "-"}, true, "", cli::kUsage, "input is a"},
+        {"a bitmap to a terminal", {"hide", "-m", "x", in, "-"}, true, "", cli::kUsage, "output"},
+    };
+    for (const Row& row : rows) {
+        writeFile(kept, "an older file");
+        cli.inputIsTerminal = cli.outputIsTerminal = cli.errorIsTerminal = row.screen;
+        cli.typed = {row.typed ? std::optional<std::string>(row.typed) : std::nullopt};
+        cli.prompts.clear();
+        const CliRun r = cli.run(row.words);
+        EXPECT_EQ(r.status, row.status) << row.name << ": " << r.err;
+        EXPECT_EQ(r.out, row.status == cli::kDone ? row.said : "") << row.name;
+        if (row.status != cli::kDone) {
+            EXPECT_TRUE(oneErrorLine(r.err)) << row.name << ": " << r.err;
+            EXPECT_NE(r.err.find(row.said), std::string::npos) << row.name << ": " << r.err;
+            EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << row.name;
+        }
+        const bool asked = row.screen && row.words == hideKept;
+        EXPECT_EQ(cli.prompts.size(), asked ? 1u : 0u) << row.name;
+        if (asked) {
+            EXPECT_EQ(cli.prompts[0], "Replace " + kept + "? [y/N] ");
+        }
+        const bool replaced = row.status == cli::kDone && row.words[0] == "hide";
+        EXPECT_EQ(reveal("pw", kept).out, replaced ? "new" : "") << row.name;
+    }
 }
 
 }  // namespace

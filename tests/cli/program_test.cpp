@@ -28,6 +28,7 @@ Finished runProgram(const std::string& program, const std::vector<std::string>& 
     writeFile(in, input);
     const pid_t child = ::fork();
     if (child == 0) {
+        ::setsid();  // no controlling terminal: a password is never asked for
         ::dup2(::open(in.c_str(), O_RDONLY), 0);
         ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
@@ -91,6 +92,27 @@ TEST_F(CliProgram, SaysEachFailureInOneLine) {
         EXPECT_EQ(f.err.rfind("veilmark-cli: ", 0), 0u) << f.err;
         EXPECT_EQ(f.err.find('\n'), f.err.size() - 1) << f.err;
     }
+}
+
+TEST_F(CliProgram, PicturesThroughStandardInputAndOutput) {
+    const std::string png = dir.file("cover.png"), bmp = dir.file("hidden.bmp");
+    ASSERT_TRUE(patternImage(96, 64).save(QString::fromStdString(png), "PNG"));
+    Finished f = run({"hide", "-p", "pw", "-m", "through pipes", "-", "-"}, readFile(png));
+    ASSERT_EQ(f.status, 0) << f.err;
+    EXPECT_EQ(f.out.substr(0, 2), "BM");
+    writeFile(bmp, f.out);
+    for (const auto& words : {std::vector<std::string>{"reveal", "-p", "pw", "-"},
+                              std::vector<std::string>{"scan", "-"}}) {
+        f = run(words, readFile(bmp));
+        EXPECT_EQ(f.status, 0) << words[0] << ": " << f.err;
+        EXPECT_EQ(f.out, "through pipes") << words[0];
+    }
+    f = run({"hide", "-p", "pw", "--message-file", "-", "-", bmp}, "x");
+    EXPECT_EQ(f.status, 2);
+    EXPECT_NE(f.err.find("not both"), std::string::npos) << f.err;
+    f = run({"hide", "-m", "x", png, dir.file("new.bmp")});  // no password, no terminal
+    EXPECT_EQ(f.status, 2);
+    EXPECT_NE(f.err.find("no terminal to ask on"), std::string::npos) << f.err;
 }
 
 TEST_F(CliProgram, VersionHelpAndABitmapNeedNoDecoders) {

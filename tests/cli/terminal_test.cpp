@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "cli/terminal.h"
+#include "cli/visible_text.h"
 
 namespace vm::cli {
 namespace {
@@ -93,6 +94,27 @@ TEST(CliTerminal, NoTerminalNoQuestion) {
     EXPECT_EQ(c, 'x');
     ::close(fds[0]);
     ::close(fds[1]);
+}
+
+TEST(CliTerminal, ControlCharactersAreShownAsEscapes) {
+    struct Row {
+        const char* name;
+        std::string text;
+        bool keepLineBreaks;
+        std::string shown;
+    };
+    const Row rows[] = {
+        {"plain text and letters beyond ASCII", "Grüße € ok", true, "Grüße € ok"},
+        {"escape sequences", "\x1b[2J\x1b]2;t\a", true, "\\033[2J\\033]2;t\\a"},
+        {"line breaks kept", "a\r\nb\nc\rd", true, "a\r\nb\nc\\rd"},
+        {"line breaks in one line", "a\r\nb", false, "a\\r\\nb"},
+        {"NUL, tab, DEL and a backslash", std::string("\0\t\x7f\\", 4), true, "\\000\\t\\177\\\\"},
+        {"C1 controls", "\xc2\x9d\xc2\x80\xc2\xa0", true, "\\302\\235\\302\\200\xc2\xa0"},
+        {"bytes that are not UTF-8", "\xff\xc3(\xe2\x82", true, "\\377\\303(\\342\\202"},
+        {"overlong and surrogate forms", "\xc0\xaf\xed\xa0\x80", true, "\\300\\257\\355\\240\\200"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(visibleText(row.text, row.keepLineBreaks), row.shown) << row.name;
 }
 
 }  // namespace

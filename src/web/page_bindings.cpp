@@ -1,0 +1,135 @@
+// What the page's script calls: plain C functions over one WebForm. Text comes in
+// as UTF-32 (the script writes code points, so nothing is lost on the way) and
+// goes out as UTF-8; picture bytes are written by the script straight into a
+// buffer the module hands out, so no picture is copied twice.
+
+#include <emscripten/emscripten.h>
+
+#include <exception>
+#include <new>
+#include <string>
+
+#include "platform/user_messages.h"
+#include "platform/utf8.h"
+#include "web/web_form.h"
+
+namespace {
+
+using vm::web::Bytes;
+using vm::web::Tab;
+using vm::web::WebForm;
+
+WebForm& form() {
+    static WebForm instance;
+    return instance;
+}
+
+Bytes& pending() {
+    static Bytes bytes;
+    return bytes;
+}
+
+// The password (0) and message (1) boxes as the script last wrote them.
+std::u32string& textIn(int which) {
+    static std::u32string boxes[2];
+    return boxes[which == 1 ? 1 : 0];
+}
+
+std::string& textOut() {
+    static std::string text;
+    return text;
+}
+
+Tab tabOf(int tab) {
+    return tab == 1 ? Tab::Decrypt : Tab::Encrypt;
+}
+
+// Nothing the form does should throw this far; if it does, the command stops with
+// the window's sentence and the page goes on.
+template <class Handler>
+int guarded(Handler handler) {
+    try {
+        return handler();
+    } catch (const std::exception& e) {
+        form().refuse(std::string("The command could not finish: ") + e.what());
+        return -1;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+// A buffer of size bytes for the next picture, or null when memory is short.
+EMSCRIPTEN_KEEPALIVE std::uint8_t* vm_buffer(std::size_t size) {
+    pending().reset(new (std::nothrow) std::uint8_t[size == 0 ? 1 : size]);
+    return pending().get();
+}
+
+// 0 opened, 1 refused (see the box), 2 for the browser's decoders.
+EMSCRIPTEN_KEEPALIVE int vm_open_file(int tab, const char* name, std::size_t size) {
+    return guarded([&] {
+        return static_cast<int>(form().openFile(tabOf(tab), name, std::move(pending()), size));
+    });
+}
+
+EMSCRIPTEN_KEEPALIVE void vm_open_decoded(int tab, std::int32_t width, std::int32_t height) {
+    guarded([&] {
+        form().openDecoded(tabOf(tab), width, height, std::move(pending()));
+        return 0;
+    });
+}
+
+// Room for the password (0) or message (1) as length code points.
+EMSCRIPTEN_KEEPALIVE char32_t* vm_text_in(int which, std::size_t length) {
+    std::u32string& text = textIn(which);
+    text.assign(length, U'\0');
+    return text.data();
+}
+
+// 0 ready, 1 refused, 2 ask (see the box).
+EMSCRIPTEN_KEEPALIVE int vm_check_hide() {
+    return guarded([] { return static_cast<int>(form().checkHide(textIn(0), textIn(1))); });
+}
+
+// 1 when vm_saved() holds the new bitmap, 0 refused (see the box).
+EMSCRIPTEN_KEEPALIVE int vm_hide(const char* name) {
+    return guarded([&] { return form().hide(textIn(0), textIn(1), name) ? 1 : 0; });
+}
+
+// 1 done (see vm_revealed), 0 refused (see the box); the password is box 0.
+EMSCRIPTEN_KEEPALIVE int vm_reveal() {
+    return guarded([] { return form().reveal(textIn(0)) ? 1 : 0; });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vm_revealed() {
+    textOut() = vm::toUtf8(form().revealedMessage());
+    return textOut().c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vm_box_text() {
+    return form().box().text.c_str();
+}
+EMSCRIPTEN_KEEPALIVE const char* vm_box_title() {
+    return form().box().title.c_str();
+}
+EMSCRIPTEN_KEEPALIVE int vm_box_critical() {
+    return form().box().critical ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* vm_saved() {
+    return form().saved();
+}
+EMSCRIPTEN_KEEPALIVE std::size_t vm_saved_size() {
+    return form().savedSize();
+}
+EMSCRIPTEN_KEEPALIVE void vm_release_saved() {
+    form().releaseSaved();
+}
+
+EMSCRIPTEN_KEEPALIVE void vm_clear() {
+    form().clear();
+    pending().reset();
+}
+
+}  // extern "C"

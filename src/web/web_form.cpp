@@ -1,0 +1,125 @@
+#include "web/web_form.h"
+
+#include "engine/engine_errors.h"
+#include "engine/hide_reveal.h"
+#include "engine/main_form.h"
+#include "engine/save_flow.h"
+#include "imaging/picture_saving.h"
+#include "platform/message_box.h"
+#include "platform/user_messages.h"
+
+namespace vm::web {
+
+void WebForm::refuse(std::string why) {
+    m_box = {std::move(why), kErrorTitle, true};
+}
+
+WebForm::Opened WebForm::openFile(Tab tab, const std::string& name, Bytes bytes, std::size_t size) {
+    auto opened = BitmapBytesPicture::open(std::move(bytes), size, name);
+    if (!opened) {
+        if (opened.kind() == kForBrowser) return Opened::ForBrowser;
+        refuse(opened.error());
+        return Opened::Refused;
+    }
+    placeOpenedPicture(opened.take(), canvas(tab), m_area);
+    return Opened::Done;
+}
+
+void WebForm::openDecoded(Tab tab, std::int32_t width, std::int32_t height, Bytes rgba) {
+    placeOpenedPicture(std::make_shared<RgbaPicture>(width, height, std::move(rgba)), canvas(tab),
+                       m_area);
+}
+
+// The checks and sentences of MainForm::hideMessage, in its order, up to its save dialog.
+WebForm::Check WebForm::checkHide(std::u32string_view password, std::u32string_view message) {
+    if (!m_area.loaded) {
+        refuse(kLoadFirst);
+        return Check::Refused;
+    }
+    if (!m_encrypt.picture()) {
+        refuse(
+            "There is no picture on the Encrypt tab to hide the message in. Open one with "
+            "Open Image on this tab.");
+        return Check::Refused;
+    }
+    const std::int32_t width = m_encrypt.width(), height = m_encrypt.height();
+    if (m_area.width > width || m_area.height > height) {
+        refuse("The picture opened last (" + std::to_string(m_area.width) + " x " +
+               std::to_string(m_area.height) +
+               " points) is larger than the one on the Encrypt tab, so the message would not "
+               "fit in it. Open the picture again on the Encrypt tab.");
+        return Check::Refused;
+    }
+    if (const Result<HidePlan> plan = prepareHide(password, message, m_area); !plan) {
+        refuse(plan.error());
+        return Check::Refused;
+    }
+    if (m_area.width == width && m_area.height == height) return Check::Ready;
+    const std::string areaSize =
+        std::to_string(m_area.width) + " x " + std::to_string(m_area.height);
+    m_box = {"The message will be hidden in the top-left " + areaSize + " points of this " +
+                 std::to_string(width) + " x " + std::to_string(height) +
+                 " picture, because the picture opened last, on either tab, sets the size the "
+                 "message is spread over.\n\nThe saved picture will give the message back only "
+                 "where a picture of " +
+                 areaSize +
+                 " points was opened last before it is decrypted.\n\nTo use the whole picture, "
+                 "choose Cancel and open the picture again on the Encrypt tab.",
+             kSavedTitle, false};
+    return Check::Ask;
+}
+
+bool WebForm::hide(std::u32string_view password, std::u32string_view message,
+                   const std::string& name) {
+    if (checkHide(password, message) == Check::Refused) return false;
+    const Result<HidePlan> plan = prepareHide(password, message, m_area);
+    try {
+        hidePayload(*plan, m_encrypt, m_area, m_generator);
+    } catch (const SlotsExhausted&) {
+        refuse(kNoFreeSlots);
+        return false;
+    }
+    commitCanvas(m_encrypt);
+    releaseSaved();
+    // Read back from the very bytes that will be offered, as the desktop reads a file
+    // back before it takes its name.
+    Result<std::vector<std::uint8_t>> saved =
+        savePictureToMemory(*m_encrypt.picture(), name, [&](const PictureRef& written) {
+            return checkSavedPicture(written, name, plan->seed, m_area, message);
+        });
+    if (!saved) {
+        refuse(saved.error());
+        return false;
+    }
+    m_saved = saved.take();
+    return true;
+}
+
+bool WebForm::reveal(std::u32string_view password) {
+    if (!m_area.loaded) {
+        m_box = {kLoadFirst, kAppTitle, false};
+        return false;
+    }
+    const Result<std::int32_t> seed = seedFor(password);
+    if (!seed) {
+        refuse(seed.error());
+        return false;
+    }
+    const Revealed revealed = revealPayload(*seed, m_decrypt, m_area, m_generator);
+    m_revealed = revealed.found ? revealed.message : std::u32string();
+    return true;
+}
+
+void WebForm::clear() {
+    m_area.loaded = false;
+    m_encrypt.setPicture(nullptr);
+    m_decrypt.setPicture(nullptr);
+    m_revealed.clear();
+    releaseSaved();
+}
+
+void WebForm::releaseSaved() {
+    m_saved = {};
+}
+
+}  // namespace vm::web

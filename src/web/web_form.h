@@ -1,0 +1,71 @@
+#pragma once
+// The page's state and handlers: the two canvases, the working area and the
+// generator, as the window's MainForm holds them, with the same checks and the same
+// sentences. The page copies its boxes' text in (a line break already as CR LF),
+// shows the box() a handler leaves, and offers saved() as a download. Opening a
+// picture takes bytes the page read, or points its browser decoded; saving makes
+// the bitmap in memory and reads the message back from it before it is offered.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imaging/canvas.h"
+#include "imaging/working_area.h"
+#include "platform/random_source.h"
+#include "web/memory_pictures.h"
+
+namespace vm::web {
+
+enum class Tab { Encrypt, Decrypt };
+
+// A message box for the page to show: its text, its title, and whether it bears
+// the critical icon.
+struct Box {
+    std::string text;
+    std::string title;
+    bool critical = false;
+};
+
+class WebForm {
+  public:
+    enum class Opened { Done, Refused, ForBrowser };
+    // A file's bytes: a plain bitmap opens here; a bitmap the desktop refuses is
+    // refused with its sentence; anything else is for the browser's decoders.
+    Opened openFile(Tab tab, const std::string& name, Bytes bytes, std::size_t size);
+    // Points a browser decoder gave (red, green, blue, alpha; top row first).
+    void openDecoded(Tab tab, std::int32_t width, std::int32_t height, Bytes rgba);
+
+    // Encrypt in two steps, so that the page can ask in between: what stands in the
+    // way (Refused, with box()), a question to put (Ask, with box()), or nothing.
+    enum class Check { Ready, Refused, Ask };
+    Check checkHide(std::u32string_view password, std::u32string_view message);
+    // Hides, commits, writes the bitmap for `name` and reads the message back from it.
+    // False with box() when it is refused or does not read back.
+    bool hide(std::u32string_view password, std::u32string_view message, const std::string& name);
+    // Decrypt: the message read back, or empty; false with box() when refused.
+    bool reveal(std::u32string_view password);
+    void clear();
+
+    const Box& box() const { return m_box; }
+    // An error box, titled as every error box is.
+    void refuse(std::string why);
+    const std::u32string& revealedMessage() const { return m_revealed; }
+    // The last bitmap written, and its size in bytes; released by releaseSaved().
+    const std::uint8_t* saved() const { return m_saved.data(); }
+    std::size_t savedSize() const { return m_saved.size(); }
+    void releaseSaved();
+
+  private:
+    Canvas& canvas(Tab tab) { return tab == Tab::Encrypt ? m_encrypt : m_decrypt; }
+
+    Canvas m_encrypt, m_decrypt;
+    WorkingArea m_area;
+    RandomSource m_generator;
+    std::u32string m_revealed;
+    Box m_box;
+    std::vector<std::uint8_t> m_saved;
+};
+
+}  // namespace vm::web

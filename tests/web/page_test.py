@@ -1,0 +1,326 @@
+#!/usr/bin/env python3
+"""The web page in a real browser: Debian's chromium, headless, driven through
+chromedriver (WebDriver over HTTP, standard library only), against veilmark-cli.
+
+    python3 tests/web/page_test.py SITE_DIR VEILMARK_CLI
+"""
+import base64, json, os, shutil, socket, struct, subprocess, sys, tempfile, threading, time
+import unittest, urllib.request, zlib
+from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
+from functools import partial
+
+SITE, CLI = (os.path.abspath(p) for p in sys.argv[1:3]) if len(sys.argv) > 2 else (None, None)
+MESSAGE = 'Meet at noon.\nBring the map.'  # typed: 13 + a break (2) + 14 = 29 places
+
+
+# ---- Pictures made here, so the test needs no picture tools but for the JPEG.
+def bmp24(width, height, colour):
+    stride = (width * 3 + 3) & ~3
+    rows = b''.join(b''.join(bytes(colour(x, y)[::-1]) for x in range(width)).ljust(stride, b'\0')
+                    for y in reversed(range(height)))
+    return (b'BM' + struct.pack('<IHHI', 54 + len(rows), 0, 0, 54) +
+            struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(rows), 3780, 3780, 0, 0) + rows)
+
+
+def png_rgba(width, height, colour):
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    raw = b''.join(b'\0' + b''.join(bytes(colour(x, y)) for x in range(width)) for y in range(height))
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
+
+
+def bmp_point(data, x, y):
+    width, height = struct.unpack_from('<ii', data, 18)
+    stride = (width * 3 + 3) & ~3
+    at = struct.unpack_from('<I', data, 10)[0] + (height - 1 - y) * stride + x * 3
+    return tuple(data[at:at + 3][::-1])
+
+
+def cover(x, y):
+    return ((x * 7 + y) % 256, (y * 5) % 256, (x * y) % 256)
+
+
+# ---- A small WebDriver client.
+class Browser:
+    def __init__(self, downloads):
+        self.port = free_port()
+        self.driver = subprocess.Popen(['chromedriver', f'--port={self.port}'],
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.profile = tempfile.mkdtemp(prefix='veilmark-chromium-')
+        for _ in range(100):
+            try:
+                self.call('GET', '/status')
+                break
+            except OSError:
+                time.sleep(0.1)
+        args = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+                '--disable-background-networking', '--disable-component-update', '--disable-sync',
+                '--enable-unsafe-swiftshader', f'--user-data-dir={self.profile}', '--window-size=480,800']
+        caps = {'browserName': 'chrome', 'goog:loggingPrefs': {'performance': 'ALL'},
+                'goog:chromeOptions': {'binary': shutil.which('chromium'), 'args': args}}
+        self.session = self.call('POST', '/session', {'capabilities': {'alwaysMatch': caps}})['sessionId']
+        self.cdp('Browser.setDownloadBehavior', behavior='allow', downloadPath=downloads)
+
+    def call(self, method, path, body=None):
+        request = urllib.request.Request(f'http://127.0.0.1:{self.port}{path}', method=method,
+                                         data=None if body is None else json.dumps(body).encode(),
+                                         headers={'Content-Type': 'application/json'})
+        with urllib.request.urlopen(request, timeout=120) as response:
+            return json.load(response)['value']
+
+    def do(self, method, path='', body=None):
+        return self.call(method, f'/session/{self.session}{path}', body)
+
+    def cdp(self, cmd, **params):
+        return self.do('POST', '/goog/cdp/execute', {'cmd': cmd, 'params': params})
+
+    def js(self, script, *args):
+        return self.do('POST', '/execute/sync', {'script': script, 'args': list(args)})
+
+    def find(self, css):
+        return next(iter(self.do('POST', '/element', {'using': 'css selector', 'value': css}).values()))
+
+    def type(self, css, text):
+        self.do('POST', f'/element/{self.find(css)}/value', {'text': text})
+
+    def click(self, css):
+        self.do('POST', f'/element/{self.find(css)}/click', {})
+
+    def wait(self, script, *args, timeout=60):
+        end = time.time() + timeout
+        while time.time() < end:
+            value = self.js(script, *args)
+            if value:
+                return value
+            time.sleep(0.05)
+        raise AssertionError(f'timed out waiting for: {script}')
+
+    def quit(self):
+        try:
+            self.do('DELETE')
+        finally:
+            self.driver.terminate()
+            self.driver.wait()
+            shutil.rmtree(self.profile, ignore_errors=True)
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+class Site:
+    """The built page on a local static server that notes every request it gets."""
+    def __init__(self, folder):
+        self.requests = []
+        site = self
+
+        class Handler(SimpleHTTPRequestHandler):
+            def log_message(self, *args):
+                site.requests.append(self.path)
+        self.server = ThreadingHTTPServer(('127.0.0.1', 0), partial(Handler, directory=folder))
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.url = f'http://127.0.0.1:{self.server.server_address[1]}/'
+
+    def close(self):
+        self.server.shutdown()
+
+
+class PageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix='veilmark-web-test-')
+        cls.downloads = os.path.join(cls.work, 'downloads')
+        os.mkdir(cls.downloads)
+        cls.site = Site(SITE)
+        cls.browser = Browser(cls.downloads)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.quit()
+        cls.site.close()
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def setUp(self):
+        self.browser.do('POST', '/url', {'url': self.site.url})
+        self.browser.wait('return document.readyState === "complete"')
+
+    # ---- Steps a user takes.
+    def file(self, name, data):
+        path = os.path.join(self.work, name)
+        with open(path, 'wb') as f:
+            f.write(data)
+        return path
+
+    def open_on(self, page, path):
+        before = self.browser.js(f'return document.querySelector("#{page} .preview img").src')
+        self.browser.type(f'#{page} input[type="file"]', path)
+        self.browser.wait(f'return document.querySelector("#{page} .preview img").src !== arguments[0]'
+                          ' || document.getElementById("message-box").open', before)
+
+    def fill(self, page, password, message=None):
+        self.browser.type(f'#{page} .password', password)
+        if message is not None:
+            self.browser.type(f'#{page} .message', message)
+
+    def encrypt(self, name):
+        target = os.path.join(self.downloads, name)
+        if os.path.exists(target):
+            os.remove(target)
+        self.browser.click('#encrypt-page .action')
+        self.browser.wait('return document.getElementById("message-box").open || !document.body.classList.contains("busy")')
+        for _ in range(600):
+            if os.path.exists(target):
+                with open(target, 'rb') as f:
+                    return f.read()
+            if self.browser.js('return document.getElementById("message-box").open'):
+                self.fail('Encrypt showed: ' + self.box())
+            time.sleep(0.05)
+        self.fail('no download of ' + name)
+
+    def decrypt(self):
+        self.browser.click('#decrypt-tab')
+        self.browser.click('#decrypt-page .action')
+        self.browser.wait('return !document.body.classList.contains("busy")')
+        return self.browser.js('return document.querySelector("#revealed-message").value')
+
+    def box(self):
+        self.browser.wait('return document.getElementById("message-box").open')
+        title = self.browser.js('return document.getElementById("message-box-title").textContent')
+        text = self.browser.js('return document.getElementById("message-box-text").textContent')
+        self.browser.click('#message-box [value="ok"]')
+        return f'{title}: {text}'
+
+    def cli(self, *args):
+        return subprocess.run([CLI, *args], capture_output=True)
+
+    # ---- The cases.
+    def test_journey_on_both_tabs_matches_veilmark_cli_byte_for_byte(self):
+        cover_path = self.file('cover.bmp', bmp24(64, 48, cover))
+        self.open_on('encrypt-page', cover_path)
+        self.fill('encrypt-page', 'tulip', MESSAGE)
+        self.assertEqual(self.browser.js('return document.querySelector("#encrypt-page .count").value'), '29/160')
+        page_made = self.encrypt('cover-vm.bmp')
+        cli_path = os.path.join(self.work, 'cli.bmp')
+        self.assertEqual(self.cli('hide', '-p', 'tulip', '-m', MESSAGE.replace('\n', '\r\n'),
+                                  cover_path, cli_path).returncode, 0)
+        with open(cli_path, 'rb') as f:
+            self.assertEqual(page_made, f.read(), 'the page and veilmark-cli wrote different bitmaps')
+
+        # veilmark-cli reads the page's picture; the page reads veilmark-cli's, dropped on the tab.
+        shown = self.cli('reveal', '-p', 'tulip', self.file('page.bmp', page_made))
+        self.assertEqual(shown.stdout.decode(), MESSAGE.replace('\n', '\r\n'))
+        self.browser.click('#decrypt-tab')
+        with open(cli_path, 'rb') as f:
+            self.drop_on('decrypt-page', 'from-cli.bmp', f.read())
+        self.fill('decrypt-page', 'tulip')
+        self.assertEqual(self.decrypt(), MESSAGE)
+        self.browser.js('document.querySelector("#decrypt-password").value = ""')
+        self.fill('decrypt-page', 'tulips')
+        self.assertEqual(self.decrypt(), '', 'a wrong password shows nothing')
+
+    def test_controls_are_named_as_in_the_window(self):
+        for page, action in (('encrypt-page', 'Encrypt'), ('decrypt-page', 'Decrypt')):
+            self.browser.click(f'#{page[:7]}-tab')  # a hidden page's controls have no name
+            for css, name in ((f'#{page[:7]}-tab', action), (f'#{page} input[type="file"]', 'Open Image'),
+                              (f'#{page} .password', 'Password'), (f'#{page} .message', 'Message'),
+                              (f'#{page} .action', action)):
+                with self.subTest(css):
+                    self.assertEqual(self.browser.do('GET', f'/element/{self.browser.find(css)}/computedlabel'), name)
+
+    def drop_on(self, page, name, data):
+        self.browser.js('''
+            const [page, name, data] = arguments;
+            const bytes = Uint8Array.from(atob(data), (c) => c.charCodeAt(0));
+            const transfer = new DataTransfer();
+            transfer.items.add(new File([bytes], name));
+            document.getElementById(page).dispatchEvent(
+              new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));''',
+                        page, name, base64.b64encode(data).decode())
+        self.browser.wait(f'return !!document.querySelector("#{page} .preview img").src')
+
+    def test_refusals_say_what_veilmark_cli_says(self):
+        rows = {  # name: (password, message, picture)
+            'password character': ('tulip\u2713', 'hi', bmp24(64, 48, cover)),
+            'message character': ('tulip', 'caf\u00e9 \u2603', bmp24(64, 48, cover)),
+            'picture too small': ('tulip', 'x' * 40, bmp24(8, 8, cover)),
+        }
+        for name, (password, message, picture) in rows.items():
+            with self.subTest(name):
+                self.setUp()
+                path = self.file('refused.bmp', picture)
+                self.open_on('encrypt-page', path)
+                self.fill('encrypt-page', password, message)
+                self.browser.click('#encrypt-page .action')
+                said = self.cli('hide', '-p', password, '-m', message, path, os.path.join(self.work, 'no.bmp'))
+                self.assertEqual(said.returncode, 4)
+                sentence = said.stderr.decode().strip().removeprefix('veilmark-cli: ')
+                self.assertEqual(self.box(), 'Veilmark - Error: ' + sentence[0].upper() + sentence[1:])
+
+    def test_pictures_the_browser_decodes_give_veilmark_cli_bitmap(self):
+        def colour(x, y):  # every third point fully transparent, yet with a colour
+            return (200, 100, 50, 0) if (x + y) % 3 == 0 else (*cover(x, y), 255)
+        rows = {'PNG with transparent points': ('alpha.png', png_rgba(32, 32, colour))}
+        if shutil.which('convert'):
+            ppm = b'P6 48 32 255\n' + b''.join(bytes(cover(x, y)) for y in range(32) for x in range(48))
+            rows['JPEG'] = ('photo.jpg', subprocess.run(['convert', 'ppm:-', '-quality', '90', 'jpg:-'],
+                                                        input=ppm, capture_output=True, check=True).stdout)
+        for case, (name, data) in rows.items():
+            with self.subTest(case):
+                self.setUp()
+                path = self.file(name, data)
+                self.open_on('encrypt-page', path)
+                self.fill('encrypt-page', 'tulip', 'hi')
+                page_made = self.encrypt(name.split('.')[0] + '-vm.bmp')
+                cli_path = os.path.join(self.work, 'decoded-cli.bmp')
+                self.assertEqual(self.cli('hide', '-p', 'tulip', '-m', 'hi', path, cli_path).returncode, 0)
+                with open(cli_path, 'rb') as f:
+                    self.assertEqual(page_made, f.read())
+                if case.startswith('PNG'):  # a 2D canvas would have made it black
+                    self.assertEqual(bmp_point(page_made, 3, 0)[0] >> 1, 200 >> 1)
+
+    def test_exif_rotated_jpeg_opens_upright(self):
+        if not shutil.which('convert'):
+            self.skipTest('ImageMagick (convert) is not installed')
+        # 40 x 20, left half red; stored with orientation 6, so it shows 20 x 40, red on top.
+        source = self.file('plain.ppm', b'P6 40 20 255\n' + b''.join(
+            bytes((230, 20, 20) if x < 20 else (20, 20, 230)) for y in range(20) for x in range(40)))
+        plain = subprocess.run(['convert', source, '-quality', '95', 'jpg:-'], check=True,
+                               capture_output=True).stdout
+        tiff = b'MM\0*' + struct.pack('>IHHHIHHI', 8, 1, 0x0112, 3, 1, 6, 0, 0)  # Orientation 6
+        exif = b'\xff\xe1' + struct.pack('>H', 2 + 6 + len(tiff)) + b'Exif\0\0' + tiff
+        self.open_on('encrypt-page', self.file('rotated.jpg', plain[:2] + exif + plain[2:]))
+        self.fill('encrypt-page', 'tulip', 'up')
+        page_made = self.encrypt('rotated-vm.bmp')
+        self.assertEqual(struct.unpack_from('<ii', page_made, 18), (20, 40))
+        top, bottom = bmp_point(page_made, 10, 5), bmp_point(page_made, 10, 35)
+        self.assertGreater(top[0], 180, top)
+        self.assertGreater(bottom[2], 180, bottom)
+
+    def test_nothing_is_requested_after_the_page_has_loaded(self):
+        self.browser.do('POST', '/se/log', {'type': 'performance'})  # forget the load
+        loaded = len(self.site.requests)
+        self.open_on('encrypt-page', self.file('quiet.bmp', bmp24(64, 48, cover)))
+        self.fill('encrypt-page', 'tulip', 'quiet')
+        self.encrypt('quiet-vm.bmp')
+        # The page's policy forbids connections, whatever a script tries.
+        outcome = self.browser.do('POST', '/execute/async', {'script': '''
+            const done = arguments[arguments.length - 1];
+            fetch(arguments[0] + 'probe').then(() => done('sent'), () => done('blocked'));''',
+            'args': [self.site.url]})
+        self.assertEqual(outcome, 'blocked')
+        self.assertEqual(self.site.requests[loaded:], [])
+        sent = [json.loads(entry['message'])['message'] for entry in
+                self.browser.do('POST', '/se/log', {'type': 'performance'})]
+        urls = [m['params']['request']['url'] for m in sent if m['method'] == 'Network.requestWillBeSent']
+        self.assertEqual([u for u in urls if not u.startswith(('blob:', 'data:'))], [])
+
+
+if __name__ == '__main__':
+    for tool in ('chromium', 'chromedriver'):
+        if not shutil.which(tool):
+            print(f'web page test skipped: {tool} is not installed')
+            sys.exit(0)
+    unittest.main(argv=sys.argv[:1], verbosity=2)

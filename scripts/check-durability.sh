@@ -86,7 +86,7 @@ verdict() {
 
 save() { "$cli" hide --force -m "survives a crash" "$work/cover.png" "$mnt/pictures/out.bmp"; }
 plain_replace() {
-  "$cli" hide -m "survives a crash" "$work/cover.png" "$work/new.bmp"
+  "$cli" hide --force -m "survives a crash" "$work/cover.png" "$work/new.bmp"
   cat "$work/new.bmp" >"$mnt/pictures/.out.tmp"
   mv "$mnt/pictures/.out.tmp" "$mnt/pictures/out.bmp"
 }
@@ -102,7 +102,7 @@ save_new() {
 }
 save_unreadable() {
   chown -R nobody:nogroup "$mnt/pictures" && chmod 333 "$mnt/pictures" && sync -f "$mnt"
-  setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups "$cli" hide \
+  setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups "$cli" hide --force \
     -m "survives a crash" "$work/cover.png" "$mnt/pictures/out.bmp"
 }
 for ((i = 1; i <= rounds; i++)); do

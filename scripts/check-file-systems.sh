@@ -43,7 +43,7 @@ failed=0
 row() { printf '%-7s %-38s %s\n' "$1" "$2" "$3"; }
 pass() { row "$1" "$2" "ok: $3"; }
 fail() { row "$1" "$2" "FAILED: $3"; failed=$((failed + 1)); }
-hide() { "$cli" hide -m "$1" "$work/cover.bmp" "$2"; }
+hide() { "$cli" hide --force -m "$1" "$work/cover.bmp" "$2"; }
 said() { "$cli" reveal "$1" 2>/dev/null; }
 
 # mount_fs KIND DIR: mounts a fresh file system of that kind at DIR.
@@ -116,7 +116,7 @@ crash_case() {
   local name=$1 dir=$2 target=$3 user=$4 want err
   sync -f "$dir"
   if [ -n "$user" ]; then
-    err=$(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups "$cli" hide -m crash "$work/cover.bmp" "$target" 2>&1)
+    err=$(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups "$cli" hide --force -m crash "$work/cover.bmp" "$target" 2>&1)
   else
     err=$(hide crash "$target" 2>&1)
   fi || { fail xfs "$name" "the save failed: $err"; return; }

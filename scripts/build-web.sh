@@ -15,12 +15,13 @@ command -v em++ >/dev/null || { echo "build-web: em++ not found (apt-get install
 # The core the page needs, and the page's own binding. Files that only the desktop
 # uses are linked too where the engine refers to them, but never reached.
 sources=(
-  platform/checked platform/code_page platform/file_io platform/file_replacement
-  platform/random_source platform/used_slots platform/user_messages platform/utf8
+  platform/checked platform/ending_signals platform/file_io platform/file_replacement
+  platform/guarded_mapping platform/user_messages platform/utf8
   imaging/bitmap_file_picture imaging/bitmap_header imaging/bitmap_writer imaging/canvas
-  imaging/image_saving imaging/layered_picture imaging/picture imaging/picture_input
-  imaging/picture_reader imaging/picture_saving imaging/point_map imaging/working_area
-  engine/bit_carrier engine/hide_reveal engine/password_seed engine/payload
+  imaging/layered_picture imaging/picture imaging/picture_input imaging/picture_reader
+  imaging/picture_saving imaging/working_area
+  engine/bit_carrier engine/code_page engine/hide_reveal engine/password_seed engine/payload
+  engine/random_source engine/used_slots
   web/memory_pictures web/page_bindings web/web_form
 )
 flags=(-std=c++20 -O2 -fwasm-exceptions -I"$root/src"

@@ -12,7 +12,7 @@ pkgs=(
   openbox xdotool x11-utils wmctrl libxcb1-dev weston qt6-wayland
   imagemagick libjpeg-turbo-progs
   clang libclang-rt-14-dev clang-format clang-tidy
-  xfsprogs
+  xfsprogs e2fsprogs btrfs-progs bindfs fuse acl attr util-linux
   librsvg2-bin dpkg-dev file git lintian appstream desktop-file-utils man-db
   libglib2.0-bin xdg-utils
   emscripten chromium chromium-driver python3

@@ -13,7 +13,7 @@
 #include "cli/commands.h"
 #include "cli/lazy_decoder.h"
 #include "cli/terminal.h"
-#include "platform/file_replacement.h"
+#include "platform/ending_signals.h"
 #include "platform/unique_fd.h"
 
 namespace {
@@ -31,7 +31,7 @@ std::string pictureModule() {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     // Interrupted or over a file-size limit, a save removes what it can and says so.
-    vm::cleanUpSavesOnSignals();
+    vm::installEndingSignalPolicy();
     vm::cli::LazyDecoder decoder(pictureModule());
     // Passwords are asked on the controlling terminal, as gpg, ssh and sudo ask,
     // so that standard input may carry a picture or a message meanwhile.

@@ -2,7 +2,7 @@
 
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
-#include "imaging/image_saving.h"
+#include "engine/save_flow.h"
 #include "imaging/open_image.h"
 #include "imaging/picture_saving.h"
 #include "platform/checked.h"

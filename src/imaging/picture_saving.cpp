@@ -117,20 +117,16 @@ class StagedFileSink : public BitmapSink {
   public:
     explicit StagedFileSink(FileReplacement& file) : m_file(file) {}
     Result<void> write(const void* data, std::size_t size) override {
-        return outcome(m_file.write(data, size));
+        return m_file.write(data, size);
     }
     Result<void> copyFrom(int fd, std::uint64_t offset, std::uint64_t length) override {
-        return outcome(m_file.copyFrom(fd, offset, length));
+        return m_file.copyFrom(fd, offset, length);
     }
     Result<void> writeAt(std::uint64_t offset, const void* data, std::size_t size) override {
-        return outcome(m_file.writeAt(offset, data, size));
+        return m_file.writeAt(offset, data, size);
     }
 
   private:
-    Result<void> outcome(bool done) {
-        if (done) return {};
-        return failure(m_file.error());
-    }
     FileReplacement& m_file;
 };
 }  // namespace
@@ -161,7 +157,7 @@ Result<void> savePicture(const Picture& picture, const std::string& path,
                          const WrittenPictureCheck& check) {
     if (Result<std::uint64_t> size = bitmapFileSize(picture); !size) return size.why();
     FileReplacement file(path);
-    if (!file.open()) return failure(file.error());
+    if (Result<void> opened = file.open(); !opened) return opened;
     // A picture read in place from the very file that is rewritten in place keeps
     // reading it afterwards, so the file may change only where the picture did.
     const int source = sourceFile(picture);
@@ -170,12 +166,12 @@ Result<void> savePicture(const Picture& picture, const std::string& path,
                                 ": it is the file the picture was opened from, which can only be "
                                 "rewritten in place here, and its layout would change. Save to "
                                 "another name.";
-        file.abandon(why);
+        file.abandon();
         return failure(why);
     }
     StagedFileSink sink(file);
     if (Result<void> written = writeBitmap(picture, sink, path); !written) {
-        file.abandon(written.error());
+        file.abandon();
         return written;
     }
     const int staged = file.stagedFd();
@@ -184,11 +180,10 @@ Result<void> savePicture(const Picture& picture, const std::string& path,
         return readUpTo(staged, out, count, offset, &got) == 0 && got == count;
     };
     if (Result<void> checked = checkWritten(readAt, path, check); !checked) {
-        file.abandon(checked.error());
+        file.abandon();
         return checked;
     }
-    if (!file.commit()) return failure(file.error());
-    return {};
+    return file.commit();
 }
 
 }  // namespace vm

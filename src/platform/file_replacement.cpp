@@ -1,16 +1,21 @@
 #include "platform/file_replacement.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstring>
 #include <random>
+#include <vector>
 
+#include "platform/ending_signals.h"
 #include "platform/file_io.h"
 #include "platform/user_messages.h"
 
@@ -19,46 +24,6 @@ namespace vm {
 namespace {
 std::optional<int> g_writeFault;
 bool g_namedStaging = false;
-
-// The named staged file of the save under way, for the signal handler to remove.
-char g_leftover[PATH_MAX + NAME_MAX + 2];
-volatile std::sig_atomic_t g_hasLeftover = 0;
-
-void rememberLeftover(const std::string& folder, const std::string& name) {
-    const std::string path = folder + "/" + name;
-    if (path.size() >= sizeof g_leftover) return;
-    g_hasLeftover = 0;
-    std::memcpy(g_leftover, path.c_str(), path.size() + 1);
-    g_hasLeftover = 1;
-}
-void forgetLeftover() {
-    g_hasLeftover = 0;
-}
-
-void onEndingSignal(int sig) {
-    if (g_hasLeftover) ::unlink(g_leftover);
-    // The default action ends the process as soon as this handler returns.
-    ::signal(sig, SIG_DFL);
-    ::raise(sig);
-}
-
-// Keeps the signals that end a program from arriving while the target is being
-// swapped or rewritten, so that it is never left half done by one of them.
-class EndingSignalsHeld {
-  public:
-    EndingSignalsHeld() {
-        sigset_t set;
-        sigemptyset(&set);
-        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&set, sig);
-        ::pthread_sigmask(SIG_BLOCK, &set, &m_old);
-    }
-    ~EndingSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &m_old, nullptr); }
-    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
-    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
-
-  private:
-    sigset_t m_old;
-};
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -75,6 +40,19 @@ std::string procPath(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
+// Where the kernel found the file an open descriptor names; empty when it cannot say.
+std::string realPathOf(int fd) {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink(procPath(fd).c_str(), path, sizeof path);
+    if (n <= 0 || static_cast<std::size_t>(n) == sizeof path || path[0] != '/') return {};
+    return {path, static_cast<std::size_t>(n)};
+}
+
+bool isSymlink(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 // A hidden name beside the target that always fits the file system's limit,
 // however long the target's own name is.
 std::string hiddenName(const std::string& name) {
@@ -88,6 +66,42 @@ std::string hiddenName(const std::string& name) {
 
 bool canStageInProc() {
     return ::access("/proc/self/fd", X_OK) == 0;
+}
+
+// Copies every extended attribute (an access control list is one) of the file
+// named by `from` to the file `to`; false when any cannot be copied.
+bool copyAttributes(const std::string& from, int to) {
+    std::vector<char> names(256);
+    ssize_t listed = 0;
+    while ((listed = ::listxattr(from.c_str(), names.data(), names.size())) < 0 && errno == ERANGE)
+        names.resize(names.size() * 4);
+    if (listed < 0) return errno == ENOTSUP;
+    std::vector<char> value;
+    for (ssize_t at = 0; at < listed;) {
+        const char* name = names.data() + at;
+        at += static_cast<ssize_t>(std::strlen(name)) + 1;
+        const ssize_t size = ::getxattr(from.c_str(), name, nullptr, 0);
+        if (size < 0) return false;
+        value.resize(static_cast<std::size_t>(size));
+        if (::getxattr(from.c_str(), name, value.data(), value.size()) != size ||
+            ::fsetxattr(to, name, value.data(), value.size(), 0) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Whether overwriting a file there needs new room, whatever was reserved.
+bool copiesOnWrite(int fd) {
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0) return true;
+    constexpr long kZfs = 0x2fc12fc1;
+    return fs.f_type == BTRFS_SUPER_MAGIC || fs.f_type == kZfs;
+}
+
+std::uint64_t freeBytes(int fd) {
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0) return 0;
+    return static_cast<std::uint64_t>(fs.f_bavail) * static_cast<std::uint64_t>(fs.f_bsize);
 }
 }  // namespace
 
@@ -105,90 +119,112 @@ FileReplacement::~FileReplacement() {
     discard();
 }
 
-bool FileReplacement::fail(const std::string& what, int err) {
+Failure FileReplacement::fail(const std::string& what, int err) {
     return refuse("Could not " + what + " " + m_target + ": " +
                   errnoWording(err, FileAccess::Writing) + ".");
 }
 
-bool FileReplacement::refuse(const std::string& sentence) {
+Failure FileReplacement::refuse(const std::string& sentence) {
     m_failed = true;
-    m_error = sentence;
     discard();
-    return false;
+    return failure(sentence);
 }
 
-void FileReplacement::abandon(const std::string& why) {
-    refuse(why);
+void FileReplacement::abandon() {
+    m_failed = true;
+    discard();
 }
 
 void FileReplacement::discard() {
-    if (m_fd >= 0) ::close(m_fd);
-    m_fd = -1;
-    if (m_targetFd >= 0) ::close(m_targetFd);
-    m_targetFd = -1;
+    m_fd.reset();
+    m_targetFd.reset();
     if (!m_stagedName.empty()) {
-        ::unlinkat(m_folderFd, m_stagedName.c_str(), 0);
+        ::unlinkat(m_folderFd.get(), m_stagedName.c_str(), 0);
         m_stagedName.clear();
-        forgetLeftover();
+        forgetStagedFile();
     }
-    if (m_folderFd >= 0) ::close(m_folderFd);
-    m_folderFd = -1;
+    if (!m_committed && !m_createdName.empty())
+        ::unlinkat(m_folderFd.get(), m_createdName.c_str(), 0);
+    m_createdName.clear();
+    m_oldFd.reset();
+    m_folderFd.reset();
 }
 
-// Follows symbolic links to the file that gets the contents and opens its folder.
-bool FileReplacement::resolveTarget() {
+// Lets the kernel follow symbolic links, with the checks it makes for this user,
+// and opens the folder of the file it arrives at.
+Result<void> FileReplacement::resolveTarget() {
     if (m_target.empty()) return fail("write", ENOENT);
     std::string path = m_target;
-    for (int hops = 0;; ++hops) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
-        if (hops == 40) return fail("write", ELOOP);
-        char link[PATH_MAX];
-        const ssize_t n = ::readlink(path.c_str(), link, sizeof link);
-        if (n < 0) return fail("write", errno);
-        if (static_cast<std::size_t>(n) == sizeof link) return fail("write", ENAMETOOLONG);
-        const std::string to(link, static_cast<std::size_t>(n));
-        path = to.front() == '/' ? to : folderOf(path) + "/" + to;
-    }
-    m_folder = folderOf(path);
-    m_name = nameOf(path);
-    m_folderFd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    // A folder we may write in but not list still takes new files.
-    if (m_folderFd < 0 && errno == EACCES)
-        m_folderFd = ::open(m_folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (m_folderFd < 0) return fail("write", errno);
-    if (m_name.empty() || m_name == "." || m_name == "..") return fail("write", EISDIR);
-    return true;
-}
-
-bool FileReplacement::open() {
-    if (!resolveTarget()) return false;
-    struct stat st {};
-    if (::fstatat(m_folderFd, m_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISDIR(st.st_mode)) return fail("write", EISDIR);
-        if (!S_ISREG(st.st_mode)) {
-            const char* kind = S_ISFIFO(st.st_mode)   ? "a pipe"
-                               : S_ISSOCK(st.st_mode) ? "a socket"
-                                                      : "a device";
-            return refuse("Could not write " + m_target + ": it is " + kind +
-                          ", not a regular file, and only files are replaced.");
-        }
-        // Root may write anywhere; a file marked read-only is still not ours to replace.
-        if ((st.st_mode & 0222) == 0) return fail("replace the read-only file", EACCES);
-        if (::faccessat(m_folderFd, m_name.c_str(), W_OK, AT_EACCESS) != 0) {
-            const int err = errno;
-            if (err == EACCES || err == EPERM) return fail("replace the read-only file", EACCES);
-            return fail("write", err);
-        }
-        m_existed = true;
-        m_owner = st.st_uid;
-        m_group = st.st_gid;
-        m_mode = st.st_mode & 07777;
-        m_oldSize = static_cast<std::uint64_t>(st.st_size);
-        m_links = st.st_nlink;
+    if (UniqueFd found(::open(m_target.c_str(), O_PATH | O_CLOEXEC)); found) {
+        if (const std::string real = realPathOf(found.get()); !real.empty())
+            path = real;
+        else if (isSymlink(m_target))
+            return refuse("Could not write " + m_target +
+                          ": it is a symbolic link, and where it leads cannot be told here.");
+    } else if (errno == EACCES && isSymlink(m_target)) {
+        return refuse("Could not write " + m_target +
+                      ": it is a symbolic link that the system does not let you follow (another "
+                      "user's link in a folder that anyone may write to). Save to the file it "
+                      "leads to, or to another name.");
+    } else if (errno == ENOENT && isSymlink(m_target)) {
+        // A link to nothing: the kernel makes the file it leads to, with its checks.
+        UniqueFd made(
+            ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0666));
+        if (!made) return fail("write", errno);
+        path = realPathOf(made.get());
+        if (path.empty()) return fail("write", ENOENT);
+        m_createdName = nameOf(path);
     } else if (errno != ENOENT) {
         return fail("write", errno);
     }
+    m_folder = folderOf(path);
+    m_name = nameOf(path);
+    m_folderFd.reset(::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // A folder we may write in but not list still takes new files.
+    if (!m_folderFd && errno == EACCES) {
+        m_folderFd.reset(::open(m_folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        m_folderReadable = false;
+    }
+    if (!m_folderFd) return fail("write", errno);
+    if (m_name.empty() || m_name == "." || m_name == "..") return fail("write", EISDIR);
+    return {};
+}
+
+Result<void> FileReplacement::inspectTarget() {
+    struct stat st {};
+    if (::fstatat(m_folderFd.get(), m_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT) return fail("write", errno);
+        return {};
+    }
+    if (S_ISDIR(st.st_mode)) return fail("write", EISDIR);
+    if (!S_ISREG(st.st_mode)) {
+        const char* kind = S_ISFIFO(st.st_mode)   ? "a pipe"
+                           : S_ISSOCK(st.st_mode) ? "a socket"
+                                                  : "a device";
+        return refuse("Could not write " + m_target + ": it is " + kind +
+                      ", not a regular file, and only files are replaced.");
+    }
+    // Root may write anywhere; a file marked read-only is still not ours to replace.
+    if ((st.st_mode & 0222) == 0) return fail("replace the read-only file", EACCES);
+    if (::faccessat(m_folderFd.get(), m_name.c_str(), W_OK, AT_EACCESS) != 0) {
+        const int err = errno;
+        if (err == EACCES || err == EPERM) return fail("replace the read-only file", EACCES);
+        return fail("write", err);
+    }
+    m_oldFd.reset(::openat(m_folderFd.get(), m_name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!m_oldFd) return fail("write", errno);
+    m_existed = true;
+    m_owner = st.st_uid;
+    m_group = st.st_gid;
+    m_mode = st.st_mode & 07777;
+    m_oldSize = static_cast<std::uint64_t>(st.st_size);
+    m_links = st.st_nlink;
+    return {};
+}
+
+Result<void> FileReplacement::open() {
+    if (Result<void> resolved = resolveTarget(); !resolved) return resolved;
+    if (Result<void> inspected = inspectTarget(); !inspected) return inspected;
     return createStaging();
 }
 
@@ -196,26 +232,27 @@ bool FileReplacement::open() {
 // the file system allows it, so that nothing is left there whatever happens to
 // this process; else named and hidden there; else, when the target is rewritten in
 // place, in memory.
-bool FileReplacement::createStaging() {
+Result<void> FileReplacement::createStaging() {
     struct stat folder {};
     int err = 0;
     // As with files: a folder marked read-only is respected even by root.
-    if (::fstat(m_folderFd, &folder) == 0 && (folder.st_mode & 0222) == 0) err = EACCES;
+    if (::fstat(m_folderFd.get(), &folder) == 0 && (folder.st_mode & 0222) == 0) err = EACCES;
     const mode_t mode = m_existed ? 0600 : 0666;  // the old file's bits are set below
     if (err == 0 && !g_namedStaging && canStageInProc()) {
-        m_fd = ::openat(m_folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-        err = m_fd < 0 ? errno : 0;
+        m_fd.reset(::openat(m_folderFd.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
+        err = m_fd ? 0 : errno;
     }
-    if (m_fd < 0 && (err == 0 || err == EOPNOTSUPP || err == EISDIR || err == EINVAL)) {
+    if (!m_fd && (err == 0 || err == EOPNOTSUPP || err == EISDIR || err == EINVAL)) {
         // No signal may come between making the named file and noting it for removal.
         EndingSignalsHeld held;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string name = hiddenName(m_name);
-            m_fd = ::openat(m_folderFd, name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
-            err = m_fd < 0 ? errno : 0;
-            if (m_fd >= 0) {
+            m_fd.reset(::openat(m_folderFd.get(), name.c_str(),
+                                O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode));
+            err = m_fd ? 0 : errno;
+            if (m_fd) {
                 m_stagedName = name;
-                rememberLeftover(m_folder, name);
+                rememberStagedFile(m_folder + "/" + name);
                 break;
             }
             if (err != EEXIST) break;
@@ -223,164 +260,206 @@ bool FileReplacement::createStaging() {
     }
 
     m_method = m_existed ? Method::Rename : Method::NewFile;
-    if (m_fd < 0) {
+    if (!m_fd) {
         // No new file can be made beside it: an existing file is rewritten in place.
         if (!m_existed || (err != EACCES && err != EPERM)) return fail("write", err);
         m_method = Method::InPlace;
-        m_fd = ::memfd_create("veilmark-save", MFD_CLOEXEC);
-        if (m_fd < 0) return fail("write", errno);
+        m_fd.reset(::memfd_create("veilmark-save", MFD_CLOEXEC));
+        if (!m_fd) return fail("write", errno);
     }
     if (m_method == Method::Rename) {
-        const bool sameOwner = m_owner == ::geteuid() && m_group == ::getegid();
-        // A file with other names, or whose owner or group we may not give to a
-        // new file, keeps its identity only when rewritten in place.
-        if (m_links > 1 || (!sameOwner && ::fchown(m_fd, m_owner, m_group) != 0))
-            m_method = Method::InPlace;
-        else if (::fchmod(m_fd, m_mode & ~mode_t{S_ISUID | S_ISGID}) != 0)
-            return fail("write", errno);
+        if (Result<void> taken = takeIdentity(); !taken) return taken;
     }
-    if (m_method == Method::InPlace) {
-        m_targetFd = ::openat(m_folderFd, m_name.c_str(),
-                              O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (m_targetFd < 0) {
-            const int openErr = errno;
-            if (openErr == EACCES || openErr == EPERM)
-                return fail("replace the read-only file", EACCES);
-            return fail("write", openErr);
-        }
-        struct stat st {};
-        if (::fstat(m_targetFd, &st) != 0 || !S_ISREG(st.st_mode))
-            return refuse("Could not write " + m_target + ": it is not a regular file.");
-        m_oldSize = static_cast<std::uint64_t>(st.st_size);
-    }
-    return true;
+    if (m_method == Method::InPlace) return openForRewrite();
+    return {};
 }
 
-bool FileReplacement::write(const void* data, std::size_t size) {
-    if (m_failed || m_fd < 0) return false;
-    if (g_writeFault) return fail("write", *g_writeFault);
-    if (const int err = writeAll(m_fd, data, size)) return fail("write", err);
-    return true;
+// Gives the staged file the old one's owner, group, mode, access control list and
+// extended attributes; a file whose identity a new file cannot take keeps it only
+// when rewritten in place.
+Result<void> FileReplacement::takeIdentity() {
+    const bool sameOwner = m_owner == ::geteuid() && m_group == ::getegid();
+    if (m_links > 1 || (!sameOwner && ::fchown(m_fd.get(), m_owner, m_group) != 0)) {
+        m_method = Method::InPlace;
+        return {};
+    }
+    if (::fchmod(m_fd.get(), m_mode & ~mode_t{S_ISUID | S_ISGID}) != 0) return fail("write", errno);
+    // After the mode: an access control list sets the group bits as its mask.
+    if (!copyAttributes(procPath(m_oldFd.get()), m_fd.get())) m_method = Method::InPlace;
+    return {};
 }
 
-bool FileReplacement::copyFrom(int fd, std::uint64_t offset, std::uint64_t length) {
-    if (m_failed || m_fd < 0) return false;
+Result<void> FileReplacement::openForRewrite() {
+    // O_CREAT as a shell's `>` uses it, so that the kernel's protected_regular
+    // check applies to this write as it would to that one.
+    m_targetFd.reset(::openat(m_folderFd.get(), m_name.c_str(),
+                              O_WRONLY | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC,
+                              0600));
+    if (!m_targetFd) {
+        const int openErr = errno;
+        if (openErr == EACCES || openErr == EPERM)
+            return fail("replace the read-only file", EACCES);
+        return fail("write", openErr);
+    }
+    struct stat st {};
+    if (::fstat(m_targetFd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return refuse("Could not write " + m_target + ": it is not a regular file.");
+    m_oldSize = static_cast<std::uint64_t>(st.st_size);
+    return {};
+}
+
+Result<void> FileReplacement::write(const void* data, std::size_t size) {
+    if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
     if (g_writeFault) return fail("write", *g_writeFault);
-    if (const int err = copyAll(fd, offset, m_fd, length))
+    if (const int err = writeAll(m_fd.get(), data, size)) return fail("write", err);
+    return {};
+}
+
+Result<void> FileReplacement::copyFrom(int fd, std::uint64_t offset, std::uint64_t length) {
+    if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
+    if (g_writeFault) return fail("write", *g_writeFault);
+    if (const int err = copyAll(fd, offset, m_fd.get(), length))
         return err == ENODATA ? fail("read the picture for", ENODATA) : fail("write", err);
-    return true;
+    return {};
 }
 
-bool FileReplacement::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
-    if (m_failed || m_fd < 0) return false;
+Result<void> FileReplacement::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
+    if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
     if (g_writeFault) return fail("write", *g_writeFault);
-    if (const int err = writeAllAt(m_fd, data, size, offset)) return fail("write", err);
-    return true;
+    if (const int err = writeAllAt(m_fd.get(), data, size, offset)) return fail("write", err);
+    return {};
 }
 
 bool FileReplacement::rewritesInPlace(int fd) const {
     struct stat ours {
     }, theirs{};
-    return m_method == Method::InPlace && m_targetFd >= 0 && ::fstat(m_targetFd, &ours) == 0 &&
+    return m_method == Method::InPlace && m_targetFd && ::fstat(m_targetFd.get(), &ours) == 0 &&
            ::fstat(fd, &theirs) == 0 && ours.st_dev == theirs.st_dev &&
            ours.st_ino == theirs.st_ino;
 }
 
-std::string FileReplacement::stagedPath() {
-    if (m_failed || m_fd < 0) return {};
+std::string FileReplacement::stagedPath() const {
+    if (m_failed || !m_fd) return {};
     if (!m_stagedName.empty()) return m_folder + "/" + m_stagedName;
-    return procPath(m_fd);
+    return procPath(m_fd.get());
 }
 
-bool FileReplacement::commit() {
-    if (m_failed || m_fd < 0) return false;
+Result<void> FileReplacement::commit() {
+    if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0) return fail("write", errno);
+    if (::fstat(m_fd.get(), &st) != 0) return fail("write", errno);
     m_size = static_cast<std::uint64_t>(st.st_size);
-    const bool done = m_method == Method::InPlace ? commitInPlace() : commitByRename();
-    if (!done) return false;
+    Result<void> done = m_method == Method::InPlace ? commitInPlace() : commitByRename();
+    if (!done) return done;
+    m_committed = true;
     discard();
-    return true;
+    return {};
 }
 
-bool FileReplacement::commitByRename() {
-    // What replaces a file must be on the disk before the name points to it: a
-    // crash in between would otherwise leave an empty file where both were.
-    if (m_existed && ::fsync(m_fd) != 0) return fail("write", errno);
+// The folder's record of the new name reaches the disk: through the folder, or,
+// where it cannot be opened for reading, through its whole file system.
+Result<void> FileReplacement::flushFolder() {
+    const int flushed = m_folderReadable ? ::fsync(m_folderFd.get()) : ::syncfs(m_fd.get());
+    if (flushed != 0 && errno != EINVAL)
+        return refuse("Could not make sure that " + m_target +
+                      " reached the disk: " + errnoWording(errno, FileAccess::Writing) + ".");
+    return {};
+}
+
+Result<void> FileReplacement::commitByRename() {
+    // What takes a name must be on the disk before the name points to it: a crash in
+    // between would otherwise leave an empty file, or none, where "saved" was said.
+    if (::fsync(m_fd.get()) != 0) return fail("write", errno);
     EndingSignalsHeld held;
+    const int folder = m_folderFd.get();
     if (!m_stagedName.empty()) {
-        if (::renameat(m_folderFd, m_stagedName.c_str(), m_folderFd, m_name.c_str()) != 0)
+        if (::renameat(folder, m_stagedName.c_str(), folder, m_name.c_str()) != 0)
             return fail("write", errno);
         m_stagedName.clear();
-        forgetLeftover();
-    } else {
-        const std::string staged = procPath(m_fd);
-        const bool linked = !m_existed && ::linkat(AT_FDCWD, staged.c_str(), m_folderFd,
-                                                   m_name.c_str(), AT_SYMLINK_FOLLOW) == 0;
-        if (!linked) {
-            // An existing name cannot be linked over: link under a hidden name and
-            // rename that over the target, which swaps the two in one step.
-            if (!m_existed && errno != EEXIST) return fail("write", errno);
-            std::string hidden;
-            int err = EEXIST;
-            for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-                hidden = hiddenName(m_name);
-                err = ::linkat(AT_FDCWD, staged.c_str(), m_folderFd, hidden.c_str(),
-                               AT_SYMLINK_FOLLOW) == 0
-                          ? 0
-                          : errno;
-            }
-            if (err != 0) return fail("write", err);
-            rememberLeftover(m_folder, hidden);
-            if (::renameat(m_folderFd, hidden.c_str(), m_folderFd, m_name.c_str()) != 0) {
-                err = errno;
-                ::unlinkat(m_folderFd, hidden.c_str(), 0);
-                forgetLeftover();
-                return fail("write", err);
-            }
-            forgetLeftover();
-        }
+        forgetStagedFile();
+        return flushFolder();
     }
-    // And the rename itself reaches the disk.
-    if (m_existed) (void)::fsync(m_folderFd);
-    return true;
+    const std::string staged = procPath(m_fd.get());
+    if (!m_existed &&
+        ::linkat(AT_FDCWD, staged.c_str(), folder, m_name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return flushFolder();
+    // An existing name cannot be linked over: link under a hidden name and rename
+    // that over the target, which swaps the two in one step.
+    if (!m_existed && errno != EEXIST) return fail("write", errno);
+    std::string hidden;
+    int err = EEXIST;
+    for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
+        hidden = hiddenName(m_name);
+        err = ::linkat(AT_FDCWD, staged.c_str(), folder, hidden.c_str(), AT_SYMLINK_FOLLOW) == 0
+                  ? 0
+                  : errno;
+    }
+    if (err != 0) return fail("write", err);
+    rememberStagedFile(m_folder + "/" + hidden);
+    if (::renameat(folder, hidden.c_str(), folder, m_name.c_str()) != 0) {
+        err = errno;
+        ::unlinkat(folder, hidden.c_str(), 0);
+        forgetStagedFile();
+        return fail("write", err);
+    }
+    forgetStagedFile();
+    return flushFolder();
 }
 
-bool FileReplacement::commitInPlace() {
+Result<void> FileReplacement::commitInPlace() {
     EndingSignalsHeld held;
-    // Room first, so that a full disk stops the save before the first byte changes.
-    if (m_size > m_oldSize) {
-        const int err = ::fallocate(m_targetFd, 0, 0, static_cast<off_t>(m_size)) == 0 ? 0 : errno;
-        if (err != 0 && err != EOPNOTSUPP) {
-            // Best effort: the old size back; the failure to report is the one above.
-            const int restored = ::ftruncate(m_targetFd, static_cast<off_t>(m_oldSize));
-            static_cast<void>(restored);
-            return fail("write", err);
+    const int target = m_targetFd.get();
+    // One rewrite at a time: another save of this file waits for this one.
+    while (::flock(target, LOCK_EX) != 0)
+        if (errno != EINTR) return fail("write", errno);
+    // Room for the whole new length, holes included, so that a full disk stops the
+    // save before the first byte changes.
+    bool promised = !copiesOnWrite(target);
+    if (promised) {
+        if (::fallocate(target, 0, 0, static_cast<off_t>(m_size)) != 0) {
+            const int err = errno;
+            if (err != EOPNOTSUPP && err != ENOSYS) {
+                (void)::ftruncate(target, static_cast<off_t>(m_oldSize));
+                return fail("write", err);
+            }
+            promised = false;
         }
     }
-    int err = copyAll(m_fd, 0, m_targetFd, m_size);
-    if (err == 0 && ::ftruncate(m_targetFd, static_cast<off_t>(m_size)) != 0) err = errno;
+    // Where room cannot be promised, a copy of the old contents is kept to put back.
+    UniqueFd backup;
+    if (!promised) {
+        if (freeBytes(target) < m_size)
+            return refuse("Could not write " + m_target +
+                          ": the disk has too little free room to rewrite it in place safely (it "
+                          "needs " +
+                          std::to_string(m_size / 1024 + 1) +
+                          " KB). Nothing was changed. Free some room, or save to another name.");
+        UniqueFd old(::open(procPath(m_oldFd.get()).c_str(), O_RDONLY | O_CLOEXEC));
+        backup.reset(::memfd_create("veilmark-old", MFD_CLOEXEC));
+        if (!old || !backup || copyAll(old.get(), 0, backup.get(), m_oldSize) != 0)
+            return refuse("Could not write " + m_target +
+                          ": this file system cannot promise room to rewrite it in place, and "
+                          "no copy of its old contents could be kept. Nothing was changed. Save "
+                          "to another name.");
+    }
+    int err = copyAll(m_fd.get(), 0, target, m_size);
+    if (err == 0 && ::ftruncate(target, static_cast<off_t>(m_size)) != 0) err = errno;
     if (err == 0 && (m_mode & (S_ISUID | S_ISGID)) != 0)
-        (void)::fchmod(m_targetFd, m_mode & ~mode_t{S_ISUID | S_ISGID});
-    if (err == 0 && ::fsync(m_targetFd) != 0) err = errno;
-    if (err != 0)
-        return refuse("Could not write " + m_target + ": " +
-                      errnoWording(err, FileAccess::Writing) +
-                      ". It was being rewritten in place and may be damaged.");
-    return true;
+        (void)::fchmod(target, m_mode & ~mode_t{S_ISUID | S_ISGID});
+    if (err == 0 && ::fsync(target) != 0) err = errno;
+    if (err == 0) return {};
+    const std::string why = errnoWording(err, FileAccess::Writing);
+    if (backup && ::lseek(target, 0, SEEK_SET) == 0 &&
+        copyAll(backup.get(), 0, target, m_oldSize) == 0 &&
+        ::ftruncate(target, static_cast<off_t>(m_oldSize)) == 0 && ::fsync(target) == 0)
+        return refuse("Could not write " + m_target + ": " + why +
+                      ". Its old contents were put back.");
+    return refuse("Could not write " + m_target + ": " + why +
+                  ". It was being rewritten in place and may be damaged.");
 }
 
 void cleanUpSavesOnSignals() {
-    struct sigaction action {};
-    action.sa_handler = onEndingSignal;
-    sigemptyset(&action.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction old {};
-        // A signal the caller chose to ignore stays ignored.
-        if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-        ::sigaction(sig, &action, nullptr);
-    }
-    ::signal(SIGXFSZ, SIG_IGN);
+    installEndingSignalPolicy();
 }
 
 }  // namespace vm

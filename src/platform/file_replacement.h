@@ -3,24 +3,33 @@
 //
 // The new contents are written complete into an unnamed file first (or, where the
 // file system has none, a hidden one beside the target), where the caller can
-// read them back through stagedPath() before anything happens to the target.
-// commit() then puts them in the target's place:
-//  - a new name, or a file that only this name points to and whose owner and
-//    group can be kept: the staged file is flushed to disk, linked in under the
-//    target's name in one rename, and the folder is flushed;
-//  - a file with several hard links, one whose owner or group this process may
-//    not give to a new file, or one in a folder where no new file can be made:
-//    the staged contents are copied over the old ones in place, after room for
-//    them was reserved, so that only a failing disk can stop the copy midway.
-// A symbolic link is followed (the file it points to gets the contents; a link to
-// nothing creates that file). Only regular files are replaced: a device, pipe or
-// socket of that name is refused and left alone.
+// read them back through stagedFd() before anything happens to the target.
+// commit() then puts them in the target's place, and only returns once they are
+// on the disk:
+//  - a new name, or a file that only this name points to and whose owner, group,
+//    access control list and extended attributes can be given to a new file: the
+//    staged file is flushed, linked in under the target's name in one rename, and
+//    the folder is flushed (through the file system where the folder cannot be read);
+//  - a file with several hard links, or one whose identity a new file cannot take
+//    (another owner, attributes it may not set), or in a folder where no new file
+//    can be made: the target is locked against other saves, the whole new length
+//    reserved, holes included, and the staged contents copied over the old ones.
+//    Where the file system cannot promise that room (no reservation, or copy on
+//    write), a copy of the old contents is kept and put back if the copy fails.
+// Symbolic links are resolved by the kernel, as it would for any write by this
+// user: a link it refuses to follow (protected_symlinks) is refused here too, and
+// the file it leads to gets the contents (a link to nothing creates that file).
+// Only regular files are replaced: a device, pipe or socket is refused.
 
 #include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "platform/result.h"
+#include "platform/unique_fd.h"
 
 namespace vm {
 
@@ -33,23 +42,21 @@ class FileReplacement {
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
-    // Each step returns false after a failure; error() then says why in words for the user.
-    bool open();
-    bool write(const void* data, std::size_t size);
+    // Each step fails for good after a failure; its sentence says why, for the user.
+    Result<void> open();
+    Result<void> write(const void* data, std::size_t size);
     // Appends length bytes of another file, copied inside the kernel where it can.
-    bool copyFrom(int fd, std::uint64_t offset, std::uint64_t length);
+    Result<void> copyFrom(int fd, std::uint64_t offset, std::uint64_t length);
     // Overwrites bytes already written.
-    bool writeAt(std::uint64_t offset, const void* data, std::size_t size);
-    // A name under which the complete new contents read back, before commit(); the
-    // empty text after a failure.
-    std::string stagedPath();
-    // The staged contents, open for reading and writing; -1 after a failure.
-    int stagedFd() const { return m_failed ? -1 : m_fd; }
-    bool commit();
-    // Gives up: the target stays as it was and error() says why.
-    void abandon(const std::string& why);
+    Result<void> writeAt(std::uint64_t offset, const void* data, std::size_t size);
+    // The staged contents, open for reading; -1 after a failure.
+    int stagedFd() const { return m_failed ? -1 : m_fd.get(); }
+    // A name under which the staged contents read back; the empty text after a failure.
+    std::string stagedPath() const;
+    Result<void> commit();
+    // Gives up: the target stays as it was.
+    void abandon();
 
-    const std::string& error() const { return m_error; }
     // How commit() puts the contents in place; known after open().
     Method method() const { return m_method; }
     // Whether commit() will rewrite in place the very file that fd reads.
@@ -61,21 +68,28 @@ class FileReplacement {
     static void stageInNamedFiles(bool named);
 
   private:
-    bool fail(const std::string& what, int err);
-    bool refuse(const std::string& sentence);
-    bool resolveTarget();
-    bool createStaging();
-    bool commitByRename();
-    bool commitInPlace();
+    Failure fail(const std::string& what, int err);
+    Failure refuse(const std::string& sentence);
+    Result<void> resolveTarget();
+    Result<void> inspectTarget();
+    Result<void> createStaging();
+    Result<void> takeIdentity();
+    Result<void> openForRewrite();
+    Result<void> commitByRename();
+    Result<void> commitInPlace();
+    Result<void> flushFolder();
     void discard();
 
     std::string m_target;  // as the caller gave it, for messages
-    std::string m_folder;  // of the file that gets the contents, links followed
+    std::string m_folder;  // of the file that gets the contents, links resolved
     std::string m_name;
-    int m_folderFd = -1;
-    int m_fd = -1;             // the staged contents
-    int m_targetFd = -1;       // the target, when written in place
-    std::string m_stagedName;  // a named staged file in m_folder, when there is one
+    UniqueFd m_folderFd;
+    bool m_folderReadable = true;
+    UniqueFd m_fd;              // the staged contents
+    UniqueFd m_targetFd;        // the target, when written in place
+    UniqueFd m_oldFd;           // the target as it was, for its attributes (O_PATH)
+    std::string m_stagedName;   // a named staged file in m_folder, when there is one
+    std::string m_createdName;  // made through a link to nothing; removed on failure
     bool m_existed = false;
     uid_t m_owner = 0;
     gid_t m_group = 0;
@@ -85,12 +99,10 @@ class FileReplacement {
     std::uint64_t m_size = 0;  // of the staged contents
     Method m_method = Method::NewFile;
     bool m_failed = false;
-    std::string m_error;
+    bool m_committed = false;
 };
 
-// For programs: on SIGINT, SIGTERM or SIGHUP, removes a named staged file of a
-// save under way, then ends of the signal as it would have without this. Ignores
-// SIGXFSZ, so that a file-size limit is a write error that the save reports.
+// The program's signal policy (see ending_signals.h), under its older name.
 void cleanUpSavesOnSignals();
 
 }  // namespace vm

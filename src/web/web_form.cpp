@@ -3,7 +3,7 @@
 #include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/main_form.h"
-#include "imaging/image_saving.h"
+#include "engine/save_flow.h"
 #include "imaging/picture_saving.h"
 #include "platform/message_box.h"
 #include "platform/user_messages.h"

@@ -13,7 +13,7 @@
 
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
-#include "platform/random_source.h"
+#include "engine/random_source.h"
 #include "web/memory_pictures.h"
 
 namespace vm::web {

@@ -11,8 +11,8 @@
 
 #include "cli/lazy_decoder.h"
 #include "imaging/bitmap_file_picture.h"
-#include "imaging/picture_saving.h"
 #include "imaging/layered_picture.h"
+#include "imaging/picture_saving.h"
 #include "imaging/qt_picture_decoder.h"
 #include "support/test_pictures.h"
 

@@ -6,8 +6,8 @@
 #include <chrono>
 
 #include "engine/main_form.h"
-#include "imaging/picture_saving.h"
 #include "imaging/open_image.h"
+#include "imaging/picture_saving.h"
 #include "support/form_session.h"
 #include "support/test_pictures.h"
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "engine/save_flow.h"
 #include "imaging/canvas.h"
-#include "imaging/image_saving.h"
 #include "imaging/layered_picture.h"
 #include "support/test_pictures.h"
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "imaging/image_saving.h"
+#include "engine/save_flow.h"
 #include "imaging/open_image.h"
 #include "imaging/picture_saving.h"
 #include "support/scripted_platform.h"

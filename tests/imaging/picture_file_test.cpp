@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "imaging/bitmap_file_picture.h"
-#include "imaging/picture_saving.h"
 #include "imaging/decoded_picture.h"
 #include "imaging/layered_picture.h"
+#include "imaging/picture_saving.h"
 #include "platform/file_replacement.h"
 #include "support/test_pictures.h"
 

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -39,15 +40,26 @@ std::size_t entries(const fs::path& dir) {
 // the savers do; false with *error set on failure.
 bool save(const std::string& path, const std::string& bytes, std::string* error = nullptr) {
     FileReplacement file(path);
-    bool ok = file.open() && file.write(bytes.data(), bytes.size());
-    if (ok) {
-        const std::string staged = file.stagedPath();
-        ok = !staged.empty() && readFile(staged) == bytes;
-        if (!ok) file.abandon("read back wrong");
+    Result<void> step = file.open();
+    if (step) step = file.write(bytes.data(), bytes.size());
+    if (step && readFile(file.stagedPath()) != bytes) {
+        file.abandon();
+        step = failure("read back wrong");
     }
-    ok = ok && file.commit();
-    if (error) *error = file.error();
-    return ok;
+    if (step) step = file.commit();
+    if (error) *error = step.error();
+    return static_cast<bool>(step);
+}
+
+std::string commandOutput(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return out;
 }
 
 struct stat statOf(const std::string& path) {
@@ -67,6 +79,7 @@ struct Target {
     bool foreignOwner;  // nobody:nogroup, kept
     bool inPlace;       // the holder keeps its inode
     bool named = false;
+    const char* same = "";  // a command whose output the save must not change
 };
 
 const std::string kLong(NAME_MAX - 8, 'n');
@@ -90,6 +103,17 @@ const Target kTargets[] = {
     {"DeviceNode", "mknod null c 1 3", "null", "null", "not a regular file", 0644, 1, false, true},
     {"ReadOnlyFile", "echo old >a && chmod 444 a", "a", "a", "read-only", 0444, 1, false, true},
     {"NewFileInLockedFolder", "chmod 555 .", "new", "new", "permission denied", 0, 0, false, false},
+    // The mode's group bits are the list's mask: the list, not the bits, says who may write.
+    {"AccessListAndAttributes",
+     "echo old >a && chmod 600 a && setfacl -m u:nobody:rw a && setfattr -n user.tag -v kept a",
+     "a", "a", nullptr, 0660, 1, false, false, false, "getfacl -cp a; getfattr -d a"},
+    {"AttributesOnAHardLink", "echo old >a && ln a b && setfattr -n user.tag -v kept a", "a", "b",
+     nullptr, 0644, 2, false, true, false, "getfattr -d a"},
+    {"FolderNotReadable", "echo old >a && chmod 333 .", "a", "a", nullptr, 0644, 1, false, false},
+    {"AnotherUsersLinkInASharedFolder",
+     "grep -qx 1 /proc/sys/fs/protected_symlinks && chmod 1777 . && echo old >real && "
+     "ln -s real link && chown -h nobody link",
+     "link", "real", "does not let you follow", 0644, 1, false, true},
 };
 
 class TargetKinds : public ::testing::TestWithParam<Target> {
@@ -110,6 +134,10 @@ TEST_P(TargetKinds, KeepWhatTheUserHas) {
     const bool throughLink = fs::is_symlink(path);
     const std::size_t count = entries(folder);
     FileReplacement::stageInNamedFiles(row.named);
+    const auto sameOutput = [&] {
+        return commandOutput("cd '" + folder.string() + "' && (" + row.same + ") 2>&1");
+    };
+    const std::string sameBefore = sameOutput();
 
     std::string error;
     const bool saved = save(path, "new contents", &error);
@@ -137,6 +165,7 @@ TEST_P(TargetKinds, KeepWhatTheUserHas) {
     const mode_t mode = before.st_nlink ? row.mode : row.mode & ~umask;
     EXPECT_EQ(after.st_mode & 07777, mode);
     EXPECT_EQ(after.st_nlink, row.links);
+    EXPECT_EQ(sameOutput(), sameBefore);
     EXPECT_EQ(after.st_uid, row.foreignOwner ? 65534 : ::geteuid());  // nobody
     EXPECT_EQ(after.st_gid, row.foreignOwner ? 65534 : ::getegid());  // nogroup
     if (before.st_nlink) {
@@ -159,8 +188,7 @@ TEST(FileReplacement, ReplacesOnlyOnceCommitted) {
         ASSERT_TRUE(file.write("second", 6));
         EXPECT_EQ(readFile(file.stagedPath()), "second");
         EXPECT_EQ(readFile(path), "first") << "replaced before the commit";
-        file.abandon("the check failed");
-        EXPECT_EQ(file.error(), "the check failed");
+        file.abandon();
         EXPECT_FALSE(file.commit());
     }
     EXPECT_EQ(readFile(path), "first");
@@ -216,6 +244,23 @@ TEST_F(FileReplacementFaults, AbandonedWriteLeavesNothing) {
     }
 }
 
+// Saves that race for one file rewritten in place (a hard-linked one) end with one
+// complete picture, never a mix of both.
+TEST(FileReplacement, RacingInPlaceSavesLeaveOneCompleteFile) {
+    TempDir dir;
+    const std::string target = dir.file("a");
+    writeFile(target, "old");
+    ASSERT_EQ(::link(target.c_str(), dir.file("b").c_str()), 0);
+    const std::string first(3 << 20, 'A'), second(3 << 20, 'B');
+    for (int round = 0; round < 10; ++round) {
+        std::thread other([&] { EXPECT_TRUE(save(target, second)); });
+        EXPECT_TRUE(save(target, first));
+        other.join();
+        const std::string now = readFile(dir.file("b"));
+        EXPECT_TRUE(now == first || now == second) << "round " << round << ": a mix";
+    }
+}
+
 // A process that saves over one file again and again is ended at random moments,
 // as a user's Ctrl+C, a shutdown or the kernel would; what it leaves must be the
 // old file or one of the new ones, complete, and nothing else.
@@ -248,7 +293,7 @@ TEST_P(KilledMidSave, LeavesOldOrNewAndNothingElse) {
                 const std::string& bytes = n % 2 ? second : first;
                 FileReplacement file(target);
                 if (!(file.open() && file.write(bytes.data(), bytes.size()) &&
-                      !file.stagedPath().empty() && file.commit()))
+                      file.stagedFd() >= 0 && file.commit()))
                     ::_exit(3);
             }
         }

@@ -14,7 +14,7 @@
 #include <QUrl>
 
 #include "engine/main_form.h"
-#include "imaging/image_saving.h"
+#include "engine/save_flow.h"
 #include "imaging/open_image.h"
 #include "ui/message_text_edit.h"
 #include "ui/preview_box.h"

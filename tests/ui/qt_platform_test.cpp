@@ -9,7 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "imaging/image_saving.h"
+#include "engine/save_flow.h"
 #include "imaging/open_image.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_message_boxes.h"

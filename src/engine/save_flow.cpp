@@ -1,4 +1,4 @@
-#include "imaging/image_saving.h"
+#include "engine/save_flow.h"
 
 #include "imaging/open_image.h"
 

@@ -1,6 +1,7 @@
 #pragma once
-// Asking where to save, committing the written points into the canvas's picture
-// and writing it as a bitmap.
+// The handlers' save flow: asking where to save, committing the written points
+// into the canvas's picture, saving it (see imaging/picture_saving.h) and telling
+// the user how it went. Dialogs and message boxes stay here, with the handlers.
 
 #include <string>
 

@@ -1,0 +1,38 @@
+#pragma once
+// The program's one policy for the signals that end it (SIGINT, SIGTERM, SIGHUP,
+// SIGQUIT), used by the windows and veilmark-cli alike. Installed first thing in
+// main, before any other thread exists, it blocks them in every thread that will
+// ever run and hands them to one thread of its own. That thread waits for a commit
+// under way (see EndingSignalsHeld) to finish, removes a named staged file that a
+// save left, and then lets the signal take its course: the handler in place then
+// (a terminal put back in order, say), or the default end of the program.
+
+#include <string>
+
+namespace vm {
+
+// Idempotent. Ignores SIGXFSZ, so that a file-size limit is a write error that the
+// save reports; a signal the caller chose to ignore stays ignored.
+void installEndingSignalPolicy();
+
+// While one lives, the signals that end the program wait for it: the signal thread
+// does not act, and this thread blocks them. Without the policy installed a signal
+// sent to another thread still ends the process at once; kill -9 and a power cut
+// always can.
+class EndingSignalsHeld {
+  public:
+    EndingSignalsHeld();
+    ~EndingSignalsHeld();
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+  private:
+    unsigned char m_oldMask[128];  // this thread's signal mask before (a sigset_t)
+};
+
+// The named staged file of the save under way, removed when a signal ends the
+// program; forgetStagedFile() when it is gone or renamed.
+void rememberStagedFile(const std::string& path);
+void forgetStagedFile();
+
+}  // namespace vm

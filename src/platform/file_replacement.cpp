@@ -1,7 +1,6 @@
 #include "platform/file_replacement.h"
 
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -94,8 +93,10 @@ bool copyAttributes(const std::string& from, int to) {
 bool copiesOnWrite(int fd) {
     struct statfs fs {};
     if (::fstatfs(fd, &fs) != 0) return true;
+    // The file systems' own numbers, as statfs(2) lists them.
+    constexpr long kBtrfs = 0x9123683e;
     constexpr long kZfs = 0x2fc12fc1;
-    return fs.f_type == BTRFS_SUPER_MAGIC || fs.f_type == kZfs;
+    return fs.f_type == kBtrfs || fs.f_type == kZfs;
 }
 
 std::uint64_t freeBytes(int fd) {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/random_source.h"
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
-#include "engine/random_source.h"
 #include "web/memory_pictures.h"
 
 namespace vm::web {

@@ -61,7 +61,7 @@ void onBusError(int signal, siginfo_t* info, void* context) {
 }
 
 bool installHandler() {
-    static const bool installed = [] {
+    static const bool kInstalled = [] {
         g_pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
         struct sigaction action {};
         action.sa_sigaction = onBusError;
@@ -69,7 +69,7 @@ bool installHandler() {
         sigemptyset(&action.sa_mask);
         return ::sigaction(SIGBUS, &action, &g_previous) == 0;
     }();
-    return installed;
+    return kInstalled;
 }
 
 GuardedRange* claimRange(const std::uint8_t* data, std::size_t size) {

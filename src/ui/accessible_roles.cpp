@@ -117,8 +117,8 @@ QAccessibleInterface* ownWidget(const QString&, QObject* object) {
 }  // namespace
 
 void announceOwnWidgets() {
-    static const bool installed = (QAccessible::installFactory(&ownWidget), true);
-    (void)installed;
+    static const bool kInstalled = (QAccessible::installFactory(&ownWidget), true);
+    (void)kInstalled;
 }
 
 }  // namespace vm::ui

@@ -35,6 +35,17 @@ class MainWindowTest : public QObject {
     QString m_picture;  // 64 x 48, every point a different colour
 
     QAction* action(Session& s, const char* name) { return child<QAction>(&s.window, name); }
+    // The window a menu command opens (the main one for no command), or null if none came up.
+    QWidget* windowOpenedBy(Session& s, const QString& command) {
+        if (command.isEmpty()) return &s.window;
+        action(s, qPrintable(command))->trigger();
+        QWidget* shown = nullptr;
+        const bool came = QTest::qWaitFor([&] {
+            shown = QApplication::activeWindow();
+            return shown && shown != &s.window;
+        });
+        return came ? shown : nullptr;
+    }
 
   private Q_SLOTS:
     void initTestCase() {
@@ -177,11 +188,8 @@ class MainWindowTest : public QObject {
         QFETCH(int, role);
         QFETCH(QString, heard);
         Session s;
-        QWidget* shown = &s.window;
-        if (!window.isEmpty()) {
-            action(s, qPrintable(window))->trigger();
-            QTRY_VERIFY((shown = QApplication::activeWindow()) && shown != &s.window);
-        }
+        QWidget* shown = windowOpenedBy(s, window);
+        QVERIFY(shown);
         QWidget* control = name.isEmpty() ? shown : child<QWidget>(shown, qPrintable(name));
         QVERIFY(control);
         QAccessibleInterface* said = QAccessible::queryAccessibleInterface(control);
@@ -435,7 +443,7 @@ class MainWindowTest : public QObject {
     }
 };
 
-static RegisterSuite<MainWindowTest> registered("MainWindowTest");
+static RegisterSuite<MainWindowTest> g_registered("MainWindowTest");
 
 }  // namespace vm::uitest
 

@@ -146,7 +146,7 @@ class MessageLimitTest : public QObject {
     }
 };
 
-static RegisterSuite<MessageLimitTest> registered("MessageLimitTest");
+static RegisterSuite<MessageLimitTest> g_registered("MessageLimitTest");
 
 }  // namespace vm::uitest
 

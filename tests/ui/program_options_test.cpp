@@ -82,7 +82,7 @@ class ProgramOptionsTest : public QObject {
     }
 };
 
-static RegisterSuite<ProgramOptionsTest> registered("ProgramOptionsTest");
+static RegisterSuite<ProgramOptionsTest> g_registered("ProgramOptionsTest");
 
 }  // namespace vm::uitest
 

@@ -174,7 +174,7 @@ class QtPlatformTest : public QObject {
     }
 };
 
-static RegisterSuite<QtPlatformTest> registered("QtPlatformTest");
+static RegisterSuite<QtPlatformTest> g_registered("QtPlatformTest");
 
 }  // namespace vm::uitest
 

@@ -188,7 +188,7 @@ class SecondaryWindowsTest : public QObject {
     }
 };
 
-static RegisterSuite<SecondaryWindowsTest> registered("SecondaryWindowsTest");
+static RegisterSuite<SecondaryWindowsTest> g_registered("SecondaryWindowsTest");
 
 }  // namespace vm::uitest
 

@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     // Interrupted or over a file-size limit, a save removes what it can and says so.
     vm::installEndingSignalPolicy();
+    // Once its picture is in place, the command ends as a save that was made.
+    vm::finishOnceCommitted();
     vm::cli::LazyDecoder decoder(pictureModule());
     // Passwords are asked on the controlling terminal, as gpg, ssh and sudo ask,
     // so that standard input may carry a picture or a message meanwhile.

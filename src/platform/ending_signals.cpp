@@ -3,6 +3,8 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <mutex>
@@ -18,6 +20,8 @@ std::recursive_mutex g_commit;
 std::mutex g_stagedLock;
 std::string g_staged;
 std::once_flag g_installed;
+std::atomic<bool> g_finishOnceCommitted{false};
+std::atomic<bool> g_committed{false};
 
 sigset_t endingSignals() {
     sigset_t set;
@@ -32,6 +36,11 @@ sigset_t endingSignals() {
     }
     // Waits for a commit under way and keeps any other from starting.
     g_commit.lock();
+    if (g_finishOnceCommitted && g_committed) {
+        g_commit.unlock();
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        g_commit.lock();
+    }
     {
         const std::lock_guard<std::mutex> staged(g_stagedLock);
         if (!g_staged.empty()) ::unlink(g_staged.c_str());
@@ -78,6 +87,14 @@ EndingSignalsHeld::~EndingSignalsHeld() {
     sigset_t old;
     std::memcpy(&old, m_oldMask, sizeof old);
     ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+}
+
+void finishOnceCommitted() {
+    g_finishOnceCommitted = true;
+}
+
+void noteCommitted(bool inPlace) {
+    g_committed = inPlace;
 }
 
 void rememberStagedFile(const std::string& path) {

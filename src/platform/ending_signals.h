@@ -15,6 +15,16 @@ namespace vm {
 // save reports; a signal the caller chose to ignore stays ignored.
 void installEndingSignalPolicy();
 
+// For a program that ends once its one save is in place (veilmark-cli): a signal
+// that comes after the commit leaves the program two seconds to say where the
+// picture was saved and end with its own status, since a status of "killed" would
+// tell a script that the save failed. Only then does the signal take its course.
+void finishOnceCommitted();
+
+// Said by a save as it starts (false), and by its commit, while the signals are
+// held, once the new contents are in place (true).
+void noteCommitted(bool inPlace);
+
 // While one lives, the signals that end the program wait for it: the signal thread
 // does not act, and this thread blocks them. Without the policy installed a signal
 // sent to another thread still ends the process at once; kill -9 and a power cut

@@ -224,6 +224,7 @@ Result<void> FileReplacement::inspectTarget() {
 }
 
 Result<void> FileReplacement::open() {
+    noteCommitted(false);
     if (Result<void> resolved = resolveTarget(); !resolved) return resolved;
     if (Result<void> inspected = inspectTarget(); !inspected) return inspected;
     return createStaging();
@@ -378,12 +379,12 @@ Result<void> FileReplacement::commitByRename() {
             return fail("write", errno);
         m_stagedName.clear();
         forgetStagedFile();
-        return flushFolder();
+        return flushedAndNoted();
     }
     const std::string staged = procPath(m_fd.get());
     if (!m_existed &&
         ::linkat(AT_FDCWD, staged.c_str(), folder, m_name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-        return flushFolder();
+        return flushedAndNoted();
     // An existing name cannot be linked over: link under a hidden name and rename
     // that over the target, which swaps the two in one step.
     if (!m_existed && errno != EEXIST) return fail("write", errno);
@@ -404,7 +405,13 @@ Result<void> FileReplacement::commitByRename() {
         return fail("write", err);
     }
     forgetStagedFile();
-    return flushFolder();
+    return flushedAndNoted();
+}
+
+Result<void> FileReplacement::flushedAndNoted() {
+    Result<void> flushed = flushFolder();
+    if (flushed) noteCommitted(true);
+    return flushed;
 }
 
 Result<void> FileReplacement::commitInPlace() {
@@ -448,7 +455,10 @@ Result<void> FileReplacement::commitInPlace() {
     if (err == 0 && (m_mode & (S_ISUID | S_ISGID)) != 0)
         (void)::fchmod(target, m_mode & ~mode_t{S_ISUID | S_ISGID});
     if (err == 0 && ::fsync(target) != 0) err = errno;
-    if (err == 0) return {};
+    if (err == 0) {
+        noteCommitted(true);
+        return {};
+    }
     const std::string why = errnoWording(err, FileAccess::Writing);
     if (backup && ::lseek(target, 0, SEEK_SET) == 0 &&
         copyAll(backup.get(), 0, target, m_oldSize) == 0 &&

@@ -78,6 +78,7 @@ class FileReplacement {
     Result<void> commitByRename();
     Result<void> commitInPlace();
     Result<void> flushFolder();
+    Result<void> flushedAndNoted();  // flushFolder(), and the commit noted once it held
     void discard();
 
     std::string m_target;  // as the caller gave it, for messages

@@ -19,6 +19,7 @@
 #include <random>
 #include <thread>
 
+#include "platform/ending_signals.h"
 #include "platform/file_replacement.h"
 #include "support/test_pictures.h"
 
@@ -328,6 +329,62 @@ INSTANTIATE_TEST_SUITE_P(
                       Ending{"TerminateNamed", SIGTERM, true},
                       Ending{"InterruptNamed", SIGINT, true}, Ending{"HangUpNamed", SIGHUP, true}),
     [](const ::testing::TestParamInfo<Ending>& p) { return std::string(p.param.name); });
+
+// A signal that comes while a save commits waits for the commit, whichever thread
+// the kernel hands it to; after the commit, a program that ends with its save is
+// left to end as a save that was made, and only then.
+struct SignalMoment {
+    const char* name;
+    bool finishing;  // the program ends once its save is in place
+    bool duringCommit;
+    bool endsByItself;  // else the signal ends it
+};
+
+class SignalDuringCommit : public ::testing::TestWithParam<SignalMoment> {};
+
+TEST_P(SignalDuringCommit, WaitsForTheCommit) {
+    const SignalMoment& row = GetParam();
+    TempDir dir;
+    const std::string target = dir.file("out.bmp");
+    writeFile(target, "old");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        cleanUpSavesOnSignals();
+        if (row.finishing) finishOnceCommitted();
+        // A thread started later must not take the signal and end the process early.
+        std::thread([] { std::this_thread::sleep_for(std::chrono::seconds(10)); }).detach();
+        FileReplacement file(target);
+        if (!(file.open() && file.write("new", 3))) ::_exit(3);
+        if (row.duringCommit) {
+            const EndingSignalsHeld held;
+            ::kill(::getpid(), SIGTERM);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (!file.commit()) ::_exit(3);
+        } else {
+            ::kill(::getpid(), SIGTERM);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (row.endsByItself) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    } else {
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "status " << status;
+    }
+    EXPECT_EQ(readFile(target), row.duringCommit ? "new" : "old");
+    EXPECT_EQ(entries(dir.path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, SignalDuringCommit,
+                         ::testing::Values(SignalMoment{"InTheWindows", false, true, false},
+                                           SignalMoment{"InTheCommandLine", true, true, true},
+                                           SignalMoment{"BeforeTheCommit", true, false, false}),
+                         [](const ::testing::TestParamInfo<SignalMoment>& p) {
+                             return std::string(p.param.name);
+                         });
 
 }  // namespace
 }  // namespace vm

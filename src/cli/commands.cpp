@@ -216,9 +216,13 @@ Result<void> checkReplacing(const Arguments& arguments, Console& console) {
 
 // Writes a message (or several, each ended by a NUL byte) as it may be shown on
 // standard output: the exact bytes, but on a terminal without --raw its control
-// characters as escapes.
+// characters as escapes, and ended by a line break so that the shell's prompt
+// starts a line of its own.
 bool writeMessage(Console& console, const Arguments& arguments, std::string bytes) {
-    if (console.outputIsTerminal && !arguments.raw) bytes = visibleText(bytes, true);
+    if (console.outputIsTerminal && !arguments.raw) {
+        bytes = visibleText(bytes, true);
+        if (!bytes.empty() && bytes.back() != '\n') bytes += '\n';
+    }
     console.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     console.out.flush();
     return static_cast<bool>(console.out);
@@ -516,10 +520,10 @@ need no --area, which is for a message hidden by the windowed program while a
 picture of another size was the one opened last there.
 
 On a terminal, reveal and scan show the message's control characters as
-escapes, keeping its line breaks: \033 for ESC, \a \b \t \v \f \r, \\ for a
-backslash, and any other as \ and three octal digits per byte; so do error
-lines on a terminal. Into a pipe or a file they write the exact bytes, and
---raw writes them to a terminal too.
+escapes, keeping its line breaks and ending with one: \033 for ESC, \a \b \t
+\v \f \r, \\ for a backslash, and any other as \ and three octal digits per
+byte; so do error lines on a terminal. Into a pipe or a file they write the
+exact bytes, and --raw writes them to a terminal too.
 
 Exit status:
   0  done (also for a hidden empty message, which reveal prints as nothing)

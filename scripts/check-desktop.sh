@@ -7,6 +7,8 @@
 #  3. Wayland (weston's X11 backend inside Xvfb, so there is an input seat; Qt draws
 #     the title bars): the journey, Help and About, then Maximise clicked on each
 #     title bar and a double click on the main one; the program must live on.
+#  4. X11: SIGTERM while a hard-linked file is rewritten in place ends the program
+#     only once the whole new picture is there.
 # The saved picture is read back with veilmark-cli where it is built beside BINARY.
 # VEILMARK_DESKTOP_SHOTS=DIR keeps screenshots of each step there (look at them).
 # Usage: scripts/check-desktop.sh [BINARY]
@@ -265,6 +267,60 @@ if command -v weston >/dev/null && [ -n "$(find /usr/lib/*/qt6/plugins/platforms
   stop_all
 else
   echo "skipped the Wayland part: weston or Qt's Wayland plugin (qt6-wayland) is not installed"
+fi
+
+echo "== $(date +%T) 4. X11: SIGTERM while the window rewrites a file in place"
+# ---- 4. X11: SIGTERM while the window rewrites a file in place
+# A hard-linked file is rewritten in place. strace holds the rewrite's first step
+# (reserving room) for three seconds, and SIGTERM comes then: the program must end
+# only once the file holds the whole new picture, never a mix of old and new.
+fallocate_nr=$(printf '#include <sys/syscall.h>\nSYS_fallocate\n' | cpp -P - 2>/dev/null | tail -n 1)
+if command -v strace >/dev/null && [ -x "$cli" ] && [[ $fallocate_nr =~ ^[0-9]+$ ]]; then
+  start_x 1024x768
+  start_openbox
+  target="$work/in-place.bmp"
+  "$cli" hide -f -p "old words" -m "The old one." "$work/cover.png" "$target"
+  ln "$target" "$work/in-place-link.bmp"
+  QT_QPA_PLATFORM=xcb strace -f -qq -o /dev/null -e trace=fallocate \
+    -e inject=fallocate:delay_enter=3000000 "$bin" >"$work/veilmark.log" 2>&1 &
+  tracer=$!
+  pids+=($tracer)
+  if main=$(window Veilmark); then
+    program=$(pgrep -P "$tracer" | head -n 1)
+    activate "$main"
+    k Tab Tab Tab Tab Tab
+    typed "new words"
+    k Tab
+    typed "The new one."
+    k Tab space
+    sleep 1
+    typed "$work/cover.png"
+    k Return
+    sleep 1
+    k Tab space
+    sleep 1
+    typed "$target"
+    k Return
+    sleep 1
+    k alt+y  # "Do you want to replace it?"
+    reserving=
+    for _ in $(seq 200); do
+      grep -qs "^$fallocate_nr " /proc/"$program"/task/*/syscall && { reserving=yes; break; }
+      sleep 0.05
+    done
+    check "SIGTERM: the in-place rewrite never began" '[ -n "$reserving" ]'
+    kill -TERM "$program"
+    status=0
+    wait "$tracer" || status=$?
+    check "SIGTERM: the window program ended with $status, not 143" '[ "$status" -eq 143 ]'
+    check "SIGTERM: the file does not hold the whole new picture" \
+      '[ "$("$cli" reveal -p "new words" "$work/in-place-link.bmp" 2>/dev/null)" = "The new one." ]'
+  else
+    fail "SIGTERM: the main window did not appear"
+  fi
+  stop_all
+else
+  echo "skipped the SIGTERM part: strace, veilmark-cli or the C preprocessor is missing"
 fi
 
 echo "desktop check: $passed passed, $failures failed (screenshots in $shots)"

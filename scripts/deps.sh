@@ -9,7 +9,7 @@ pkgs=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-liberation
-  openbox xdotool x11-utils wmctrl libxcb1-dev weston qt6-wayland
+  openbox xdotool x11-utils wmctrl libxcb1-dev weston qt6-wayland strace
   imagemagick libjpeg-turbo-progs
   clang libclang-rt-14-dev clang-format clang-tidy
   xfsprogs e2fsprogs btrfs-progs bindfs fuse acl attr util-linux

@@ -23,6 +23,7 @@ namespace vm {
 namespace {
 std::optional<int> g_writeFault;
 bool g_namedStaging = false;
+void (*g_whileCommitting)() = nullptr;
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -112,6 +113,10 @@ void FileReplacement::injectWriteFault(std::optional<int> errnoValue) {
 
 void FileReplacement::stageInNamedFiles(bool named) {
     g_namedStaging = named;
+}
+
+void FileReplacement::whileCommitting(void (*step)()) {
+    g_whileCommitting = step;
 }
 
 FileReplacement::FileReplacement(std::string target) : m_target(std::move(target)) {}
@@ -373,6 +378,7 @@ Result<void> FileReplacement::commitByRename() {
     // between would otherwise leave an empty file, or none, where "saved" was said.
     if (::fsync(m_fd.get()) != 0) return fail("write", errno);
     EndingSignalsHeld held;
+    if (g_whileCommitting) g_whileCommitting();
     const int folder = m_folderFd.get();
     if (!m_stagedName.empty()) {
         if (::renameat(folder, m_stagedName.c_str(), folder, m_name.c_str()) != 0)
@@ -416,6 +422,7 @@ Result<void> FileReplacement::flushedAndNoted() {
 
 Result<void> FileReplacement::commitInPlace() {
     EndingSignalsHeld held;
+    if (g_whileCommitting) g_whileCommitting();
     const int target = m_targetFd.get();
     // One rewrite at a time: another save of this file waits for this one.
     while (::flock(target, LOCK_EX) != 0)

@@ -66,6 +66,8 @@ class FileReplacement {
     static void injectWriteFault(std::optional<int> errnoValue);
     // Stage in a named hidden file, as on file systems without unnamed files.
     static void stageInNamedFiles(bool named);
+    // Called by commit() once it holds the ending signals, before anything changes.
+    static void whileCommitting(void (*step)());
 
   private:
     Failure fail(const std::string& what, int err);

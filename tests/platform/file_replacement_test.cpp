@@ -335,18 +335,25 @@ INSTANTIATE_TEST_SUITE_P(
 // left to end as a save that was made, and only then.
 struct SignalMoment {
     const char* name;
-    bool finishing;  // the program ends once its save is in place
-    bool duringCommit;
+    bool finishing;     // the program ends once its save is in place
+    bool inPlace;       // the target has a second name, so it is rewritten in place
+    bool duringCommit;  // else before it
     bool endsByItself;  // else the signal ends it
 };
 
 class SignalDuringCommit : public ::testing::TestWithParam<SignalMoment> {};
+
+void terminateThisProcess() {
+    ::kill(::getpid(), SIGTERM);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
 
 TEST_P(SignalDuringCommit, WaitsForTheCommit) {
     const SignalMoment& row = GetParam();
     TempDir dir;
     const std::string target = dir.file("out.bmp");
     writeFile(target, "old");
+    if (row.inPlace) fs::create_hard_link(target, dir.file("other.bmp"));
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -357,13 +364,11 @@ TEST_P(SignalDuringCommit, WaitsForTheCommit) {
         FileReplacement file(target);
         if (!(file.open() && file.write("new", 3))) ::_exit(3);
         if (row.duringCommit) {
-            const EndingSignalsHeld held;
-            ::kill(::getpid(), SIGTERM);
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            if (!file.commit()) ::_exit(3);
+            FileReplacement::whileCommitting(terminateThisProcess);
         } else {
-            ::kill(::getpid(), SIGTERM);
+            terminateThisProcess();
         }
+        if (!file.commit()) ::_exit(3);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         ::_exit(0);
     }
@@ -375,16 +380,16 @@ TEST_P(SignalDuringCommit, WaitsForTheCommit) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "status " << status;
     }
     EXPECT_EQ(readFile(target), row.duringCommit ? "new" : "old");
-    EXPECT_EQ(entries(dir.path()), 1u);
+    EXPECT_EQ(entries(dir.path()), row.inPlace ? 2u : 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Moments, SignalDuringCommit,
-                         ::testing::Values(SignalMoment{"InTheWindows", false, true, false},
-                                           SignalMoment{"InTheCommandLine", true, true, true},
-                                           SignalMoment{"BeforeTheCommit", true, false, false}),
-                         [](const ::testing::TestParamInfo<SignalMoment>& p) {
-                             return std::string(p.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Moments, SignalDuringCommit,
+    ::testing::Values(SignalMoment{"InPlaceInTheWindows", false, true, true, false},
+                      SignalMoment{"InPlaceInTheCommandLine", true, true, true, true},
+                      SignalMoment{"ByRenameInTheWindows", false, false, true, false},
+                      SignalMoment{"BeforeTheCommit", true, false, false, false}),
+    [](const ::testing::TestParamInfo<SignalMoment>& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace vm

@@ -274,7 +274,7 @@ class PageTest(unittest.TestCase):
                 self.open_on('encrypt-page', path)
                 self.fill('encrypt-page', 'tulip', 'hi')
                 page_made = self.encrypt(name.split('.')[0] + '-vm.bmp')
-                cli_path = os.path.join(self.work, 'decoded-cli.bmp')
+                cli_path = os.path.join(self.work, name.split('.')[0] + '-cli.bmp')
                 self.assertEqual(self.cli('hide', '-p', 'tulip', '-m', 'hi', path, cli_path).returncode, 0)
                 with open(cli_path, 'rb') as f:
                     self.assertEqual(page_made, f.read())

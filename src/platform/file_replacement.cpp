@@ -94,10 +94,11 @@ bool copyAttributes(const std::string& from, int to) {
 bool copiesOnWrite(int fd) {
     struct statfs fs {};
     if (::fstatfs(fd, &fs) != 0) return true;
-    // The file systems' own numbers, as statfs(2) lists them.
-    constexpr long kBtrfs = 0x9123683e;
-    constexpr long kZfs = 0x2fc12fc1;
-    return fs.f_type == kBtrfs || fs.f_type == kZfs;
+    // The file systems' own 32-bit numbers, as statfs(2) lists them.
+    constexpr std::uint32_t kBtrfs = 0x9123683e;
+    constexpr std::uint32_t kZfs = 0x2fc12fc1;
+    const auto type = static_cast<std::uint32_t>(fs.f_type);
+    return type == kBtrfs || type == kZfs;
 }
 
 std::uint64_t freeBytes(int fd) {

@@ -10,7 +10,6 @@
 #include <ostream>
 
 #include "cli/visible_text.h"
-#include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
 #include "engine/payload.h"
@@ -281,11 +280,8 @@ int hide(const Arguments& arguments, Console& console) {
     const Result<HidePlan> plan = prepareHide(*password, *message, area);
     if (!plan) return report(console, Stop::Refused, plan.error());
     RandomSource generator;
-    try {
-        hidePayload(*plan, canvas, area, generator);
-    } catch (const SlotsExhausted&) {
-        return report(console, Stop::Refused, kNoFreeSlots);
-    }
+    if (const Result<void> hidden = hidePayload(*plan, canvas, area, generator); !hidden)
+        return report(console, Stop::Refused, hidden.error());
     if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
         return report(console, Stop::File, whole.error());
     // The written points become a light layer over the picture as opened, which the

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "engine/engine_errors.h"
-
 namespace vm {
 
 namespace {
@@ -20,18 +18,20 @@ Slot drawSlot(RandomSource& generator, const WorkingArea& area) {
     return {channel, x, y};
 }
 
-Slot drawFreshSlot(SlotDraw& draw) {
+std::optional<Slot> drawFreshSlot(SlotDraw& draw) {
     for (std::uint32_t attempt = 0; attempt < kMaxSlotAttempts; ++attempt) {
         const Slot slot = drawSlot(draw.generator, draw.area);
         if (draw.usedSlots.add(slot.channel, slot.x, slot.y)) return slot;
     }
-    throw SlotsExhausted();
+    return std::nullopt;
 }
 
-void embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value) {
+bool embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value) {
     unsigned mask = 1;
     for (int i = 0; i < 8; ++i) {
-        const Slot slot = drawFreshSlot(draw);
+        const std::optional<Slot> fresh = drawFreshSlot(draw);
+        if (!fresh) return false;
+        const Slot& slot = *fresh;
         const auto colour = static_cast<std::uint32_t>(canvas.point(slot.x, slot.y));
         std::uint32_t rgb[3] = {colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF};
         const std::uint32_t bit = (value & mask) != 0 ? 1 : 0;
@@ -39,13 +39,16 @@ void embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value) {
         canvas.setPoint(slot.x, slot.y, makeColour(rgb[0], rgb[1], rgb[2]));
         mask *= 2;
     }
+    return true;
 }
 
-std::int16_t extractByte(SlotDraw& draw, const Canvas& canvas) {
+std::optional<std::int16_t> extractByte(SlotDraw& draw, const Canvas& canvas) {
     unsigned mask = 1;
     unsigned result = 0;
     for (int i = 0; i < 8; ++i) {
-        if (slotBit(canvas, drawFreshSlot(draw)) != 0) result |= mask;
+        const std::optional<Slot> slot = drawFreshSlot(draw);
+        if (!slot) return std::nullopt;
+        if (slotBit(canvas, *slot) != 0) result |= mask;
         mask *= 2;
     }
     return static_cast<std::int16_t>(result);

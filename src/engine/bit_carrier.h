@@ -4,6 +4,7 @@
 // generator. Hide and read draw in exactly the same pattern.
 
 #include <cstdint>
+#include <optional>
 
 #include "engine/random_source.h"
 #include "engine/used_slots.h"
@@ -34,9 +35,9 @@ inline constexpr std::uint32_t kMaxSlotAttempts = 1u << 24;
 // One attempt: three draws, x, then y, then channel.
 Slot drawSlot(RandomSource& generator, const WorkingArea& area);
 
-// Attempts until a slot not yet used comes up, which is then recorded. Throws
-// SlotsExhausted when the bound above is reached.
-Slot drawFreshSlot(SlotDraw& draw);
+// Attempts until a slot not yet used comes up, which is then recorded; nothing
+// when the bound above is reached (the working area has no fresh slot left).
+std::optional<Slot> drawFreshSlot(SlotDraw& draw);
 
 // The bit a slot carries: its channel's least significant bit.
 inline unsigned slotBit(const Canvas& picture, const Slot& slot) {
@@ -44,7 +45,8 @@ inline unsigned slotBit(const Canvas& picture, const Slot& slot) {
     return (colour >> (8 * slot.channel)) & 1;
 }
 
-void embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value);
-std::int16_t extractByte(SlotDraw& draw, const Canvas& canvas);
+// One byte, lowest bit first; false, or nothing, when the slots run out part way.
+[[nodiscard]] bool embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value);
+std::optional<std::int16_t> extractByte(SlotDraw& draw, const Canvas& canvas);
 
 }  // namespace vm

@@ -4,11 +4,11 @@
 
 #include "engine/bit_carrier.h"
 #include "engine/code_page.h"
-#include "engine/engine_errors.h"
 #include "engine/password_seed.h"
 #include "engine/payload.h"
 #include "engine/used_slots.h"
 #include "platform/checked.h"
+#include "platform/user_messages.h"
 #include "platform/utf8.h"
 
 namespace vm {
@@ -65,18 +65,16 @@ Failure refused(Refusal why, std::string explanation) {
 }  // namespace
 
 Result<std::int32_t> seedFor(std::u32string_view password) {
-    try {
-        return passwordSeed(password);
-    } catch (const UnsupportedCharacter& e) {
-        return refused(Refusal::PasswordCharacter,
-                       "The password contains the character " + describe(e.character, e.position) +
-                           ", which Veilmark cannot use. Passwords and messages may use the "
-                           "letters, digits and signs of Western European languages.");
-    } catch (const OverflowError&) {
+    if (password.size() > kMaxPasswordLength)
         return refused(Refusal::PasswordTooLong,
                        "The password is too long: Veilmark takes at most " +
                            withThousands(kMaxPasswordLength) + " characters.");
-    }
+    if (auto bad = firstUnsupported(password))
+        return refused(Refusal::PasswordCharacter,
+                       "The password contains the character " + describe(password[*bad], *bad) +
+                           ", which Veilmark cannot use. Passwords and messages may use the "
+                           "letters, digits and signs of Western European languages.");
+    return passwordSeed(password);
 }
 
 Result<HidePlan> prepareHide(std::u32string_view password, std::u32string_view message,
@@ -104,15 +102,18 @@ Result<HidePlan> prepareHide(std::u32string_view password, std::u32string_view m
     return plan;
 }
 
-void hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea& area,
-                 RandomSource& generator) {
+Result<void> hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea& area,
+                         RandomSource& generator) {
     resetGenerator(generator, plan.seed);
     UsedSlots usedSlots;
     SlotDraw draw{generator, usedSlots, area};
     // Work on a copy (it shares the picture) so that a failure leaves the canvas untouched.
     Canvas work = canvas;
-    for (char byte : plan.payload) embedByte(draw, work, static_cast<std::uint8_t>(byte));
+    for (char byte : plan.payload)
+        if (!embedByte(draw, work, static_cast<std::uint8_t>(byte)))
+            return refused(Refusal::NoFreeSlots, kNoFreeSlots);
     canvas = std::move(work);
+    return {};
 }
 
 Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
@@ -124,20 +125,19 @@ Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingAre
 Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator) {
     UsedSlots usedSlots;
     SlotDraw draw{generator, usedSlots, area};
-    Revealed result;
-    try {
-        if (slotsForPayload(1) > area.slots()) return result;
-        const std::int16_t n = extractByte(draw, canvas);
-        if (slotsForPayload(1 + static_cast<std::size_t>(n)) <= area.slots()) {
-            std::u32string text;
-            for (std::int16_t i = 1; i <= n; ++i)
-                text.push_back(charFromAnsi(static_cast<std::uint8_t>(extractByte(draw, canvas))));
-            if (auto message = unframePayloadText(text)) result = {true, std::move(*message)};
-        }
-    } catch (const SlotsExhausted&) {
-        result = {};
+    // A stream whose slots run out before the message ends carries none.
+    if (slotsForPayload(1) > area.slots()) return {};
+    const std::optional<std::int16_t> n = extractByte(draw, canvas);
+    if (!n || slotsForPayload(1 + static_cast<std::size_t>(*n)) > area.slots()) return {};
+    std::u32string text;
+    for (std::int16_t i = 1; i <= *n; ++i) {
+        const std::optional<std::int16_t> byte = extractByte(draw, canvas);
+        if (!byte) return {};
+        text.push_back(charFromAnsi(static_cast<std::uint8_t>(*byte)));
     }
-    return result;
+    std::optional<std::u32string> message = unframePayloadText(text);
+    if (!message) return {};
+    return {true, std::move(*message)};
 }
 
 Result<void> checkSavedPicture(const PictureRef& written, const std::string& target,

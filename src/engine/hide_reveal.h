@@ -22,6 +22,7 @@ enum class Refusal {
     MessageCharacter,
     MessageTooLong,
     AreaTooSmall,
+    NoFreeSlots,  // the slots ran out while the payload was placed
 };
 
 struct HidePlan {
@@ -35,10 +36,10 @@ Result<HidePlan> prepareHide(std::u32string_view password, std::u32string_view m
                              const WorkingArea& area);
 
 // Restarts the generator from the seed and hides the payload in the canvas. On a
-// working area that runs out of fresh slots it throws SlotsExhausted and leaves
+// working area that runs out of fresh slots it refuses (NoFreeSlots) and leaves
 // the canvas as it was.
-void hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea& area,
-                 RandomSource& generator);
+Result<void> hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea& area,
+                         RandomSource& generator);
 
 struct Revealed {
     bool found = false;      // the marker was read back

@@ -1,6 +1,5 @@
 #include "engine/main_form.h"
 
-#include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/save_flow.h"
 #include "imaging/open_image.h"
@@ -93,10 +92,8 @@ void MainForm::hideMessage() {
     if (!acceptsSmallerArea()) return;
     const std::string path = chooseSaveFile(m_dialogs);
     if (path.empty()) return;
-    try {
-        hidePayload(*plan, encryptCanvas, area, generator);
-    } catch (const SlotsExhausted&) {
-        refuse(kNoFreeSlots);
+    if (const Result<void> hidden = hidePayload(*plan, encryptCanvas, area, generator); !hidden) {
+        refuse(hidden.error());
         return;
     }
     commitCanvas(encryptCanvas);

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "engine/code_page.h"
-#include "engine/engine_errors.h"
 #include "platform/checked.h"
 
 namespace vm {
@@ -31,9 +30,8 @@ std::int32_t passwordSeed(std::u32string_view password) {
         return passwordSeedFromCodes(nullptr, password.size());  // throws
     std::vector<std::int16_t> codes(password.size());
     for (std::size_t i = 0; i < password.size(); ++i) {
-        const auto code = ansiCode(password[i]);
-        if (!code) throw UnsupportedCharacter(password[i], i);
-        codes[i] = static_cast<std::int16_t>(*code);
+        // The caller has checked every character (seedFor refuses the others).
+        codes[i] = static_cast<std::int16_t>(ansiCode(password[i]).value());
     }
     return passwordSeedFromCodes(codes.data(), codes.size());
 }

@@ -10,8 +10,10 @@ namespace vm {
 // The longest password that folds; one more character is an overflow failure.
 inline constexpr std::size_t kMaxPasswordLength = 32766;
 
-// Throws OverflowError for 32,767 characters or more, or a term outside 32 bits;
-// UnsupportedCharacter for a character the code page cannot carry.
+// For a password whose every character the code page carries (seedFor checks
+// that, and the length, for the user). Throws OverflowError for 32,767 characters
+// or more, or a term outside 32 bits; std::bad_optional_access for a character
+// outside the code page.
 std::int32_t passwordSeed(std::u32string_view password);
 
 // The fold on character codes as given (a code may lie outside 0..255).

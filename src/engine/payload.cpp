@@ -1,7 +1,6 @@
 #include "engine/payload.h"
 
 #include "engine/code_page.h"
-#include "engine/engine_errors.h"
 #include "platform/checked.h"
 
 namespace vm {
@@ -9,11 +8,10 @@ namespace vm {
 std::string framePayload(std::u32string_view message) {
     std::u32string text(kMessageMarker);
     text += message;
-    if (auto bad = firstUnsupported(message)) throw UnsupportedCharacter(message[*bad], *bad);
     std::string bytes;
     bytes.reserve(text.size() + 1);
     bytes.push_back(static_cast<char>(toByte(static_cast<std::int64_t>(text.size()))));
-    for (char32_t ch : text) bytes.push_back(static_cast<char>(*ansiCode(ch)));
+    for (char32_t ch : text) bytes.push_back(static_cast<char>(ansiCode(ch).value()));
     return bytes;
 }
 

@@ -19,8 +19,9 @@ constexpr std::int64_t slotsForPayload(std::size_t bytes) {
     return 8 * static_cast<std::int64_t>(bytes);
 }
 
-// L followed by the payload text's bytes. Throws UnsupportedCharacter for a
-// character outside the code page, OverflowError when L would exceed 255.
+// L followed by the payload text's bytes, for a message whose every character
+// the code page carries (prepareHide checks). Throws std::bad_optional_access
+// for one it does not, OverflowError when L would exceed 255.
 std::string framePayload(std::u32string_view message);
 
 // The message of a payload text read back (what follows the marker), or nothing

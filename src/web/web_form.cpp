@@ -1,6 +1,5 @@
 #include "web/web_form.h"
 
-#include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/main_form.h"
 #include "engine/save_flow.h"
@@ -73,10 +72,8 @@ bool WebForm::hide(std::u32string_view password, std::u32string_view message,
                    const std::string& name) {
     if (checkHide(password, message) == Check::Refused) return false;
     const Result<HidePlan> plan = prepareHide(password, message, m_area);
-    try {
-        hidePayload(*plan, m_encrypt, m_area, m_generator);
-    } catch (const SlotsExhausted&) {
-        refuse(kNoFreeSlots);
+    if (const Result<void> hidden = hidePayload(*plan, m_encrypt, m_area, m_generator); !hidden) {
+        refuse(hidden.error());
         return false;
     }
     commitCanvas(m_encrypt);

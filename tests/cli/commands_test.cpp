@@ -282,7 +282,7 @@ TEST_F(CliCommands, AreaReadsAMessageHiddenWhileAnotherPictureSetIt) {
     const Result<HidePlan> plan = prepareHide(U"pw", U"under 64 x 48", area);
     ASSERT_TRUE(plan) << plan.error();
     RandomSource generator;
-    hidePayload(*plan, canvas, area, generator);
+    ASSERT_TRUE(hidePayload(*plan, canvas, area, generator));
     ASSERT_TRUE(savePicture(*canvas.image(), out));
 
     EXPECT_EQ(reveal("pw", out).status, cli::kNothingFound);

@@ -2,9 +2,9 @@
 
 #include "engine/bit_carrier.h"
 #include "engine/code_page.h"
-#include "engine/engine_errors.h"
 #include "engine/hide_reveal.h"
 #include "engine/payload.h"
+#include "platform/user_messages.h"
 #include "support/test_pictures.h"
 
 namespace vm {
@@ -20,9 +20,7 @@ struct Scene {
     }
     bool hide(std::u32string_view password, std::u32string_view message) {
         const Result<HidePlan> plan = prepareHide(password, message, area);
-        if (!plan) return false;
-        hidePayload(*plan, canvas, area, generator);
-        return true;
+        return plan && hidePayload(*plan, canvas, area, generator);
     }
     Revealed reveal(std::u32string_view password) {
         Canvas saved;
@@ -36,7 +34,7 @@ struct Scene {
         resetGenerator(generator, seed);
         UsedSlots used;
         SlotDraw draw{generator, used, area};
-        for (char b : bytes) embedByte(draw, canvas, static_cast<std::uint8_t>(b));
+        for (char b : bytes) ASSERT_TRUE(embedByte(draw, canvas, static_cast<std::uint8_t>(b)));
     }
     WorkingArea area;
     Canvas canvas;
@@ -166,7 +164,9 @@ TEST(HideReveal, AHideThatRunsOutOfSlotsLeavesTheCanvasUntouched) {
     Scene scene(1, 1);
     HidePlan plan;
     plan.payload = framePayload(U"");  // 32 slots; the area has 3
-    EXPECT_THROW(hidePayload(plan, scene.canvas, scene.area, scene.generator), SlotsExhausted);
+    const Result<void> hidden = hidePayload(plan, scene.canvas, scene.area, scene.generator);
+    EXPECT_EQ(hidden.kind(), Refusal::NoFreeSlots);
+    EXPECT_EQ(hidden.error(), kNoFreeSlots);
     EXPECT_EQ(scene.canvas.changedPoints(), 0u);
 }
 

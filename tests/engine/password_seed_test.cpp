@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/engine_errors.h"
+#include "engine/hide_reveal.h"
 #include "engine/password_seed.h"
 #include "platform/checked.h"
 
@@ -71,14 +71,13 @@ TEST(PasswordSeed, LengthLimit) {
     EXPECT_THROW(passwordSeed(std::u32string(100000, U'p')), OverflowError);
 }
 
-TEST(PasswordSeed, UnsupportedCharactersAreRefusedWithTheirPosition) {
-    try {
-        passwordSeed(U"abcĀ");
-        FAIL() << "no refusal";
-    } catch (const UnsupportedCharacter& e) {
-        EXPECT_EQ(e.character, U'Ā');
-        EXPECT_EQ(e.position, 3u);
-    }
+TEST(PasswordSeed, WhatCannotFoldIsRefusedForTheUser) {
+    const Result<std::int32_t> character = seedFor(U"abcĀ");
+    EXPECT_EQ(character.kind(), Refusal::PasswordCharacter);
+    EXPECT_NE(character.error().find("\"Ā\" (U+0100) at position 4"), std::string::npos)
+        << character.error();
+    EXPECT_EQ(seedFor(std::u32string(32767, U'p')).kind(), Refusal::PasswordTooLong);
+    EXPECT_EQ(*seedFor(std::u32string(32766, U'p')), passwordSeed(std::u32string(32766, U'p')));
 }
 
 TEST(PasswordSeed, CodesBeyondOneByteOverflowWhereTheirTermDoes) {

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "engine/main_form.h"
+#include "engine/open_flow.h"
 #include "imaging/decoded_picture.h"
-#include "imaging/open_image.h"
 #include "imaging/picture_saving.h"
 #include "imaging/qt_picture_decoder.h"
 

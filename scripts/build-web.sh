@@ -21,7 +21,7 @@ sources=(
   imaging/layered_picture imaging/picture imaging/picture_input imaging/picture_reader
   imaging/picture_saving imaging/working_area
   engine/bit_carrier engine/code_page engine/hide_reveal engine/password_seed engine/payload
-  engine/random_source engine/save_flow engine/used_slots platform/file_dialogs
+  engine/random_source engine/save_flow engine/used_slots engine/file_dialogs
   web/memory_pictures web/page_bindings web/web_form
 )
 flags=(-std=c++20 -O2 -fwasm-exceptions -I"$root/src"

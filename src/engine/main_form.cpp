@@ -1,8 +1,8 @@
 #include "engine/main_form.h"
 
 #include "engine/hide_reveal.h"
+#include "engine/open_flow.h"
 #include "engine/save_flow.h"
-#include "imaging/open_image.h"
 #include "imaging/picture_saving.h"
 #include "platform/checked.h"
 

@@ -8,12 +8,12 @@
 #include <functional>
 #include <string>
 
+#include "engine/file_dialogs.h"
+#include "engine/message_box.h"
 #include "engine/random_source.h"
 #include "imaging/canvas.h"
 #include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
-#include "platform/file_dialogs.h"
-#include "platform/message_box.h"
 
 namespace vm {
 

@@ -1,6 +1,6 @@
 #include "engine/save_flow.h"
 
-#include "imaging/open_image.h"
+#include "engine/open_flow.h"
 
 namespace vm {
 

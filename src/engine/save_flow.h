@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "engine/file_dialogs.h"
+#include "engine/message_box.h"
 #include "imaging/canvas.h"
 #include "imaging/picture_saving.h"
-#include "platform/file_dialogs.h"
-#include "platform/message_box.h"
 
 namespace vm {
 

@@ -16,7 +16,7 @@
 
 #include "engine/main_form.h"
 #include "imaging/qt_picture_decoder.h"
-#include "platform/window_host.h"
+#include "ui/window_host.h"
 
 class QAction;
 class QLabel;

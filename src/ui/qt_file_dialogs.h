@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "platform/file_dialogs.h"
+#include "engine/file_dialogs.h"
 
 namespace vm::ui {
 

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QPointer>
 
-#include "platform/message_box.h"
+#include "engine/message_box.h"
 
 namespace vm::ui {
 

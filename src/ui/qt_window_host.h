@@ -11,7 +11,7 @@
 #include <functional>
 #include <map>
 
-#include "platform/window_host.h"
+#include "ui/window_host.h"
 
 namespace vm::ui {
 

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "platform/window_host.h"
+#include "ui/window_host.h"
 
 class QLabel;
 class QPushButton;

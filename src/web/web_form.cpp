@@ -2,9 +2,9 @@
 
 #include "engine/hide_reveal.h"
 #include "engine/main_form.h"
+#include "engine/message_box.h"
 #include "engine/save_flow.h"
 #include "imaging/picture_saving.h"
-#include "platform/message_box.h"
 #include "platform/user_messages.h"
 
 namespace vm::web {

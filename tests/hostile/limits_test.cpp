@@ -6,7 +6,7 @@
 #include <chrono>
 
 #include "engine/main_form.h"
-#include "imaging/open_image.h"
+#include "engine/open_flow.h"
 #include "imaging/picture_saving.h"
 #include "support/form_session.h"
 #include "support/test_pictures.h"

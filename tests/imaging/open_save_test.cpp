@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "engine/open_flow.h"
 #include "engine/save_flow.h"
-#include "imaging/open_image.h"
 #include "imaging/picture_saving.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_dialogs.h"
+#include "engine/message_box.h"
 #include "imaging/qt_picture_decoder.h"
-#include "platform/file_dialogs.h"
-#include "platform/message_box.h"
 
 namespace vm::test {
 

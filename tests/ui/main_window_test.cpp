@@ -14,8 +14,8 @@
 #include <QUrl>
 
 #include "engine/main_form.h"
+#include "engine/open_flow.h"
 #include "engine/save_flow.h"
-#include "imaging/open_image.h"
 #include "ui/message_text_edit.h"
 #include "ui/preview_box.h"
 #include "ui/window_fit.h"

@@ -9,8 +9,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "engine/open_flow.h"
 #include "engine/save_flow.h"
-#include "imaging/open_image.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_message_boxes.h"
 #include "ui_test_support.h"

@@ -4,11 +4,11 @@
 
 #include <string>
 
+#include "engine/file_dialogs.h"
+#include "engine/message_box.h"
 #include "imaging/canvas.h"
 #include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
-#include "platform/file_dialogs.h"
-#include "platform/message_box.h"
 #include "platform/user_messages.h"
 
 namespace vm {

@@ -1,4 +1,4 @@
-#include "platform/file_dialogs.h"
+#include "engine/file_dialogs.h"
 
 namespace vm {
 

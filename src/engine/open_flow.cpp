@@ -1,4 +1,4 @@
-#include "imaging/open_image.h"
+#include "engine/open_flow.h"
 
 namespace vm {
 

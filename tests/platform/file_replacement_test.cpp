@@ -82,6 +82,10 @@ struct Target {
     bool named = false;
     const char* same = "";  // a command whose output the save must not change
 };
+// Test listings name a row, not its bytes; the same for the rows further down.
+void PrintTo(const Target& row, std::ostream* out) {
+    *out << row.name;
+}
 
 const std::string kLong(NAME_MAX - 8, 'n');
 
@@ -271,6 +275,10 @@ struct Ending {
     bool named;  // staged in a named file, which only a catchable signal can remove
 };
 
+void PrintTo(const Ending& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class KilledMidSave : public ::testing::TestWithParam<Ending> {};
 
 TEST_P(KilledMidSave, LeavesOldOrNewAndNothingElse) {
@@ -340,6 +348,10 @@ struct SignalMoment {
     bool duringCommit;  // else before it
     bool endsByItself;  // else the signal ends it
 };
+
+void PrintTo(const SignalMoment& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class SignalDuringCommit : public ::testing::TestWithParam<SignalMoment> {};
 

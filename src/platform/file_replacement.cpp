@@ -435,7 +435,10 @@ Result<void> FileReplacement::commitInPlace() {
         if (::fallocate(target, 0, 0, static_cast<off_t>(m_size)) != 0) {
             const int err = errno;
             if (err != EOPNOTSUPP && err != ENOSYS) {
-                (void)::ftruncate(target, static_cast<off_t>(m_oldSize));
+                // A reservation cut short may have lengthened the file: put its length
+                // back. Should that fail too, the error reported is still the first.
+                const int shortened = ::ftruncate(target, static_cast<off_t>(m_oldSize));
+                (void)shortened;
                 return fail("write", err);
             }
             promised = false;

@@ -142,6 +142,30 @@
     return offset - at === file.size;
   }
 
+  // The points as the browser's decoder holds them, straight into the module's
+  // buffer with no canvas between, for a picture without alpha (a frame of BGRX or
+  // RGBX points): whether the blue comes first, or null where this cannot be done.
+  async function opaqueFrameIntoCore(picture, at) {
+    if (typeof VideoFrame !== 'function') return null;
+    let frame;
+    try {
+      frame = new VideoFrame(picture, { timestamp: 0 });
+    } catch {
+      return null;
+    }
+    try {
+      const { width, height } = picture;
+      if ((frame.format !== 'BGRX' && frame.format !== 'RGBX') ||
+          frame.codedWidth !== width || frame.codedHeight !== height) return null;
+      const size = width * height * 4;
+      await frame.copyTo(core.HEAPU8.subarray(at, at + size),
+        { layout: [{ offset: 0, stride: width * 4 }] });
+      return frame.format === 'BGRX';
+    } finally {
+      frame.close();
+    }
+  }
+
   // The points as the browser's decoder gives them, without colour management:
   // through a 2D canvas, in strips, for as long as every point is opaque (a canvas
   // premultiplies alpha, which changes nothing at full opacity). False at the first
@@ -218,8 +242,12 @@
     try {
       const at = core._vm_buffer(picture.width * picture.height * 4);
       if (!at) return errorBox(refusal.noMemory(file.name));
-      if (!opaqueIntoCore(picture, at)) await decodedIntoCore(picture, at);
-      core._vm_open_decoded(tab, picture.width, picture.height);
+      let blueFirst = await opaqueFrameIntoCore(picture, at);
+      if (blueFirst === null) {
+        blueFirst = false;
+        if (!opaqueIntoCore(picture, at)) await decodedIntoCore(picture, at);
+      }
+      core._vm_open_decoded(tab, picture.width, picture.height, blueFirst ? 1 : 0);
       return true;
     } finally {
       picture.close();

@@ -58,17 +58,19 @@ bool BitmapBytesPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     return true;
 }
 
-Colour RgbaPicture::colourAt(std::int32_t x, std::int32_t y) const {
+Colour DecodedPointsPicture::colourAt(std::int32_t x, std::int32_t y) const {
     const std::uint8_t* p = at(x, y);
-    return makeColour(p[0], p[1], p[2]);
+    return m_order == ChannelOrder::RedFirst ? makeColour(p[0], p[1], p[2])
+                                             : makeColour(p[2], p[1], p[0]);
 }
 
-bool RgbaPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
+bool DecodedPointsPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     const std::uint8_t* p = at(0, y);
+    const int blue = m_order == ChannelOrder::RedFirst ? 2 : 0;
     for (std::int32_t x = 0; x < width(); ++x, p += 4) {
-        *out++ = p[2];
+        *out++ = p[blue];
         *out++ = p[1];
-        *out++ = p[0];
+        *out++ = p[2 - blue];
     }
     return true;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The pictures the page holds in the module's memory: a plain 24-bit bitmap read
 // where its bytes lie (its headers parsed by the core, never by the browser), and
-// the points a browser decoder gave, four bytes each (red, green, blue, alpha),
-// top row first. Neither copies its points.
+// the points a browser decoder gave, four bytes each (red, green and blue in one
+// order or the other, and alpha or an unused byte), top row first. Neither copies
+// its points.
 
 #include <cstddef>
 #include <cstdint>
@@ -42,10 +43,13 @@ class BitmapBytesPicture : public Picture {
     std::uint64_t m_rowsStart;
 };
 
-class RgbaPicture : public Picture {
+// The order of a decoded point's colours: RGBA or RGBX, or BGRA or BGRX.
+enum class ChannelOrder { RedFirst, BlueFirst };
+
+class DecodedPointsPicture : public Picture {
   public:
-    RgbaPicture(std::int32_t width, std::int32_t height, Bytes points)
-        : Picture(width, height), m_points(std::move(points)) {}
+    DecodedPointsPicture(std::int32_t width, std::int32_t height, Bytes points, ChannelOrder order)
+        : Picture(width, height), m_points(std::move(points)), m_order(order) {}
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
     bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
@@ -57,6 +61,7 @@ class RgbaPicture : public Picture {
                                     4;
     }
     Bytes m_points;
+    ChannelOrder m_order;
 };
 
 }  // namespace vm::web

@@ -16,6 +16,7 @@
 namespace {
 
 using vm::web::Bytes;
+using vm::web::ChannelOrder;
 using vm::web::Tab;
 using vm::web::WebForm;
 
@@ -73,9 +74,13 @@ EMSCRIPTEN_KEEPALIVE int vm_open_file(int tab, const char* name, std::size_t siz
     });
 }
 
-EMSCRIPTEN_KEEPALIVE void vm_open_decoded(int tab, std::int32_t width, std::int32_t height) {
+// The buffer holds width x height points a browser decoder gave, four bytes each:
+// red first (RGBA, RGBX) when blueFirst is 0, else blue first (BGRA, BGRX).
+EMSCRIPTEN_KEEPALIVE void vm_open_decoded(int tab, std::int32_t width, std::int32_t height,
+                                          int blueFirst) {
     guarded([&] {
-        form().openDecoded(tabOf(tab), width, height, std::move(pending()));
+        form().openDecoded(tabOf(tab), width, height, std::move(pending()),
+                           blueFirst != 0 ? ChannelOrder::BlueFirst : ChannelOrder::RedFirst);
         return 0;
     });
 }

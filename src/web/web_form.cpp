@@ -24,9 +24,11 @@ WebForm::Opened WebForm::openFile(Tab tab, const std::string& name, Bytes bytes,
     return Opened::Done;
 }
 
-void WebForm::openDecoded(Tab tab, std::int32_t width, std::int32_t height, Bytes rgba) {
-    placeOpenedPicture(std::make_shared<RgbaPicture>(width, height, std::move(rgba)), canvas(tab),
-                       m_area);
+void WebForm::openDecoded(Tab tab, std::int32_t width, std::int32_t height, Bytes points,
+                          ChannelOrder order) {
+    placeOpenedPicture(
+        std::make_shared<DecodedPointsPicture>(width, height, std::move(points), order),
+        canvas(tab), m_area);
 }
 
 // The checks and sentences of MainForm::hideMessage, in its order, up to its save dialog.

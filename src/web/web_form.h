@@ -34,8 +34,9 @@ class WebForm {
     // A file's bytes: a plain bitmap opens here; a bitmap the desktop refuses is
     // refused with its sentence; anything else is for the browser's decoders.
     Opened openFile(Tab tab, const std::string& name, Bytes bytes, std::size_t size);
-    // Points a browser decoder gave (red, green, blue, alpha; top row first).
-    void openDecoded(Tab tab, std::int32_t width, std::int32_t height, Bytes rgba);
+    // Points a browser decoder gave (four bytes each, top row first).
+    void openDecoded(Tab tab, std::int32_t width, std::int32_t height, Bytes points,
+                     ChannelOrder order);
 
     // Encrypt in two steps, so that the page can ask in between: what stands in the
     // way (Refused, with box()), a question to put (Ask, with box()), or nothing.

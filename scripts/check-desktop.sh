@@ -109,12 +109,13 @@ typed() { xdotool type --delay 15 "$1"; sleep 0.2; }
 # Open, hide, save and reveal by keyboard alone, so it works at any scale and place.
 # Starts with the focus where the program puts it (the first off-screen button);
 # refocus brings the main window forward after a modal box has gone.
-journey() {
-  local tag=$1 refocus=$2 out="$work/$1-out.bmp"
+# hide_keys PASSWORD MESSAGE OUT: on the Encrypt tab, the cover opened, the message hidden
+# and the save dialog answered with OUT.
+hide_keys() {
   k Tab Tab Tab Tab Tab
-  typed "tulip mountain"
+  typed "$1"
   k Tab
-  typed "Meet at noon."
+  typed "$2"
   k Tab space
   sleep 1
   typed "$work/cover.png"
@@ -122,8 +123,12 @@ journey() {
   sleep 1
   k Tab space
   sleep 1
-  typed "$out"
+  typed "$3"
   k Return
+}
+journey() {
+  local tag=$1 refocus=$2 out="$work/$1-out.bmp"
+  hide_keys "tulip mountain" "Meet at noon." "$out"
   sleep 1
   shot "$tag-saved"
   k Return
@@ -288,19 +293,7 @@ if command -v strace >/dev/null && [ -x "$cli" ] && [[ $fallocate_nr =~ ^[0-9]+$
   if main=$(window Veilmark); then
     program=$(pgrep -P "$tracer" | head -n 1)
     activate "$main"
-    k Tab Tab Tab Tab Tab
-    typed "new words"
-    k Tab
-    typed "The new one."
-    k Tab space
-    sleep 1
-    typed "$work/cover.png"
-    k Return
-    sleep 1
-    k Tab space
-    sleep 1
-    typed "$target"
-    k Return
+    hide_keys "new words" "The new one." "$target"
     sleep 1
     k alt+y  # "Do you want to replace it?"
     reserving=

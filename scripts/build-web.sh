@@ -20,7 +20,7 @@ sources=(
   imaging/bitmap_file_picture imaging/bitmap_header imaging/bitmap_writer imaging/canvas
   imaging/layered_picture imaging/picture imaging/picture_input imaging/picture_reader
   imaging/picture_saving imaging/working_area
-  engine/bit_carrier engine/code_page engine/hide_reveal engine/password_seed engine/payload
+  engine/bit_carrier engine/code_page engine/hide_checks engine/hide_reveal engine/password_seed engine/payload
   engine/random_source engine/save_flow engine/used_slots engine/file_dialogs
   web/memory_pictures web/page_bindings web/web_form
 )

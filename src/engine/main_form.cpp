@@ -43,53 +43,15 @@ bool MainForm::dropOnDecrypt(const std::string& path) {
     return openFile(path, decryptCanvas, decryptPreview);
 }
 
-bool MainForm::acceptsSmallerArea() {
-    const std::int32_t width = encryptCanvas.width(), height = encryptCanvas.height();
-    if (area.width == width && area.height == height) return true;
-    // Only a picture opened on the Decrypt tab after this one can have left the area
-    // smaller, so the warning can say where it came from.
-    const std::string areaSize =
-        std::to_string(area.width) + " x " + std::to_string(area.height) + " pixels";
-    const std::string pictureSize =
-        std::to_string(width) + " x " + std::to_string(height) + " pixels";
-    return m_boxes.confirm(
-        "This picture is " + pictureSize + ", but the message will be hidden only in its " +
-            "top-left " + areaSize + ", because the picture you opened on the Decrypt tab " +
-            "after it is that size.\n\nIf you go on, Decrypt will find the message in the "
-            "saved picture only when the last picture you opened before clicking Decrypt is "
-            "also " +
-            areaSize +
-            ". Opening the saved picture alone will not be enough.\n\nTo hide the "
-            "message in the whole picture instead, click Cancel, open this picture again on "
-            "the Encrypt tab, and click Encrypt.",
-        kPartOfPictureTitle);
-}
-
 void MainForm::hideMessage() {
-    if (!area.loaded) {
-        refuse(kLoadFirst);
-        return;
-    }
-    // Refuse what cannot work before asking for a file name, so nothing changes.
-    if (!encryptCanvas.picture()) {
-        refuse(
-            "There is no picture on the Encrypt tab to hide the message in. Open one with "
-            "Open Image on this tab.");
-        return;
-    }
-    if (area.width > encryptCanvas.width() || area.height > encryptCanvas.height()) {
-        refuse("The picture opened last (" + std::to_string(area.width) + " x " +
-               std::to_string(area.height) +
-               " points) is larger than the one on the Encrypt tab, so the message would not "
-               "fit in it. Open the picture again on the Encrypt tab.");
-        return;
-    }
-    const Result<HidePlan> plan = prepareHide(encryptPassword, message, area);
+    const Result<HidePlan> plan = planHide(encryptCanvas, area, encryptPassword, message);
     if (!plan) {
         refuse(plan.error());
         return;
     }
-    if (!acceptsSmallerArea()) return;
+    if (const std::optional<std::string> question = partOfPictureQuestion(encryptCanvas, area);
+        question && !m_boxes.confirm(*question, kPartOfPictureTitle))
+        return;
     const std::string path = chooseSaveFile(m_dialogs);
     if (path.empty()) return;
     if (const Result<void> hidden = hidePayload(*plan, encryptCanvas, area, generator); !hidden) {

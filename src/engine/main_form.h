@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/file_dialogs.h"
+#include "engine/hide_checks.h"
 #include "engine/message_box.h"
 #include "engine/random_source.h"
 #include "imaging/canvas.h"
@@ -17,9 +18,6 @@
 
 namespace vm {
 
-inline constexpr const char* kLoadFirst = "Load an image first!";
-// The warning before a message is hidden in only part of the Encrypt tab's picture.
-inline constexpr const char* kPartOfPictureTitle = "Veilmark - Only part of the picture";
 inline constexpr std::size_t kMessageBoxLimit = 160;  // characters the user can type
 
 // Runs the decoding of a chosen picture and returns what it gave. The window runs it
@@ -60,7 +58,6 @@ class MainForm {
   private:
     // When the working area is smaller than the Encrypt tab's picture, says what that
     // means for reading the message back; whether the user goes on.
-    bool acceptsSmallerArea();
     // Asks for a picture for this tab and opens it; opens a file chosen otherwise.
     void openWithDialog(Canvas& canvas, PictureRef& preview);
     bool openFile(const std::string& path, Canvas& canvas, PictureRef& preview);

@@ -1,7 +1,7 @@
 #include "web/web_form.h"
 
+#include "engine/hide_checks.h"
 #include "engine/hide_reveal.h"
-#include "engine/main_form.h"
 #include "engine/message_box.h"
 #include "engine/save_flow.h"
 #include "imaging/picture_saving.h"
@@ -31,49 +31,25 @@ void WebForm::openDecoded(Tab tab, std::int32_t width, std::int32_t height, Byte
         canvas(tab), m_area);
 }
 
-// The checks and sentences of MainForm::hideMessage, in its order, up to its save dialog.
+// The checks, sentences and question of MainForm::hideMessage, up to its save dialog.
 WebForm::Check WebForm::checkHide(std::u32string_view password, std::u32string_view message) {
-    if (!m_area.loaded) {
-        refuse(kLoadFirst);
-        return Check::Refused;
-    }
-    if (!m_encrypt.picture()) {
-        refuse(
-            "There is no picture on the Encrypt tab to hide the message in. Open one with "
-            "Open Image on this tab.");
-        return Check::Refused;
-    }
-    const std::int32_t width = m_encrypt.width(), height = m_encrypt.height();
-    if (m_area.width > width || m_area.height > height) {
-        refuse("The picture opened last (" + std::to_string(m_area.width) + " x " +
-               std::to_string(m_area.height) +
-               " points) is larger than the one on the Encrypt tab, so the message would not "
-               "fit in it. Open the picture again on the Encrypt tab.");
-        return Check::Refused;
-    }
-    if (const Result<HidePlan> plan = prepareHide(password, message, m_area); !plan) {
+    if (const Result<HidePlan> plan = planHide(m_encrypt, m_area, password, message); !plan) {
         refuse(plan.error());
         return Check::Refused;
     }
-    if (m_area.width == width && m_area.height == height) return Check::Ready;
-    const std::string areaSize =
-        std::to_string(m_area.width) + " x " + std::to_string(m_area.height);
-    m_box = {"The message will be hidden in the top-left " + areaSize + " points of this " +
-                 std::to_string(width) + " x " + std::to_string(height) +
-                 " picture, because the picture opened last, on either tab, sets the size the "
-                 "message is spread over.\n\nThe saved picture will give the message back only "
-                 "where a picture of " +
-                 areaSize +
-                 " points was opened last before it is decrypted.\n\nTo use the whole picture, "
-                 "choose Cancel and open the picture again on the Encrypt tab.",
-             kSavedTitle, false};
+    std::optional<std::string> question = partOfPictureQuestion(m_encrypt, m_area);
+    if (!question) return Check::Ready;
+    m_box = {std::move(*question), kPartOfPictureTitle, false};
     return Check::Ask;
 }
 
 bool WebForm::hide(std::u32string_view password, std::u32string_view message,
                    const std::string& name) {
-    if (checkHide(password, message) == Check::Refused) return false;
-    const Result<HidePlan> plan = prepareHide(password, message, m_area);
+    const Result<HidePlan> plan = planHide(m_encrypt, m_area, password, message);
+    if (!plan) {
+        refuse(plan.error());
+        return false;
+    }
     if (const Result<void> hidden = hidePayload(*plan, m_encrypt, m_area, m_generator); !hidden) {
         refuse(hidden.error());
         return false;

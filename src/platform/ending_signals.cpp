@@ -93,8 +93,8 @@ void finishOnceCommitted() {
     g_finishOnceCommitted = true;
 }
 
-void noteCommitted(bool inPlace) {
-    g_committed = inPlace;
+void noteCommitted(bool committed) {
+    g_committed = committed;
 }
 
 void rememberStagedFile(const std::string& path) {

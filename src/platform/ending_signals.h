@@ -23,7 +23,7 @@ void finishOnceCommitted();
 
 // Said by a save as it starts (false), and by its commit, while the signals are
 // held, once the new contents are in place (true).
-void noteCommitted(bool inPlace);
+void noteCommitted(bool committed);
 
 // While one lives, the signals that end the program wait for it: the signal thread
 // does not act, and this thread blocks them. Without the policy installed a signal

@@ -142,6 +142,45 @@
     return offset - at === file.size;
   }
 
+  // A JPEG's planes as the browser's decoder leaves them before colour conversion
+  // (luma, and chroma halved across, both ways or not at all), straight into the
+  // module, which makes the points from them as the desktop's decoder does. True
+  // when opened, false when memory is short, null where the decoder gives
+  // something else (grey, CMYK, other halvings, a picture to be turned), which then
+  // goes through the browser's own conversion.
+  const HALVINGS = { I444: [0, 0, 0], I422: [1, 0, 1], I420: [1, 1, 2] };
+  async function jpegPlanesIntoCore(tab, file) {
+    if (typeof ImageDecoder !== 'function') return null;
+    let decoder, image;
+    try {
+      decoder = new ImageDecoder({ data: await file.arrayBuffer(), type: 'image/jpeg',
+                                   colorSpaceConversion: 'none' });
+      ({ image } = await decoder.decode());
+    } catch {
+      decoder?.close();
+      return null;
+    }
+    try {
+      const halving = HALVINGS[image.format];
+      const { x, y, width, height } = image.visibleRect;
+      if (!halving || x !== 0 || y !== 0 || image.rotation !== 0 || image.flip !== false) return null;
+      const [across, down, kind] = halving;
+      const chromaWidth = (width + across) >> across, chromaHeight = (height + down) >> down;
+      const lumaSize = width * height, chromaSize = chromaWidth * chromaHeight;
+      const size = lumaSize + 2 * chromaSize;
+      const at = size < 2 ** 32 ? core._vm_buffer(size) : 0;
+      if (!at) return false;
+      await image.copyTo(core.HEAPU8.subarray(at, at + size), { layout: [
+        { offset: 0, stride: width },
+        { offset: lumaSize, stride: chromaWidth },
+        { offset: lumaSize + chromaSize, stride: chromaWidth }] });
+      return core._vm_open_planes(tab, width, height, kind) === 1 ? true : null;
+    } finally {
+      image.close();
+      decoder.close();
+    }
+  }
+
   // The points as the browser's decoder holds them, straight into the module's
   // buffer with no canvas between, for a picture without alpha (a frame of BGRX or
   // RGBX points): whether the blue comes first, or null where this cannot be done.
@@ -154,9 +193,10 @@
       return null;
     }
     try {
+      // A frame keeps EXIF orientation aside (rotation, flip) and its points as stored.
       const { width, height } = picture;
-      if ((frame.format !== 'BGRX' && frame.format !== 'RGBX') ||
-          frame.codedWidth !== width || frame.codedHeight !== height) return null;
+      if ((frame.format !== 'BGRX' && frame.format !== 'RGBX') || frame.rotation !== 0 ||
+          frame.flip !== false || frame.codedWidth !== width || frame.codedHeight !== height) return null;
       const size = width * height * 4;
       await frame.copyTo(core.HEAPU8.subarray(at, at + size),
         { layout: [{ offset: 0, stride: width * 4 }] });
@@ -230,18 +270,24 @@
     }
   }
 
-  async function decodeInBrowser(tab, file) {
+  // True when the picture is open; false after an error box.
+  async function decodeInBrowser(tab, file, head) {
+    if (head[0] === 0xff && head[1] === 0xd8) {
+      const planes = await jpegPlanesIntoCore(tab, file);
+      if (planes === false) return errorBox(refusal.noMemory(file.name)).then(() => false);
+      if (planes === true) return true;
+    }
     let picture;
     try {
       // Upright as viewers show it (EXIF orientation applied), colours as stored.
       picture = await createImageBitmap(file, { imageOrientation: 'from-image',
         premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
     } catch {
-      return errorBox(refusal.notAPicture(file.name));
+      return errorBox(refusal.notAPicture(file.name)).then(() => false);
     }
     try {
       const at = core._vm_buffer(picture.width * picture.height * 4);
-      if (!at) return errorBox(refusal.noMemory(file.name));
+      if (!at) return errorBox(refusal.noMemory(file.name)).then(() => false);
       let blueFirst = await opaqueFrameIntoCore(picture, at);
       if (blueFirst === null) {
         blueFirst = false;
@@ -263,9 +309,9 @@
       const outcome = core.ccall('vm_open_file', 'number', ['number', 'string', 'number'],
         [tab, file.name, file.size]);
       if (outcome === REFUSED || outcome < 0) return coreBox();
-      opened = outcome === OPENED || (outcome === FOR_BROWSER && await decodeInBrowser(tab, file));
+      opened = outcome === OPENED || (outcome === FOR_BROWSER && await decodeInBrowser(tab, file, head));
     } else {
-      opened = await decodeInBrowser(tab, file);
+      opened = await decodeInBrowser(tab, file, head);
     }
     if (opened !== true) return;
     showPreview(pages[tab], file);

@@ -12,6 +12,7 @@
 #include "platform/user_messages.h"
 #include "platform/utf8.h"
 #include "web/web_form.h"
+#include "web/ycbcr_planes_picture.h"
 
 namespace {
 
@@ -28,6 +29,10 @@ WebForm& form() {
 Bytes& pending() {
     static Bytes bytes;
     return bytes;
+}
+std::size_t& pendingSize() {
+    static std::size_t size = 0;
+    return size;
 }
 
 // The password (0) and message (1) boxes as the script last wrote them.
@@ -64,6 +69,7 @@ extern "C" {
 // A buffer of size bytes for the next picture, or null when memory is short.
 EMSCRIPTEN_KEEPALIVE std::uint8_t* vm_buffer(std::size_t size) {
     pending().reset(new (std::nothrow) std::uint8_t[size == 0 ? 1 : size]);
+    pendingSize() = pending() ? size : 0;
     return pending().get();
 }
 
@@ -82,6 +88,20 @@ EMSCRIPTEN_KEEPALIVE void vm_open_decoded(int tab, std::int32_t width, std::int3
         form().openDecoded(tabOf(tab), width, height, std::move(pending()),
                            blueFirst != 0 ? ChannelOrder::BlueFirst : ChannelOrder::RedFirst);
         return 0;
+    });
+}
+
+// The buffer holds a JPEG's planes as the browser's decoder left them: Y, then Cb
+// and Cr, rows packed; halving 0 (4:4:4), 1 (4:2:2) or 2 (4:2:0). 1 opened, 0 when the
+// buffer does not hold that many bytes (nothing is opened).
+EMSCRIPTEN_KEEPALIVE int vm_open_planes(int tab, std::int32_t width, std::int32_t height,
+                                        int halving) {
+    if (width <= 0 || height <= 0 || halving < 0 || halving > 2) return 0;
+    const auto how = static_cast<vm::web::ChromaHalving>(halving);
+    if (vm::web::YCbCrPlanesPicture::planesSize(width, height, how) != pendingSize()) return 0;
+    return guarded([&] {
+        form().openPlanes(tabOf(tab), width, height, std::move(pending()), how);
+        return 1;
     });
 }
 

@@ -31,6 +31,13 @@ void WebForm::openDecoded(Tab tab, std::int32_t width, std::int32_t height, Byte
         canvas(tab), m_area);
 }
 
+void WebForm::openPlanes(Tab tab, std::int32_t width, std::int32_t height, Bytes planes,
+                         ChromaHalving halving) {
+    placeOpenedPicture(
+        std::make_shared<YCbCrPlanesPicture>(width, height, std::move(planes), halving),
+        canvas(tab), m_area);
+}
+
 // The checks, sentences and question of MainForm::hideMessage, up to its save dialog.
 WebForm::Check WebForm::checkHide(std::u32string_view password, std::u32string_view message) {
     if (const Result<HidePlan> plan = planHide(m_encrypt, m_area, password, message); !plan) {

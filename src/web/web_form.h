@@ -15,6 +15,7 @@
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
 #include "web/memory_pictures.h"
+#include "web/ycbcr_planes_picture.h"
 
 namespace vm::web {
 
@@ -37,6 +38,9 @@ class WebForm {
     // Points a browser decoder gave (four bytes each, top row first).
     void openDecoded(Tab tab, std::int32_t width, std::int32_t height, Bytes points,
                      ChannelOrder order);
+    // A JPEG's luma and chroma planes, as YCbCrPlanesPicture takes them.
+    void openPlanes(Tab tab, std::int32_t width, std::int32_t height, Bytes planes,
+                    ChromaHalving halving);
 
     // Encrypt in two steps, so that the page can ask in between: what stands in the
     // way (Refused, with box()), a question to put (Ask, with box()), or nothing.

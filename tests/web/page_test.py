@@ -41,6 +41,21 @@ def cover(x, y):
     return ((x * 7 + y) % 256, (y * 5) % 256, (x * y) % 256)
 
 
+def jpeg(width, height, sampling, orientation=None):
+    """The cover as a JPEG with the chroma sampling given (ImageMagick's 2x2 and so on),
+    and an EXIF orientation if one is given."""
+    ppm = f'P6 {width} {height} 255\n'.encode() + b''.join(
+        bytes(cover(x, y)) for y in range(height) for x in range(width))
+    data = subprocess.run(['convert', 'ppm:-', '-sampling-factor', sampling, '-quality', '90', 'jpg:-'],
+                          input=ppm, capture_output=True, check=True).stdout
+    return data if orientation is None else data[:2] + exif_orientation(orientation) + data[2:]
+
+
+def exif_orientation(value):
+    tiff = b'MM\0*' + struct.pack('>IHHHIHHI', 8, 1, 0x0112, 3, 1, value, 0, 0)
+    return b'\xff\xe1' + struct.pack('>H', 2 + 6 + len(tiff)) + b'Exif\0\0' + tiff
+
+
 # ---- A small WebDriver client.
 class Browser:
     def __init__(self, downloads):
@@ -264,9 +279,14 @@ class PageTest(unittest.TestCase):
             return (200, 100, 50, 0) if (x + y) % 3 == 0 else (*cover(x, y), 255)
         rows = {'PNG with transparent points': ('alpha.png', png_rgba(32, 32, colour))}
         if shutil.which('convert'):
-            ppm = b'P6 48 32 255\n' + b''.join(bytes(cover(x, y)) for y in range(32) for x in range(48))
-            rows['JPEG'] = ('photo.jpg', subprocess.run(['convert', 'ppm:-', '-quality', '90', 'jpg:-'],
-                                                        input=ppm, capture_output=True, check=True).stdout)
+            # JPEG's chroma halvings, odd sizes, a chroma plane too narrow to average,
+            # and one the browser converts itself; a picture stored upside down (EXIF 3).
+            for case, size, sampling, orientation in [
+                    ('4:2:0', (48, 32), '2x2', None), ('4:2:0, odd size', (37, 23), '2x2', None),
+                    ('4:2:2', (37, 23), '2x1', None), ('4:4:4', (37, 23), '1x1', None),
+                    ('4:2:0, two chroma columns', (4, 5), '2x2', None),
+                    ('4:4:0', (37, 23), '1x2', None), ('4:2:0, EXIF 3', (37, 23), '2x2', 3)]:
+                rows['JPEG ' + case] = (f'photo{len(rows)}.jpg', jpeg(*size, sampling, orientation))
         for case, (name, data) in rows.items():
             with self.subTest(case):
                 self.setUp()
@@ -289,9 +309,7 @@ class PageTest(unittest.TestCase):
             bytes((230, 20, 20) if x < 20 else (20, 20, 230)) for y in range(20) for x in range(40)))
         plain = subprocess.run(['convert', source, '-quality', '95', 'jpg:-'], check=True,
                                capture_output=True).stdout
-        tiff = b'MM\0*' + struct.pack('>IHHHIHHI', 8, 1, 0x0112, 3, 1, 6, 0, 0)  # Orientation 6
-        exif = b'\xff\xe1' + struct.pack('>H', 2 + 6 + len(tiff)) + b'Exif\0\0' + tiff
-        self.open_on('encrypt-page', self.file('rotated.jpg', plain[:2] + exif + plain[2:]))
+        self.open_on('encrypt-page', self.file('rotated.jpg', plain[:2] + exif_orientation(6) + plain[2:]))
         self.fill('encrypt-page', 'tulip', 'up')
         page_made = self.encrypt('rotated-vm.bmp')
         self.assertEqual(struct.unpack_from('<ii', page_made, 18), (20, 40))

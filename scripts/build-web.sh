@@ -22,7 +22,7 @@ sources=(
   imaging/picture_saving imaging/working_area
   engine/bit_carrier engine/code_page engine/hide_checks engine/hide_reveal engine/password_seed engine/payload
   engine/random_source engine/save_flow engine/used_slots engine/file_dialogs
-  web/memory_pictures web/page_bindings web/web_form web/ycbcr_planes_picture
+  web/memory_pictures web/page_bindings web/turned_picture web/web_form web/ycbcr_planes_picture
 )
 flags=(-std=c++20 -O2 -fwasm-exceptions -I"$root/src"
        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion)

@@ -144,10 +144,10 @@
 
   // A JPEG's planes as the browser's decoder leaves them before colour conversion
   // (luma, and chroma halved across, both ways or not at all), straight into the
-  // module, which makes the points from them as the desktop's decoder does. True
-  // when opened, false when memory is short, null where the decoder gives
-  // something else (grey, CMYK, other halvings, a picture to be turned), which then
-  // goes through the browser's own conversion.
+  // module, which makes the points from them as the desktop's decoder does and
+  // turns them as the EXIF orientation says. True when opened, false when memory
+  // is short, null where the decoder gives something else (grey, CMYK, other
+  // halvings), which then goes through the browser's own conversion.
   const HALVINGS = { I444: [0, 0, 0], I422: [1, 0, 1], I420: [1, 1, 2] };
   async function jpegPlanesIntoCore(tab, file) {
     if (typeof ImageDecoder !== 'function') return null;
@@ -163,7 +163,7 @@
     try {
       const halving = HALVINGS[image.format];
       const { x, y, width, height } = image.visibleRect;
-      if (!halving || x !== 0 || y !== 0 || image.rotation !== 0 || image.flip !== false) return null;
+      if (!halving || x !== 0 || y !== 0 || !turnKnown(image)) return null;
       const [across, down, kind] = halving;
       const chromaWidth = (width + across) >> across, chromaHeight = (height + down) >> down;
       const lumaSize = width * height, chromaSize = chromaWidth * chromaHeight;
@@ -174,16 +174,24 @@
         { offset: 0, stride: width },
         { offset: lumaSize, stride: chromaWidth },
         { offset: lumaSize + chromaSize, stride: chromaWidth }] });
-      return core._vm_open_planes(tab, width, height, kind) === 1 ? true : null;
+      return core._vm_open_planes(tab, width, height, kind, image.rotation, image.flip ? 1 : 0) === 1
+        ? true : null;
     } finally {
       image.close();
       decoder.close();
     }
   }
 
+  // A frame keeps its points as stored and the EXIF orientation aside: turned
+  // clockwise by `rotation`, then mirrored when `flip`. A browser that does not say
+  // so is not trusted with it.
+  const turnKnown = (frame) => [0, 90, 180, 270].includes(frame.rotation) &&
+    typeof frame.flip === 'boolean';
+
   // The points as the browser's decoder holds them, straight into the module's
   // buffer with no canvas between, for a picture without alpha (a frame of BGRX or
-  // RGBX points): whether the blue comes first, or null where this cannot be done.
+  // RGBX points): the frame as stored (its size, whether the blue comes first, its
+  // turn), or null where this cannot be done.
   async function opaqueFrameIntoCore(picture, at) {
     if (typeof VideoFrame !== 'function') return null;
     let frame;
@@ -193,14 +201,16 @@
       return null;
     }
     try {
-      // A frame keeps EXIF orientation aside (rotation, flip) and its points as stored.
-      const { width, height } = picture;
-      if ((frame.format !== 'BGRX' && frame.format !== 'RGBX') || frame.rotation !== 0 ||
-          frame.flip !== false || frame.codedWidth !== width || frame.codedHeight !== height) return null;
+      if ((frame.format !== 'BGRX' && frame.format !== 'RGBX') || !turnKnown(frame)) return null;
+      const sideways = frame.rotation % 180 !== 0;
+      const width = sideways ? picture.height : picture.width;
+      const height = sideways ? picture.width : picture.height;
+      if (frame.codedWidth !== width || frame.codedHeight !== height) return null;
       const size = width * height * 4;
       await frame.copyTo(core.HEAPU8.subarray(at, at + size),
         { layout: [{ offset: 0, stride: width * 4 }] });
-      return frame.format === 'BGRX';
+      return { width, height, blueFirst: frame.format === 'BGRX', degrees: frame.rotation,
+               mirrored: frame.flip };
     } finally {
       frame.close();
     }
@@ -288,13 +298,14 @@
     try {
       const at = core._vm_buffer(picture.width * picture.height * 4);
       if (!at) return errorBox(refusal.noMemory(file.name)).then(() => false);
-      let blueFirst = await opaqueFrameIntoCore(picture, at);
-      if (blueFirst === null) {
-        blueFirst = false;
+      let stored = await opaqueFrameIntoCore(picture, at);
+      if (stored === null) {  // upright, red first
         if (!opaqueIntoCore(picture, at)) await decodedIntoCore(picture, at);
+        stored = { width: picture.width, height: picture.height, blueFirst: false, degrees: 0,
+                   mirrored: false };
       }
-      core._vm_open_decoded(tab, picture.width, picture.height, blueFirst ? 1 : 0);
-      return true;
+      return core._vm_open_decoded(tab, stored.width, stored.height, stored.blueFirst ? 1 : 0,
+                                   stored.degrees, stored.mirrored ? 1 : 0) === 1;
     } finally {
       picture.close();
     }

@@ -18,8 +18,11 @@ namespace {
 
 using vm::web::Bytes;
 using vm::web::ChannelOrder;
+using vm::web::ChromaHalving;
 using vm::web::Tab;
+using vm::web::Turn;
 using vm::web::WebForm;
+using vm::web::YCbCrPlanesPicture;
 
 WebForm& form() {
     static WebForm instance;
@@ -80,27 +83,37 @@ EMSCRIPTEN_KEEPALIVE int vm_open_file(int tab, const char* name, std::size_t siz
     });
 }
 
+// Below, width and height are the picture's as stored, and it is shown turned
+// clockwise by `degrees`, then mirrored when `mirrored` is 1 (its EXIF orientation,
+// as the browser's decoder reports it). Each returns 1 when opened, 0 when the
+// values do not fit the buffer (nothing is opened).
+
 // The buffer holds width x height points a browser decoder gave, four bytes each:
 // red first (RGBA, RGBX) when blueFirst is 0, else blue first (BGRA, BGRX).
-EMSCRIPTEN_KEEPALIVE void vm_open_decoded(int tab, std::int32_t width, std::int32_t height,
-                                          int blueFirst) {
-    guarded([&] {
-        form().openDecoded(tabOf(tab), width, height, std::move(pending()),
-                           blueFirst != 0 ? ChannelOrder::BlueFirst : ChannelOrder::RedFirst);
+EMSCRIPTEN_KEEPALIVE int vm_open_decoded(int tab, std::int32_t width, std::int32_t height,
+                                         int blueFirst, std::int32_t degrees, int mirrored) {
+    const Turn turn{degrees, mirrored != 0};
+    if (width <= 0 || height <= 0 || !turn.valid() ||
+        std::uint64_t{4} * static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(height) !=
+            pendingSize())
         return 0;
+    return guarded([&] {
+        form().openDecoded(tabOf(tab), width, height, std::move(pending()),
+                           blueFirst != 0 ? ChannelOrder::BlueFirst : ChannelOrder::RedFirst, turn);
+        return 1;
     });
 }
 
 // The buffer holds a JPEG's planes as the browser's decoder left them: Y, then Cb
-// and Cr, rows packed; halving 0 (4:4:4), 1 (4:2:2) or 2 (4:2:0). 1 opened, 0 when the
-// buffer does not hold that many bytes (nothing is opened).
+// and Cr, rows packed; halving 0 (4:4:4), 1 (4:2:2) or 2 (4:2:0).
 EMSCRIPTEN_KEEPALIVE int vm_open_planes(int tab, std::int32_t width, std::int32_t height,
-                                        int halving) {
-    if (width <= 0 || height <= 0 || halving < 0 || halving > 2) return 0;
-    const auto how = static_cast<vm::web::ChromaHalving>(halving);
-    if (vm::web::YCbCrPlanesPicture::planesSize(width, height, how) != pendingSize()) return 0;
+                                        int halving, std::int32_t degrees, int mirrored) {
+    const Turn turn{degrees, mirrored != 0};
+    if (width <= 0 || height <= 0 || halving < 0 || halving > 2 || !turn.valid()) return 0;
+    const auto how = static_cast<ChromaHalving>(halving);
+    if (YCbCrPlanesPicture::planesSize(width, height, how) != pendingSize()) return 0;
     return guarded([&] {
-        form().openPlanes(tabOf(tab), width, height, std::move(pending()), how);
+        form().openPlanes(tabOf(tab), width, height, std::move(pending()), how, turn);
         return 1;
     });
 }

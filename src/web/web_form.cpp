@@ -24,17 +24,26 @@ WebForm::Opened WebForm::openFile(Tab tab, const std::string& name, Bytes bytes,
     return Opened::Done;
 }
 
+namespace {
+PictureRef turned(PictureRef stored, Turn turn) {
+    if (turn.upright()) return stored;
+    return std::make_shared<TurnedPicture>(std::move(stored), turn);
+}
+}  // namespace
+
 void WebForm::openDecoded(Tab tab, std::int32_t width, std::int32_t height, Bytes points,
-                          ChannelOrder order) {
+                          ChannelOrder order, Turn turn) {
     placeOpenedPicture(
-        std::make_shared<DecodedPointsPicture>(width, height, std::move(points), order),
+        turned(std::make_shared<DecodedPointsPicture>(width, height, std::move(points), order),
+               turn),
         canvas(tab), m_area);
 }
 
 void WebForm::openPlanes(Tab tab, std::int32_t width, std::int32_t height, Bytes planes,
-                         ChromaHalving halving) {
+                         ChromaHalving halving, Turn turn) {
     placeOpenedPicture(
-        std::make_shared<YCbCrPlanesPicture>(width, height, std::move(planes), halving),
+        turned(std::make_shared<YCbCrPlanesPicture>(width, height, std::move(planes), halving),
+               turn),
         canvas(tab), m_area);
 }
 

@@ -15,6 +15,7 @@
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
 #include "web/memory_pictures.h"
+#include "web/turned_picture.h"
 #include "web/ycbcr_planes_picture.h"
 
 namespace vm::web {
@@ -35,12 +36,13 @@ class WebForm {
     // A file's bytes: a plain bitmap opens here; a bitmap the desktop refuses is
     // refused with its sentence; anything else is for the browser's decoders.
     Opened openFile(Tab tab, const std::string& name, Bytes bytes, std::size_t size);
-    // Points a browser decoder gave (four bytes each, top row first).
+    // Points a browser decoder gave (four bytes each, top row first), as stored and
+    // to be shown with `turn`.
     void openDecoded(Tab tab, std::int32_t width, std::int32_t height, Bytes points,
-                     ChannelOrder order);
+                     ChannelOrder order, Turn turn);
     // A JPEG's luma and chroma planes, as YCbCrPlanesPicture takes them.
     void openPlanes(Tab tab, std::int32_t width, std::int32_t height, Bytes planes,
-                    ChromaHalving halving);
+                    ChromaHalving halving, Turn turn);
 
     // Encrypt in two steps, so that the page can ask in between: what stands in the
     // way (Refused, with box()), a question to put (Ask, with box()), or nothing.

@@ -280,12 +280,14 @@ class PageTest(unittest.TestCase):
         rows = {'PNG with transparent points': ('alpha.png', png_rgba(32, 32, colour))}
         if shutil.which('convert'):
             # JPEG's chroma halvings, odd sizes, a chroma plane too narrow to average,
-            # and one the browser converts itself; a picture stored upside down (EXIF 3).
+            # and one the browser converts itself; every EXIF orientation, from planes
+            # and from a frame the browser converted.
             for case, size, sampling, orientation in [
                     ('4:2:0', (48, 32), '2x2', None), ('4:2:0, odd size', (37, 23), '2x2', None),
                     ('4:2:2', (37, 23), '2x1', None), ('4:4:4', (37, 23), '1x1', None),
                     ('4:2:0, two chroma columns', (4, 5), '2x2', None),
-                    ('4:4:0', (37, 23), '1x2', None), ('4:2:0, EXIF 3', (37, 23), '2x2', 3)]:
+                    ('4:4:0', (37, 23), '1x2', None), ('4:4:0, EXIF 6', (37, 23), '1x2', 6),
+                    *((f'4:2:0, EXIF {o}', (37, 23), '2x2', o) for o in range(2, 9))]:
                 rows['JPEG ' + case] = (f'photo{len(rows)}.jpg', jpeg(*size, sampling, orientation))
         for case, (name, data) in rows.items():
             with self.subTest(case):

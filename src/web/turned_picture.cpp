@@ -1,0 +1,64 @@
+#include "web/turned_picture.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vm::web {
+
+namespace {
+bool sideways(Turn turn) {
+    return turn.degrees == 90 || turn.degrees == 270;
+}
+}  // namespace
+
+TurnedPicture::TurnedPicture(PictureRef stored, Turn turn)
+    : Picture(sideways(turn) ? stored->height() : stored->width(),
+              sideways(turn) ? stored->width() : stored->height()),
+      m_stored(std::move(stored)),
+      m_turn(turn) {}
+
+// The mirroring undone first, then the turn.
+TurnedPicture::Point TurnedPicture::storedPoint(std::int32_t x, std::int32_t y) const {
+    const std::int32_t across = m_turn.mirrored ? width() - 1 - x : x;
+    const std::int32_t storedWidth = m_stored->width();
+    const std::int32_t storedHeight = m_stored->height();
+    switch (m_turn.degrees) {
+        case 90:
+            return {y, storedHeight - 1 - across};
+        case 180:
+            return {storedWidth - 1 - across, storedHeight - 1 - y};
+        case 270:
+            return {storedWidth - 1 - y, across};
+        default:
+            return {across, y};
+    }
+}
+
+Colour TurnedPicture::colourAt(std::int32_t x, std::int32_t y) const {
+    const Point stored = storedPoint(x, y);
+    return m_stored->colourAt(stored.x, stored.y);
+}
+
+bool TurnedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
+    if (sideways(m_turn)) {  // a row of the turned picture is a column of the stored one
+        for (std::int32_t x = 0; x < width(); ++x, out += 3) {
+            const Colour colour = colourAt(x, y);
+            out[0] = static_cast<std::uint8_t>(colour >> 16);
+            out[1] = static_cast<std::uint8_t>(colour >> 8);
+            out[2] = static_cast<std::uint8_t>(colour);
+        }
+        return true;
+    }
+    // Turned half way or not at all, a row is a stored row, reversed when the turn
+    // and the mirroring do not cancel out.
+    const bool halfWay = m_turn.degrees == 180;
+    if (!m_stored->readRowBgr(halfWay ? height() - 1 - y : y, out)) return false;
+    if (halfWay != m_turn.mirrored) {
+        std::uint8_t* left = out;
+        std::uint8_t* right = out + 3 * (static_cast<std::size_t>(width()) - 1);
+        for (; left < right; left += 3, right -= 3) std::swap_ranges(left, left + 3, right);
+    }
+    return true;
+}
+
+}  // namespace vm::web

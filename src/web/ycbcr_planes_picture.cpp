@@ -56,8 +56,8 @@ std::int32_t halved(std::int32_t size) {
 
 std::uint64_t YCbCrPlanesPicture::planesSize(std::int32_t width, std::int32_t height,
                                              ChromaHalving halving) {
-    const auto chromaWidth = static_cast<std::uint64_t>(
-        halving == ChromaHalving::None ? width : halved(width));
+    const auto chromaWidth =
+        static_cast<std::uint64_t>(halving == ChromaHalving::None ? width : halved(width));
     const auto chromaHeight = static_cast<std::uint64_t>(
         halving == ChromaHalving::AcrossAndDown ? halved(height) : height);
     return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) +
@@ -88,7 +88,8 @@ const std::uint8_t* YCbCrPlanesPicture::nearRow(const std::uint8_t* plane, std::
 const std::uint8_t* YCbCrPlanesPicture::farRow(const std::uint8_t* plane, std::int32_t y) const {
     if (m_halving != ChromaHalving::AcrossAndDown) return nearRow(plane, y);
     const std::int32_t row = y / 2;
-    const std::int32_t far = y % 2 == 0 ? std::max(row - 1, 0) : std::min(row + 1, m_chromaHeight - 1);
+    const std::int32_t far =
+        y % 2 == 0 ? std::max(row - 1, 0) : std::min(row + 1, m_chromaHeight - 1);
     return plane + static_cast<std::size_t>(far) * static_cast<std::size_t>(m_chromaWidth);
 }
 
@@ -137,7 +138,8 @@ void YCbCrPlanesPicture::chromaRow(const std::uint8_t* plane, std::int32_t y,
     for (std::int32_t column = 0, x = 0; column < m_chromaWidth; ++column) {
         const std::int32_t after = column + 1 < m_chromaWidth ? blend(column + 1) : here;
         out[x++] = static_cast<std::uint8_t>((3 * here + before + evenBias) >> shift);
-        if (x < width()) out[x++] = static_cast<std::uint8_t>((3 * here + after + oddBias) >> shift);
+        if (x < width())
+            out[x++] = static_cast<std::uint8_t>((3 * here + after + oddBias) >> shift);
         before = here;
         here = after;
     }

@@ -122,6 +122,7 @@
   // ---- Opening a picture.
   const refusal = {
     notAPicture: (name) => `The file ${name} is not a picture Veilmark can read (bitmap, GIF, JPEG, PNG and the like).`,
+    damaged: (name) => `The picture in ${name} is damaged or incomplete and cannot be opened.`,
     noMemory: (name) => `There is not enough memory to open the picture in ${name}.`,
     empty: (name) => `The file ${name} is empty.`,
   };
@@ -281,6 +282,13 @@
   }
 
   // True when the picture is open; false after an error box.
+  // Whether the file begins as a bitmap, JPEG, PNG, GIF or WebP does: one of
+  // those that cannot be decoded is damaged, as the desktop says, not unknown.
+  const SIGNATURES = [[0x42, 0x4d], [0xff, 0xd8, 0xff], [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a],
+    [0x47, 0x49, 0x46, 0x38], [0x52, 0x49, 0x46, 0x46, -1, -1, -1, -1, 0x57, 0x45, 0x42, 0x50]];
+  const knownKind = (head) => SIGNATURES.some(
+    (signature) => signature.every((byte, i) => byte === -1 || head[i] === byte));
+
   async function decodeInBrowser(tab, file, head) {
     if (head[0] === 0xff && head[1] === 0xd8) {
       const planes = await jpegPlanesIntoCore(tab, file);
@@ -293,7 +301,8 @@
       picture = await createImageBitmap(file, { imageOrientation: 'from-image',
         premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
     } catch {
-      return errorBox(refusal.notAPicture(file.name)).then(() => false);
+      const sentence = knownKind(head) ? refusal.damaged : refusal.notAPicture;
+      return errorBox(sentence(file.name)).then(() => false);
     }
     try {
       const at = core._vm_buffer(picture.width * picture.height * 4);
@@ -313,7 +322,7 @@
 
   async function openPicture(tab, file) {
     if (file.size === 0) return errorBox(refusal.empty(file.name));
-    const head = new Uint8Array(await file.slice(0, 2).arrayBuffer());
+    const head = new Uint8Array(await file.slice(0, 12).arrayBuffer());
     let opened = false;
     if (head[0] === 0x42 && head[1] === 0x4d) {  // "BM": the core reads bitmaps itself
       if (!(await fileIntoCore(file))) return errorBox(refusal.noMemory(file.name));

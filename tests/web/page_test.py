@@ -274,6 +274,17 @@ class PageTest(unittest.TestCase):
                 sentence = said.stderr.decode().strip().removeprefix('veilmark-cli: ')
                 self.assertEqual(self.box(), 'Veilmark - Error: ' + sentence[0].upper() + sentence[1:])
 
+    def test_pictures_that_do_not_open_say_what_veilmark_cli_says(self):
+        for name, data in [('damaged.jpg', b'\xff\xd8\xff\xe0' + b'\0' * 40), ('notes.jpg', b'a shopping list')]:
+            with self.subTest(name):
+                self.setUp()
+                self.open_on('encrypt-page', self.file(name, data))
+                said = subprocess.run([CLI, 'reveal', '-p', 'tulip', name], cwd=self.work, capture_output=True)
+                self.assertNotEqual(said.returncode, 0)
+                sentence = said.stderr.decode().strip().removeprefix('veilmark-cli: ')
+                self.assertEqual(self.box(), 'Veilmark - Error: ' + sentence[0].upper() + sentence[1:])
+                self.assertFalse(self.browser.js('return !!document.querySelector("#encrypt-page .preview img").src'))
+
     def test_pictures_the_browser_decodes_give_veilmark_cli_bitmap(self):
         def colour(x, y):  # every third point fully transparent, yet with a colour
             return (200, 100, 50, 0) if (x + y) % 3 == 0 else (*cover(x, y), 255)

@@ -281,7 +281,6 @@
     }
   }
 
-  // True when the picture is open; false after an error box.
   // Whether the file begins as a bitmap, JPEG, PNG, GIF or WebP does: one of
   // those that cannot be decoded is damaged, as the desktop says, not unknown.
   const SIGNATURES = [[0x42, 0x4d], [0xff, 0xd8, 0xff], [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a],
@@ -289,6 +288,7 @@
   const knownKind = (head) => SIGNATURES.some(
     (signature) => signature.every((byte, i) => byte === -1 || head[i] === byte));
 
+  // True when the picture is open; false after an error box.
   async function decodeInBrowser(tab, file, head) {
     if (head[0] === 0xff && head[1] === 0xd8) {
       const planes = await jpegPlanesIntoCore(tab, file);

@@ -86,14 +86,14 @@ EMSCRIPTEN_KEEPALIVE int vm_open_file(int tab, const char* name, std::size_t siz
 // Below, width and height are the picture's as stored, and it is shown turned
 // clockwise by `degrees`, then mirrored when `mirrored` is 1 (its EXIF orientation,
 // as the browser's decoder reports it). Each returns 1 when opened, 0 when the
-// values do not fit the buffer (nothing is opened).
+// values do not fit the buffer vm_buffer last handed out (nothing is opened).
 
 // The buffer holds width x height points a browser decoder gave, four bytes each:
 // red first (RGBA, RGBX) when blueFirst is 0, else blue first (BGRA, BGRX).
 EMSCRIPTEN_KEEPALIVE int vm_open_decoded(int tab, std::int32_t width, std::int32_t height,
                                          int blueFirst, std::int32_t degrees, int mirrored) {
     const Turn turn{degrees, mirrored != 0};
-    if (width <= 0 || height <= 0 || !turn.valid() ||
+    if (!pending() || width <= 0 || height <= 0 || !turn.valid() ||
         std::uint64_t{4} * static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(height) !=
             pendingSize())
         return 0;
@@ -109,7 +109,8 @@ EMSCRIPTEN_KEEPALIVE int vm_open_decoded(int tab, std::int32_t width, std::int32
 EMSCRIPTEN_KEEPALIVE int vm_open_planes(int tab, std::int32_t width, std::int32_t height,
                                         int halving, std::int32_t degrees, int mirrored) {
     const Turn turn{degrees, mirrored != 0};
-    if (width <= 0 || height <= 0 || halving < 0 || halving > 2 || !turn.valid()) return 0;
+    if (!pending() || width <= 0 || height <= 0 || halving < 0 || halving > 2 || !turn.valid())
+        return 0;
     const auto how = static_cast<ChromaHalving>(halving);
     if (YCbCrPlanesPicture::planesSize(width, height, how) != pendingSize()) return 0;
     return guarded([&] {

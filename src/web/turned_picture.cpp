@@ -1,6 +1,8 @@
 #include "web/turned_picture.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <new>
 #include <utility>
 
 namespace vm::web {
@@ -39,8 +41,38 @@ Colour TurnedPicture::colourAt(std::int32_t x, std::int32_t y) const {
     return m_stored->colourAt(stored.x, stored.y);
 }
 
+void TurnedPicture::readHeldColumn(std::int32_t y, std::uint8_t* out) const {
+    const auto storedWidth = static_cast<std::ptrdiff_t>(m_stored->width());
+    const Point first = storedPoint(0, y);
+    // Along the row, the stored point moves by one stored row, up or down.
+    const Point second = width() > 1 ? storedPoint(1, y) : first;
+    const std::ptrdiff_t step = 3 * (second.y - first.y) * storedWidth;
+    const std::uint8_t* in = m_heldRows.get() + 3 * (first.y * storedWidth + first.x);
+    for (std::int32_t x = 0; x < width(); ++x, in += step, out += 3) std::copy(in, in + 3, out);
+}
+
 bool TurnedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     if (sideways(m_turn)) {  // a row of the turned picture is a column of the stored one
+        const std::uint64_t bytes = std::uint64_t{3} *
+                                    static_cast<std::uint64_t>(m_stored->width()) *
+                                    static_cast<std::uint64_t>(m_stored->height());
+        if (!m_heldRows && bytes <= SIZE_MAX) {
+            m_heldRows.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]);
+            const std::size_t rowBytes = 3 * static_cast<std::size_t>(m_stored->width());
+            for (std::int32_t row = 0; m_heldRows && row < m_stored->height(); ++row) {
+                if (!m_stored->readRowBgr(
+                        row, m_heldRows.get() + static_cast<std::size_t>(row) * rowBytes)) {
+                    m_heldRows.reset();
+                    return false;
+                }
+            }
+            m_rowsRead = 0;
+        }
+        if (m_heldRows) {
+            readHeldColumn(y, out);
+            if (++m_rowsRead == height()) m_heldRows.reset();
+            return true;
+        }
         for (std::int32_t x = 0; x < width(); ++x, out += 3) {
             const Colour colour = colourAt(x, y);
             out[0] = static_cast<std::uint8_t>(colour >> 16);

@@ -5,6 +5,7 @@
 // decoder put them; reading one finds it in the stored picture.
 
 #include <cstdint>
+#include <memory>
 
 #include "imaging/picture.h"
 
@@ -32,9 +33,18 @@ class TurnedPicture : public Picture {
     };
     // Where the point (x, y) of the turned picture lies in the stored one.
     Point storedPoint(std::int32_t x, std::int32_t y) const;
+    // Row y of a picture turned sideways, from the stored rows held in memory.
+    void readHeldColumn(std::int32_t y, std::uint8_t* out) const;
 
     PictureRef m_stored;
     Turn m_turn;
+    // Turned sideways, each row runs down a column of the stored picture, and making
+    // the stored points one at a time costs several times what making their rows
+    // costs. So while a save reads the rows, the stored rows are held as
+    // blue-green-red triples, made once, and let go when as many rows as the
+    // picture has have been read. Where memory is short, points are made one by one.
+    mutable std::unique_ptr<std::uint8_t[]> m_heldRows;
+    mutable std::int32_t m_rowsRead = 0;
 };
 
 }  // namespace vm::web

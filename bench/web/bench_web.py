@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Hiding into a 24 MP JPEG in the page against veilmark-cli on the same picture.
+"""Hiding into a 24 MP JPEG in the page against veilmark-cli on the same picture, as
+stored and with an EXIF orientation that turns it a quarter (its rows then run down
+the stored columns).
 
     python3 bench/web/bench_web.py [SITE_DIR] [VEILMARK_CLI]
 
@@ -9,9 +11,9 @@ memory, reading the message back, handing the download over); veilmark-cli's is
 the wall time of `hide` from the same JPEG to a new file. Both take the best of
 RUNS runs (default 5) after one warm-up, taking turns. The cover comes from the
 shared make_corpus.sh, kept in CORPUS as bench/cli/bench_cli.sh keeps it.
-Target: the page within 2 x veilmark-cli. Exits 1 when it is missed.
+Target: the page within 2 x veilmark-cli in each case. Exits 1 when it is missed.
 """
-import os, subprocess, sys, tempfile, time
+import os, struct, subprocess, sys, tempfile, time
 
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.dirname(os.path.dirname(here))
@@ -35,15 +37,22 @@ for path in (cli, os.path.join(site_dir, 'index.html')):
 work = tempfile.mkdtemp(prefix='veilmark-bench-web-')
 downloads = os.path.join(work, 'downloads')
 os.mkdir(downloads)
+# The same JPEG with an EXIF segment saying it is to be shown turned a quarter (6).
+sideways = os.path.join(work, 'photo_sideways.jpg')
+with open(cover, 'rb') as f:
+    stored = f.read()
+tiff = b'MM\0*' + struct.pack('>IHHHIHHI', 8, 1, 0x0112, 3, 1, 6, 0, 0)
+with open(sideways, 'wb') as f:
+    f.write(stored[:2] + b'\xff\xe1' + struct.pack('>H', 8 + len(tiff)) + b'Exif\0\0' + tiff + stored[2:])
 site, browser = Site(site_dir), Browser(downloads)
 
 
-def page_once():
+def page_once(picture):
     browser.do('POST', '/url', {'url': site.url})
     browser.wait('return document.readyState === "complete"')
     browser.type('#encrypt-page .password', 'tulip')
     browser.js('document.querySelector("#message").value = arguments[0]', secret)
-    browser.type('#encrypt-page input[type="file"]', cover)
+    browser.type('#encrypt-page input[type="file"]', picture)
     browser.wait('return performance.getEntriesByName("veilmark open").length === 1', timeout=120)
     browser.click('#encrypt-page .action')
     browser.wait('return performance.getEntriesByName("veilmark hide").length === 1', timeout=120)
@@ -57,28 +66,31 @@ def page_once():
     return seconds
 
 
-def cli_once():
+def cli_once(picture):
     target = os.path.join(work, 'cli.bmp')
     if os.path.exists(target):
         os.remove(target)
     start = time.perf_counter()
-    subprocess.run([cli, 'hide', '-p', 'tulip', '-m', secret, cover, target], check=True)
+    subprocess.run([cli, 'hide', '-p', 'tulip', '-m', secret, picture, target], check=True)
     return time.perf_counter() - start
 
 
+cases = {'hide from JPEG, 24 MP': cover, 'the same, stored turned a quarter (EXIF 6)': sideways}
 try:
-    page_once(), cli_once()  # warm-up: the file in the page cache, the browser started
-    page, command = [], []
-    for _ in range(runs):
-        page.append(page_once())
-        command.append(cli_once())
+    results = {}
+    for case, picture in cases.items():
+        page_once(picture), cli_once(picture)  # warm-up: the file in the page cache, the browser started
+        page, command = [], []
+        for _ in range(runs):
+            page.append(page_once(picture))
+            command.append(cli_once(picture))
+        results[case] = (min(page), min(command))
 finally:
     browser.quit()
     site.close()
     subprocess.run(['rm', '-rf', work])
 
-ratio = min(page) / min(command)
-print(f'| case | page | veilmark-cli | ratio | target |\n|---|---|---|---|---|\n'
-      f'| hide from JPEG, 24 MP | {min(page) * 1000:.0f} ms | {min(command) * 1000:.0f} ms '
-      f'| {ratio:.2f} | <= 2 |')
-sys.exit(0 if ratio <= 2 else 1)
+print('| case | page | veilmark-cli | ratio | target |\n|---|---|---|---|---|')
+for case, (page, command) in results.items():
+    print(f'| {case} | {page * 1000:.0f} ms | {command * 1000:.0f} ms | {page / command:.2f} | <= 2 |')
+sys.exit(0 if all(page / command <= 2 for page, command in results.values()) else 1)

@@ -120,13 +120,12 @@
   }
 
   // ---- Opening a picture.
-  const refusal = {
-    notAPicture: (name) => `The file ${name} is not a picture Veilmark can read (bitmap, GIF, JPEG, PNG and the like).`,
-    damaged: (name) => `The picture in ${name} is damaged or incomplete and cannot be opened.`,
-    noMemory: (name) => `There is not enough memory to open the picture in ${name}.`,
-    empty: (name) => `The file ${name} is empty.`,
-  };
-  const errorBox = (text) => showBox({ text, title: 'Veilmark - Error', critical: true });
+  // Why a picture did not open, told in the core's words (the desktop's).
+  const NOT_A_PICTURE = 0, DAMAGED = 1, NO_MEMORY = 2, EMPTY = 3;
+  function refusePicture(why, file) {
+    core.ccall('vm_refuse_picture', null, ['number', 'string'], [why, file.name]);
+    return coreBox().then(() => false);
+  }
 
   // The file's bytes straight into a buffer of the module: no second copy.
   async function fileIntoCore(file) {
@@ -292,7 +291,7 @@
   async function decodeInBrowser(tab, file, head) {
     if (head[0] === 0xff && head[1] === 0xd8) {
       const planes = await jpegPlanesIntoCore(tab, file);
-      if (planes === false) return errorBox(refusal.noMemory(file.name)).then(() => false);
+      if (planes === false) return refusePicture(NO_MEMORY, file);
       if (planes === true) return true;
     }
     let picture;
@@ -301,12 +300,11 @@
       picture = await createImageBitmap(file, { imageOrientation: 'from-image',
         premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
     } catch {
-      const sentence = knownKind(head) ? refusal.damaged : refusal.notAPicture;
-      return errorBox(sentence(file.name)).then(() => false);
+      return refusePicture(knownKind(head) ? DAMAGED : NOT_A_PICTURE, file);
     }
     try {
       const at = core._vm_buffer(picture.width * picture.height * 4);
-      if (!at) return errorBox(refusal.noMemory(file.name)).then(() => false);
+      if (!at) return refusePicture(NO_MEMORY, file);
       let stored = await opaqueFrameIntoCore(picture, at);
       if (stored === null) {  // upright, red first
         if (!opaqueIntoCore(picture, at)) await decodedIntoCore(picture, at);
@@ -321,11 +319,11 @@
   }
 
   async function openPicture(tab, file) {
-    if (file.size === 0) return errorBox(refusal.empty(file.name));
+    if (file.size === 0) return refusePicture(EMPTY, file);
     const head = new Uint8Array(await file.slice(0, 12).arrayBuffer());
     let opened = false;
     if (head[0] === 0x42 && head[1] === 0x4d) {  // "BM": the core reads bitmaps itself
-      if (!(await fileIntoCore(file))) return errorBox(refusal.noMemory(file.name));
+      if (!(await fileIntoCore(file))) return refusePicture(NO_MEMORY, file);
       const outcome = core.ccall('vm_open_file', 'number', ['number', 'string', 'number'],
         [tab, file.name, file.size]);
       if (outcome === REFUSED || outcome < 0) return coreBox();

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "imaging/picture_refusals.h"
 #include "platform/file_io.h"
 #include "platform/user_messages.h"
 
@@ -77,7 +78,7 @@ Result<PictureInputRef> PictureInput::open(const std::string& path, std::uint64_
     if (::fstat(fd.get(), &st) != 0) return cannotRead(path, errno);
     if (const char* kind = otherKind(st.st_mode)) return refusedKind(path, kind);
     if (S_ISREG(st.st_mode)) {
-        if (st.st_size == 0) return failure("The file " + path + " is empty.");
+        if (st.st_size == 0) return PictureRefusals{path}.empty();
         return PictureInputRef(
             new PictureInput(path, std::move(fd), static_cast<std::uint64_t>(st.st_size), {}));
     }

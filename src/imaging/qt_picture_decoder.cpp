@@ -13,40 +13,12 @@
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/bitmap_header.h"
 #include "imaging/decoded_picture.h"
+#include "imaging/picture_refusals.h"
 #include "imaging/run_length_bitmap.h"
 
 namespace vm {
 
 namespace {
-
-// What the user is told, naming the file.
-struct Refusals {
-    const std::string& path;
-
-    Failure tooLarge(std::uint64_t w, std::uint64_t h) const {
-        return failure("The picture in " + path + " is too large to open (" + std::to_string(w) +
-                       " x " + std::to_string(h) + " points).");
-    }
-    Failure damaged() const {
-        return failure("The picture in " + path +
-                       " is damaged or incomplete and cannot be opened.");
-    }
-    Failure cutShort() const {
-        return failure("The picture in " + path + " is incomplete: the file ends too early.");
-    }
-    Failure noMemory() const {
-        return failure("There is not enough memory to open the picture in " + path + ".");
-    }
-    Failure notAPicture() const {
-        return failure(
-            "The file " + path +
-            " is not a picture Veilmark can read (bitmap, GIF, JPEG, PNG and the like).");
-    }
-    Failure unsupported(const std::string& variant) const {
-        return failure("The bitmap in " + path + " uses a variant Veilmark cannot open (" +
-                       variant + ").");
-    }
-};
 
 // The bytes a decoder needs at its peak for a picture of width x height points: the
 // image it makes in its own format, and our 32-bit copy when that format cannot be
@@ -146,7 +118,7 @@ std::optional<Claim> claimedSize(const std::vector<std::uint8_t>& h) {
 }
 
 // A plain bitmap read by our own reader, copied into our 32-bit form.
-Result<PictureRef> decodedCopy(const BitmapFilePicture& picture, const Refusals& refuse) {
+Result<PictureRef> decodedCopy(const BitmapFilePicture& picture, const PictureRefusals& refuse) {
     QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
     if (image.isNull()) return refuse.noMemory();
     std::vector<std::uint8_t> row(static_cast<std::size_t>(picture.width()) * 3);
@@ -172,7 +144,7 @@ struct Route {
 
 // Bitmaps: whether their headers, size and rows allow decoding, and how.
 Result<Route> routeBitmap(const PictureInputRef& input, const BitmapHeader& h, std::uint64_t limit,
-                          const Refusals& refuse) {
+                          const PictureRefusals& refuse) {
     if (decodingNeed(h.width, h.height, QImage::Format_RGB32) > limit)
         return refuse.tooLarge(h.width, h.height);
     if (h.runLength()) {
@@ -207,7 +179,7 @@ Result<Route> routeBitmap(const PictureInputRef& input, const BitmapHeader& h, s
 
 // Checks what the file claims before a decoder sees it, and picks the route.
 Result<Route> guardAndRoute(const PictureInputRef& input, std::uint64_t limit,
-                            const Refusals& refuse) {
+                            const PictureRefusals& refuse) {
     const std::vector<std::uint8_t> head = input->head(kBitmapHeadersMaxSize);
     const Result<BitmapHeader> bitmap = parseBitmapHeader(head.data(), head.size());
     if (bitmap) return routeBitmap(input, *bitmap, limit, refuse);
@@ -223,7 +195,7 @@ Result<Route> guardAndRoute(const PictureInputRef& input, std::uint64_t limit,
 // limit (extra: bytes already held for this picture, or that the decoder holds
 // besides the image).
 Result<PictureRef> decodeFrom(QIODevice& device, bool asBitmap, std::uint64_t limit,
-                              std::uint64_t extra, const Refusals& refuse) {
+                              std::uint64_t extra, const PictureRefusals& refuse) {
     QImageReader reader(&device, asBitmap ? QByteArray("bmp") : QByteArray());
     reader.setDecideFormatFromContent(!asBitmap);
     // Pictures are used upright, as viewers show them (a portrait photograph whose
@@ -255,7 +227,7 @@ Result<PictureRef> decodeFrom(QIODevice& device, bool asBitmap, std::uint64_t li
 }  // namespace
 
 Result<PictureRef> QtPictureDecoder::decode(const PictureInputRef& input) {
-    const Refusals refuse{input->path()};
+    const PictureRefusals refuse{input->path()};
     const std::uint64_t limit = decodeMemoryLimit();
     QImageReader::setAllocationLimit(
         static_cast<int>(std::min<std::uint64_t>(limit >> 20, 1u << 30)));

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "imaging/picture_refusals.h"
+
 namespace vm::web {
 
 namespace {
@@ -21,17 +23,13 @@ Result<std::shared_ptr<const BitmapBytesPicture>> BitmapBytesPicture::open(
     Bytes bytes, std::size_t size, const std::string& name) {
     const Result<BitmapHeader> header = parseBitmapHeader(bytes.get(), size);
     // The sentences the desktop's decoder gives for the same files.
+    const PictureRefusals refuse{name};
     if (!header && header.kind() == kDamagedBitmap)
-        return failure("The picture in " + name + " is damaged or incomplete and cannot be opened.",
-                       kRefusedBitmap);
+        return failure(refuse.damaged().message, kRefusedBitmap);
     if (!header && header.kind() == kUnsupportedBitmap)
-        return failure("The bitmap in " + name + " uses a variant Veilmark cannot open (" +
-                           header.error() + ").",
-                       kRefusedBitmap);
+        return failure(refuse.unsupported(header.error()).message, kRefusedBitmap);
     if (!header || !readHere(*header)) return failure("not a plain bitmap", kForBrowser);
-    if (!holdsEveryPoint(*header, size))
-        return failure("The picture in " + name + " is incomplete: the file ends too early.",
-                       kRefusedBitmap);
+    if (!holdsEveryPoint(*header, size)) return failure(refuse.cutShort().message, kRefusedBitmap);
     return std::shared_ptr<const BitmapBytesPicture>(
         new BitmapBytesPicture(std::move(bytes), *header));
 }

@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "imaging/picture_refusals.h"
 #include "platform/user_messages.h"
 #include "platform/utf8.h"
 #include "web/web_form.h"
@@ -117,6 +118,19 @@ EMSCRIPTEN_KEEPALIVE int vm_open_planes(int tab, std::int32_t width, std::int32_
         form().openPlanes(tabOf(tab), width, height, std::move(pending()), how, turn);
         return 1;
     });
+}
+
+// The page could not open the picture in `name`: why is 0 when it is not a
+// picture, 1 when it is damaged, 2 when memory is short, 3 when it is empty. The box
+// says so in the desktop's words.
+EMSCRIPTEN_KEEPALIVE void vm_refuse_picture(int why, const char* name) {
+    const std::string file(name);
+    const vm::PictureRefusals refuse{file};
+    const vm::Failure said = why == 1   ? refuse.damaged()
+                             : why == 2 ? refuse.noMemory()
+                             : why == 3 ? refuse.empty()
+                                        : refuse.notAPicture();
+    form().refuse(said.message);
 }
 
 // Room for the password (0) or message (1) as length code points.

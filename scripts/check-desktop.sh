@@ -111,17 +111,24 @@ typed() { xdotool type --delay 15 "$1"; sleep 0.2; }
 # refocus brings the main window forward after a modal box has gone.
 # hide_keys PASSWORD MESSAGE OUT: on the Encrypt tab, the cover opened, the message hidden
 # and the save dialog answered with OUT.
+# Each dialog is waited for before it is typed into, so that a slow start does not
+# send the keys elsewhere; under Wayland, where no window can be looked up, a second.
+dialog_shown() {
+  if [ "${session:-x11}" = wayland ]; then sleep 1; else window "$1" >/dev/null || true; fi
+}
 hide_keys() {
   k Tab Tab Tab Tab Tab
   typed "$1"
   k Tab
   typed "$2"
   k Tab space
+  dialog_shown "Veilmark - Open Image"
   sleep 1
   typed "$work/cover.png"
   k Return
   sleep 1
   k Tab space
+  dialog_shown "Save image"
   sleep 1
   typed "$3"
   k Return
@@ -249,7 +256,7 @@ if command -v weston >/dev/null && [ -n "$(find /usr/lib/*/qt6/plugins/platforms
   else
     xdotool mousemove $((left + 100)) $((top + 12))
     title() { xdotool mousemove $((left + 100)) $((top + 12)) click 1; sleep 0.3; }
-    journey wayland title
+    session=wayland journey wayland title
     title
     # Help, then About, from the Help menu; each is a window of its own.
     for item in Contents About; do
@@ -278,7 +285,8 @@ echo "== $(date +%T) 4. X11: SIGTERM while the window rewrites a file in place"
 # ---- 4. X11: SIGTERM while the window rewrites a file in place
 # A hard-linked file is rewritten in place. strace holds the rewrite's first step
 # (reserving room) for three seconds, and SIGTERM comes then: the program must end
-# only once the file holds the whole new picture, never a mix of old and new.
+# only once the file holds the whole new picture, never a mix of old and new. strace
+# stops the program at that call alone (seccomp), so the rest runs at full speed.
 fallocate_nr=$(printf '#include <sys/syscall.h>\nSYS_fallocate\n' | cpp -P - 2>/dev/null | tail -n 1)
 if command -v strace >/dev/null && [ -x "$cli" ] && [[ $fallocate_nr =~ ^[0-9]+$ ]]; then
   start_x 1024x768
@@ -286,7 +294,7 @@ if command -v strace >/dev/null && [ -x "$cli" ] && [[ $fallocate_nr =~ ^[0-9]+$
   target="$work/in-place.bmp"
   "$cli" hide -f -p "old words" -m "The old one." "$work/cover.png" "$target"
   ln "$target" "$work/in-place-link.bmp"
-  QT_QPA_PLATFORM=xcb strace -f -qq -o /dev/null -e trace=fallocate \
+  QT_QPA_PLATFORM=xcb strace -f --seccomp-bpf -qq -o /dev/null -e trace=fallocate \
     -e inject=fallocate:delay_enter=3000000 "$bin" >"$work/veilmark.log" 2>&1 &
   tracer=$!
   pids+=($tracer)

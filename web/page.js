@@ -282,14 +282,16 @@
 
   // Whether the file begins as a bitmap, JPEG, PNG, GIF or WebP does: one of
   // those that cannot be decoded is damaged, as the desktop says, not unknown.
-  const SIGNATURES = [[0x42, 0x4d], [0xff, 0xd8, 0xff], [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a],
+  // -1 stands for any byte.
+  const BITMAP = [0x42, 0x4d], JPEG = [0xff, 0xd8, 0xff];
+  const SIGNATURES = [BITMAP, JPEG, [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a],
     [0x47, 0x49, 0x46, 0x38], [0x52, 0x49, 0x46, 0x46, -1, -1, -1, -1, 0x57, 0x45, 0x42, 0x50]];
-  const knownKind = (head) => SIGNATURES.some(
-    (signature) => signature.every((byte, i) => byte === -1 || head[i] === byte));
+  const startsAs = (head, signature) => signature.every((byte, i) => byte === -1 || head[i] === byte);
+  const knownKind = (head) => SIGNATURES.some((signature) => startsAs(head, signature));
 
   // True when the picture is open; false after an error box.
   async function decodeInBrowser(tab, file, head) {
-    if (head[0] === 0xff && head[1] === 0xd8) {
+    if (startsAs(head, JPEG)) {
       const planes = await jpegPlanesIntoCore(tab, file);
       if (planes === false) return refusePicture(NO_MEMORY, file);
       if (planes === true) return true;
@@ -322,7 +324,7 @@
     if (file.size === 0) return refusePicture(EMPTY, file);
     const head = new Uint8Array(await file.slice(0, 12).arrayBuffer());
     let opened = false;
-    if (head[0] === 0x42 && head[1] === 0x4d) {  // "BM": the core reads bitmaps itself
+    if (startsAs(head, BITMAP)) {  // the core reads bitmaps itself
       if (!(await fileIntoCore(file))) return refusePicture(NO_MEMORY, file);
       const outcome = core.ccall('vm_open_file', 'number', ['number', 'string', 'number'],
         [tab, file.name, file.size]);

@@ -55,10 +55,8 @@ Result<void> copyUnchangedBitmap(const Picture& picture, int fd, BitmapSink& sin
             return padded;
     }
     for (const ChangedPoint& point : picture.changes()) {
-        const auto c = static_cast<std::uint32_t>(point.colour);
-        const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(c >> 16),
-                                     static_cast<std::uint8_t>(c >> 8),
-                                     static_cast<std::uint8_t>(c)};
+        std::uint8_t bgr[3];
+        putBgr(point.colour, bgr);
         const std::uint64_t at = kBitmapHeadersSize +
                                  (height - 1 - static_cast<std::uint64_t>(point.y)) * stride +
                                  static_cast<std::uint64_t>(point.x) * 3;

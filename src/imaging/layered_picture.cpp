@@ -39,13 +39,8 @@ Colour LayeredPicture::colourAt(std::int32_t x, std::int32_t y) const {
 bool LayeredPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     if (!m_base->readRowBgr(y, out)) return false;
     auto it = std::lower_bound(m_changes.begin(), m_changes.end(), ChangedPoint{0, y, 0}, before);
-    for (; it != m_changes.end() && it->y == y; ++it) {
-        std::uint8_t* p = out + static_cast<std::size_t>(it->x) * 3;
-        const auto c = static_cast<std::uint32_t>(it->colour);
-        p[0] = static_cast<std::uint8_t>(c >> 16);
-        p[1] = static_cast<std::uint8_t>(c >> 8);
-        p[2] = static_cast<std::uint8_t>(c);
-    }
+    for (; it != m_changes.end() && it->y == y; ++it)
+        putBgr(it->colour, out + static_cast<std::size_t>(it->x) * 3);
     return true;
 }
 

@@ -16,6 +16,14 @@ constexpr Colour makeColour(unsigned r, unsigned g, unsigned b) {
     return static_cast<Colour>((r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16));
 }
 
+// A colour as a bitmap file's row holds it: blue, green, red.
+inline void putBgr(Colour colour, std::uint8_t* bgr) {
+    const auto c = static_cast<std::uint32_t>(colour);
+    bgr[0] = static_cast<std::uint8_t>(c >> 16);
+    bgr[1] = static_cast<std::uint8_t>(c >> 8);
+    bgr[2] = static_cast<std::uint8_t>(c);
+}
+
 class BitmapFilePicture;
 
 // A point written over a picture.

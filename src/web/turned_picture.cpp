@@ -73,12 +73,7 @@ bool TurnedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
             if (++m_rowsRead == height()) m_heldRows.reset();
             return true;
         }
-        for (std::int32_t x = 0; x < width(); ++x, out += 3) {
-            const Colour colour = colourAt(x, y);
-            out[0] = static_cast<std::uint8_t>(colour >> 16);
-            out[1] = static_cast<std::uint8_t>(colour >> 8);
-            out[2] = static_cast<std::uint8_t>(colour);
-        }
+        for (std::int32_t x = 0; x < width(); ++x, out += 3) putBgr(colourAt(x, y), out);
         return true;
     }
     // Turned half way or not at all, a row is a stored row, reversed when the turn

@@ -51,15 +51,19 @@ void convert(std::uint8_t luma, std::uint8_t cb, std::uint8_t cr, std::uint8_t* 
 std::int32_t halved(std::int32_t size) {
     return size / 2 + size % 2;
 }
+std::int32_t chromaWidthOf(std::int32_t width, ChromaHalving halving) {
+    return halving == ChromaHalving::None ? width : halved(width);
+}
+std::int32_t chromaHeightOf(std::int32_t height, ChromaHalving halving) {
+    return halving == ChromaHalving::AcrossAndDown ? halved(height) : height;
+}
 
 }  // namespace
 
 std::uint64_t YCbCrPlanesPicture::planesSize(std::int32_t width, std::int32_t height,
                                              ChromaHalving halving) {
-    const auto chromaWidth =
-        static_cast<std::uint64_t>(halving == ChromaHalving::None ? width : halved(width));
-    const auto chromaHeight = static_cast<std::uint64_t>(
-        halving == ChromaHalving::AcrossAndDown ? halved(height) : height);
+    const auto chromaWidth = static_cast<std::uint64_t>(chromaWidthOf(width, halving));
+    const auto chromaHeight = static_cast<std::uint64_t>(chromaHeightOf(height, halving));
     return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) +
            2 * chromaWidth * chromaHeight;
 }
@@ -69,8 +73,8 @@ YCbCrPlanesPicture::YCbCrPlanesPicture(std::int32_t width, std::int32_t height, 
     : Picture(width, height),
       m_planes(std::move(planes)),
       m_halving(halving),
-      m_chromaWidth(halving == ChromaHalving::None ? width : halved(width)),
-      m_chromaHeight(halving == ChromaHalving::AcrossAndDown ? halved(height) : height) {
+      m_chromaWidth(chromaWidthOf(width, halving)),
+      m_chromaHeight(chromaHeightOf(height, halving)) {
     const auto chromaSize =
         static_cast<std::size_t>(m_chromaWidth) * static_cast<std::size_t>(m_chromaHeight);
     m_cb = m_planes.get() + static_cast<std::size_t>(width) * static_cast<std::size_t>(height);

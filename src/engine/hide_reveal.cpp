@@ -127,11 +127,11 @@ Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource
     SlotDraw draw{generator, usedSlots, area};
     // A stream whose slots run out before the message ends carries none.
     if (slotsForPayload(1) > area.slots()) return {};
-    const std::optional<std::int16_t> n = extractByte(draw, canvas);
+    const Result<std::int16_t> n = extractByte(draw, canvas);
     if (!n || slotsForPayload(1 + static_cast<std::size_t>(*n)) > area.slots()) return {};
     std::u32string text;
     for (std::int16_t i = 1; i <= *n; ++i) {
-        const std::optional<std::int16_t> byte = extractByte(draw, canvas);
+        const Result<std::int16_t> byte = extractByte(draw, canvas);
         if (!byte) return {};
         text.push_back(charFromAnsi(static_cast<std::uint8_t>(*byte)));
     }

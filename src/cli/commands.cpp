@@ -12,9 +12,9 @@
 #include "cli/visible_text.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
-#include "engine/payload.h"
 #include "engine/random_source.h"
-#include "engine/save_flow.h"
+#include "flows/hide_flow.h"
+#include "flows/open_flow.h"
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/canvas.h"
 #include "imaging/picture_saving.h"
@@ -47,19 +47,8 @@ std::string asLine(std::string text) {
     return text;
 }
 
-// Each kind of stop, and the exit status it gives.
-constexpr struct {
-    Stop stop;
-    ExitStatus status;
-} kExitStatuses[] = {
-    {Stop::NothingFound, kNothingFound},
-    {Stop::Usage, kUsage},
-    {Stop::File, kFileError},
-    {Stop::Refused, kRefused},
-};
-
-Failure stopped(Stop stop, std::string why) {
-    return failure(std::move(why), stop);
+Failure stopped(ExitStatus status, std::string why) {
+    return failure(std::move(why), status);
 }
 
 // Text the user gave, or a picture held, as it may be shown on this stream.
@@ -78,8 +67,8 @@ int report(Console& console, const Failure& why) {
     say(console, why.message);
     return exitStatusFor(why);
 }
-int report(Console& console, Stop stop, const std::string& why) {
-    return report(console, stopped(stop, why));
+int report(Console& console, ExitStatus status, const std::string& why) {
+    return report(console, stopped(status, why));
 }
 
 // INPUT's name in a sentence; "-" is standard input.
@@ -91,17 +80,16 @@ std::string fileName(const std::string& path) {
 Result<std::string> readTextFile(const std::string& path, const char* what) {
     const std::string name = std::string("the ") + what + " file " + path;
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) return stopped(Stop::File, "cannot read " + name + ": " + errnoWording(errno));
+    if (!fd) return stopped(kFileError, "cannot read " + name + ": " + errnoWording(errno));
     std::string bytes;
     char buffer[16384];
     for (;;) {
         std::size_t got = 0;
         if (const int err = readUpTo(fd.get(), buffer, sizeof buffer, &got); err != 0)
-            return stopped(Stop::File, "cannot read " + name + ": " + errnoWording(err));
+            return stopped(kFileError, "cannot read " + name + ": " + errnoWording(err));
         bytes.append(buffer, got);
         if (bytes.size() > kTextFileLimit)
-            return stopped(Stop::Refused,
-                           name + " is too large to be a " + what + " (more than 1 MiB)");
+            return stopped(kRefused, name + " is too large to be a " + what + " (more than 1 MiB)");
         if (got < sizeof buffer) break;
     }
     return bytes;
@@ -113,18 +101,17 @@ Result<std::string> readStandardInput(std::istream& in) {
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (bytes.size() > kTextFileLimit)
-            return stopped(Stop::Refused,
+            return stopped(kRefused,
                            "the message on standard input is too large (more than 1 MiB)");
     }
-    if (in.bad()) return stopped(Stop::File, "could not read the message from standard input");
+    if (in.bad()) return stopped(kFileError, "could not read the message from standard input");
     return bytes;
 }
 
 Result<std::u32string> decoded(const Result<std::string>& bytes, const char* what) {
     if (!bytes) return bytes.why();
     std::optional<std::u32string> text = fromUtf8(*bytes);
-    if (!text)
-        return stopped(Stop::Refused, std::string("the ") + what + " is not valid UTF-8 text");
+    if (!text) return stopped(kRefused, std::string("the ") + what + " is not valid UTF-8 text");
     return std::move(*text);
 }
 
@@ -149,16 +136,16 @@ Result<std::u32string> obtainPassword(const Arguments& arguments, Console& conso
             return decoded(std::move(*value), "password");
     }
     if (!console.terminal || !console.askHidden)
-        return stopped(Stop::Usage,
+        return stopped(kUsage,
                        std::string("no password given: use -p PASSWORD, --password-file FILE or "
                                    "the environment variable ") +
                            kPasswordVariable + " (there is no terminal to ask on)");
     std::optional<std::string> typed = console.askHidden("Password: ");
-    if (!typed) return stopped(Stop::Usage, "no password was typed");
+    if (!typed) return stopped(kUsage, "no password was typed");
     if (confirm) {
         std::optional<std::string> again = console.askHidden("Password again: ");
         if (!again || *again != *typed)
-            return stopped(Stop::Usage, "the two passwords typed differ; nothing was hidden");
+            return stopped(kUsage, "the two passwords typed differ; nothing was hidden");
     }
     return decoded(std::move(*typed), "password");
 }
@@ -184,11 +171,11 @@ std::string usageLine(const std::string& error) {
 // picture is not typed, and a bitmap would garble the screen).
 Result<void> checkPictureStreams(const Arguments& arguments, const Console& console) {
     if (arguments.input == kStandardStream && console.inputIsTerminal)
-        return stopped(Stop::Usage,
+        return stopped(kUsage,
                        "standard input is a terminal, not a picture: pipe one in or name a file");
     if (arguments.command == Command::Hide && arguments.output == kStandardStream &&
         console.outputIsTerminal)
-        return stopped(Stop::Usage,
+        return stopped(kUsage,
                        "standard output is a terminal: send the bitmap to a file or a pipe");
     return {};
 }
@@ -206,11 +193,11 @@ Result<void> checkReplacing(const Arguments& arguments, Console& console) {
         const std::optional<std::string> answer = console.askLine("Replace " + name + "? [y/N] ");
         if (answer && (*answer == "y" || *answer == "Y" || *answer == "yes" || *answer == "Yes"))
             return {};
-        return stopped(Stop::Refused, arguments.output + " was kept; nothing was hidden");
+        return stopped(kRefused, arguments.output + " was kept; nothing was hidden");
     }
-    return stopped(Stop::Refused, arguments.output +
-                                      " already exists; nothing was hidden (give -f or --force "
-                                      "to replace it)");
+    return stopped(kRefused, arguments.output +
+                                 " already exists; nothing was hidden (give -f or --force "
+                                 "to replace it)");
 }
 
 // Writes a message (or several, each ended by a NUL byte) as it may be shown on
@@ -227,34 +214,27 @@ bool writeMessage(Console& console, const Arguments& arguments, std::string byte
     return static_cast<bool>(console.out);
 }
 
+// Opens INPUT into the canvas; the working area is its size.
+Result<void> openInto(const std::string& path, Console& console, Canvas& canvas,
+                      WorkingArea& area) {
+    return OpenFlow(canvas, area)
+        .openFile(path == kStandardStream ? "/dev/stdin" : path, console.decoder,
+                  OpenFlow::Reading::BitmapInPlace);
+}
+
 // hide ... -: the bitmap goes to standard output once it has given the message back.
-int writeBitmapToOutput(const Picture& picture, Console& console, std::int32_t seed,
-                        const WorkingArea& area, std::u32string_view message) {
-    const std::string name = "standard output";
-    const Result<std::vector<std::uint8_t>> bitmap =
-        savePictureToMemory(picture, name, [&](const PictureRef& written) {
-            return checkSavedPicture(written, name, seed, area, message);
-        });
-    if (!bitmap) return report(console, Stop::File, bitmap.error());
+int writeBitmapToOutput(const HideFlow& flow, Console& console) {
+    const Result<std::vector<std::uint8_t>> bitmap = flow.saveToMemory("standard output");
+    if (!bitmap) return report(console, kFileError, bitmap.error());
     console.out.write(reinterpret_cast<const char*>(bitmap->data()),
                       static_cast<std::streamsize>(bitmap->size()));
     console.out.flush();
     if (!console.out)
-        return report(console, Stop::File, "could not write the bitmap to standard output");
+        return report(console, kFileError, "could not write the bitmap to standard output");
     return kDone;
 }
 
 }  // namespace
-
-// Opens INPUT into the canvas; the working area is its size.
-static Result<void> openInto(const std::string& path, Console& console, Canvas& canvas,
-                             WorkingArea& area) {
-    Result<PictureRef> opened =
-        openPictureFile(path == kStandardStream ? "/dev/stdin" : path, console.decoder);
-    if (!opened) return stopped(Stop::File, opened.error());
-    placeOpenedPicture(opened.take(), canvas, area);
-    return {};
-}
 
 int hide(const Arguments& arguments, Console& console) {
     // Before anything is asked or read: a refusal should not cost a typed password.
@@ -267,34 +247,22 @@ int hide(const Arguments& arguments, Console& console) {
     const Result<std::u32string> message = obtainMessage(arguments, console);
     if (!message) return report(console, message.why());
 
-    // What no picture could take is refused before one is read.
-    const WorkingArea roomy{1 << 20, 1 << 20, true};
-    if (const Result<HidePlan> textCheck = prepareHide(*password, *message, roomy); !textCheck)
-        return report(console, Stop::Refused, textCheck.error());
-
     Canvas canvas;
     WorkingArea area;
+    RandomSource generator;
+    HideFlow flow(canvas, area, generator);
+    // What no picture could take is refused before one is read.
+    if (Result<void> texts = flow.checkTexts(*password, *message); !texts)
+        return report(console, texts.why());
     if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
-
-    const Result<HidePlan> plan = prepareHide(*password, *message, area);
-    if (!plan) return report(console, Stop::Refused, plan.error());
-    RandomSource generator;
-    if (const Result<void> hidden = hidePayload(*plan, canvas, area, generator); !hidden)
-        return report(console, Stop::Refused, hidden.error());
-    if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
-        return report(console, Stop::File, whole.error());
-    // The written points become a light layer over the picture as opened, which the
-    // writer streams out row by row. Only a file that gives the message back takes
-    // OUTPUT's place.
-    commitCanvas(canvas);
-    if (arguments.output == kStandardStream)
-        return writeBitmapToOutput(*canvas.picture(), console, plan->seed, area, *message);
-    const Result<void> saved =
-        savePicture(*canvas.picture(), arguments.output, [&](const PictureRef& written) {
-            return checkSavedPicture(written, arguments.output, plan->seed, area, *message);
-        });
-    if (!saved) return report(console, Stop::File, saved.error());
+    if (Result<void> checked = flow.check(*password, *message); !checked)
+        return report(console, checked.why());
+    if (Result<void> written = flow.write(); !written) return report(console, written.why());
+    // Only a file that gives the message back takes OUTPUT's place.
+    if (arguments.output == kStandardStream) return writeBitmapToOutput(flow, console);
+    if (Result<void> saved = flow.save(arguments.output); !saved)
+        return report(console, kFileError, saved.error());
     return kDone;
 }
 
@@ -304,7 +272,7 @@ int reveal(const Arguments& arguments, Console& console) {
     const Result<std::u32string> password = obtainPassword(arguments, console, false);
     if (!password) return report(console, password.why());
     const Result<std::int32_t> seed = seedFor(*password);
-    if (!seed) return report(console, Stop::Refused, seed.error());
+    if (!seed) return report(console, kRefused, seed.error());
 
     Canvas canvas;
     WorkingArea area;
@@ -315,14 +283,14 @@ int reveal(const Arguments& arguments, Console& console) {
     RandomSource generator;
     const Revealed revealed = revealPayload(*seed, canvas, area, generator);
     if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
-        return report(console, Stop::File, whole.error());
+        return report(console, kFileError, whole.error());
     if (!revealed.found)
-        return report(console, Stop::NothingFound,
+        return report(console, kNothingFound,
                       "no hidden message found in " + fileName(arguments.input) +
                           ": either the password is wrong or nothing is hidden there (the two "
                           "cannot be told apart)");
     if (!writeMessage(console, arguments, toUtf8(revealed.message)))
-        return report(console, Stop::File, "could not write the message to standard output");
+        return report(console, kFileError, "could not write the message to standard output");
     return kDone;
 }
 
@@ -338,10 +306,10 @@ int scan(const Arguments& arguments, Console& console) {
 
     const std::vector<std::u32string> messages = scanMessages(canvas, area);
     if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
-        return report(console, Stop::File, whole.error());
+        return report(console, kFileError, whole.error());
     if (messages.empty())
         return report(
-            console, Stop::NothingFound,
+            console, kNothingFound,
             "no hidden message found in " + fileName(arguments.input) + " under any password");
     // One message is printed exactly as reveal prints it; several each end with a
     // NUL byte, so that a reader can split them.
@@ -351,7 +319,7 @@ int scan(const Arguments& arguments, Console& console) {
         if (messages.size() > 1) bytes += '\0';
     }
     if (!writeMessage(console, arguments, std::move(bytes)))
-        return report(console, Stop::File,
+        return report(console, kFileError,
                       messages.size() > 1 ? "could not write the messages to standard output"
                                           : "could not write the message to standard output");
     if (messages.size() > 1)
@@ -361,8 +329,8 @@ int scan(const Arguments& arguments, Console& console) {
 }
 
 int exitStatusFor(const Failure& why) {
-    for (const auto& row : kExitStatuses)
-        if (why.kind == row.stop) return row.status;
+    if (const std::optional<ExitStatus> status = why.kind.as<ExitStatus>()) return *status;
+    if (why.kind.as<Refusal>()) return kRefused;
     return kFileError;
 }
 
@@ -375,7 +343,7 @@ int runCommand(const Arguments& arguments, Console& console) {
                                                                    : versionText());
                 console.out.flush();
                 if (!console.out)
-                    return report(console, Stop::File,
+                    return report(console, kFileError,
                                   std::string("could not write the ") +
                                       (arguments.command == Command::Help ? "help" : "version") +
                                       " to standard output");
@@ -388,16 +356,16 @@ int runCommand(const Arguments& arguments, Console& console) {
                 return scan(arguments, console);
         }
     } catch (const std::bad_alloc&) {
-        return report(console, Stop::File, "there is not enough memory for this picture");
+        return report(console, kFileError, "there is not enough memory for this picture");
     } catch (const std::exception& e) {
-        return report(console, Stop::File, e.what());
+        return report(console, kFileError, e.what());
     }
     return kUsage;
 }
 
 int runProgram(const std::vector<std::string>& words, Console& console) {
     const Result<Arguments> parsed = parseArguments(words);
-    if (!parsed) return report(console, Stop::Usage, usageLine(parsed.error()));
+    if (!parsed) return report(console, kUsage, usageLine(parsed.error()));
     return runCommand(*parsed, console);
 }
 

@@ -14,6 +14,7 @@
 
 namespace vm::cli {
 
+// The exit statuses, and the kind of every Failure the commands report.
 enum ExitStatus : int {
     kDone = 0,
     kNothingFound = 1,  // wrong password or nothing hidden
@@ -22,12 +23,8 @@ enum ExitStatus : int {
     kRefused = 4,    // too long, a character outside the code page, a picture too small
 };
 
-// Why a command stops short: the kind of every Failure the commands report. None is
-// 0, so that a failure made without a kind never passes for one of these.
-enum class Stop : int { NothingFound = 1, Usage, File, Refused };
-
-// The exit status for a failure, from one table; a kind not in it (a lower layer's
-// own, or none) is a file error, never kDone.
+// The exit status for a failure: its own kind, kRefused for an engine's Refusal;
+// any other kind (a lower layer's own, or none) is a file error, never kDone.
 int exitStatusFor(const Failure& why);
 
 struct Console {

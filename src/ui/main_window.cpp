@@ -17,8 +17,8 @@
 #include <exception>
 #include <future>
 
-#include "engine/open_flow.h"
 #include "imaging/decoded_picture.h"
+#include "platform/user_messages.h"
 #include "ui/accessible_roles.h"
 #include "ui/app_style.h"
 #include "ui/message_length.h"
@@ -282,7 +282,7 @@ void MainWindow::run(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         // Nothing the model does should throw this far; if it does, the command
         // stops and the program goes on.
-        m_boxes.showMessage(std::string("The command could not finish: ") + e.what(), vbCritical,
+        m_boxes.showMessage(std::string(kCommandUnfinished) + e.what(), vbCritical,
                             std::string(kErrorTitle));
     }
     showModel();

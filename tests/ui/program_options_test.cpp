@@ -38,8 +38,15 @@ class ProgramOptionsTest : public QObject {
                                  << false;
         QTest::newRow("unknown option")
             << QStringList{"-decrypt", "a.jpg"} << usage << "unknown option -decrypt" << false;
-        QTest::newRow("decrypt without a picture")
-            << QStringList{"--decrypt"} << usage << "option --decrypt needs a picture" << false;
+        QTest::newRow("decrypt alone, as a launcher's action")
+            << QStringList{"--decrypt"} << window << "" << true;
+        QTest::newRow("decrypt after the picture")
+            << QStringList{"a.jpg", "--decrypt"} << window << "a.jpg" << true;
+        QTest::newRow("own options have one spelling")
+            << QStringList{"--h"} << usage << "unknown option --h" << false;
+        QTest::newRow("a Qt option without its value")
+            << QStringList{"a.jpg", "-platform"} << usage << "missing value after '-platform'"
+            << false;
         QTest::newRow("two pictures") << QStringList{"a.jpg", "--decrypt", "b.bmp"} << usage
                                       << "one picture at most, but b.bmp is another" << false;
     }

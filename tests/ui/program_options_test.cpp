@@ -72,6 +72,11 @@ class ProgramOptionsTest : public QObject {
         const std::string notPicture = dir.file("notes.txt");
         vm::test::writeFile(notPicture, "just words");
 
+        Session bare;  // --decrypt alone: the tab, and nothing opened or said
+        bare.window.openOnTab(vm::ui::MainWindow::Tab::Decrypt, QString());
+        QCOMPARE(child<QTabWidget>(&bare.window, "tabs")->currentIndex(), 1);
+        QVERIFY(bare.user.boxes.empty() && bare.user.dialogs.empty());
+
         Session s;
         s.window.openOnTab(vm::ui::MainWindow::Tab::Decrypt, picture);
         QCOMPARE(child<QTabWidget>(&s.window, "tabs")->currentIndex(), 1);

@@ -14,7 +14,7 @@ pkgs=(
   clang libclang-rt-14-dev clang-format clang-tidy
   xfsprogs e2fsprogs btrfs-progs bindfs fuse acl attr util-linux
   librsvg2-bin dpkg-dev file git lintian appstream desktop-file-utils man-db
-  libglib2.0-bin xdg-utils qt6-translations-l10n
+  libglib2.0-bin xdg-utils python3-gi qt6-translations-l10n
   emscripten chromium chromium-driver python3
 )
 # --runtime: enough to build and run the programs (scripts/run).

@@ -324,22 +324,14 @@ if command -v weston >/dev/null && [ -n "$(find /usr/lib/*/qt6/plugins/platforms
     fail "Wayland: the main window did not appear"
     cat "$work/veilmark.log"
   else
-    xdotool mousemove $((left + 100)) $((top + 12))
-    title() { xdotool mousemove $((left + 100)) $((top + 12)) click 1; sleep 0.3; }
+    # weston follows the pointer only once it has seen it move inside its window.
+    xdotool mousemove 300 400 sleep 0.3 mousemove $((left + 100)) $((top + 12))
+    title() { xdotool mousemove $((left + 101)) $((top + 12)) mousemove $((left + 100)) $((top + 12)) click 1; sleep 0.3; }
     session=wayland journey wayland title
     title
-    # Help, then About, from the Help menu; each is a window of its own.
-    for item in Contents About; do
-      xdotool mousemove $((left + 59)) $((top + 38)) click 1
-      sleep 0.4
-      [ "$item" = Contents ] && k Down Return || k Down Down Return
-      sleep 1
-    done
-    shot wayland-windows
     # weston's own maximise on the main window, and back: its title bar spans the
     # screen, then has its own width again.
     widths() { bars | awk '{print $2 - $1}' | sort -n | tr '\n' ' '; }
-    title
     xdotool key super+shift+m
     sleep 1.5
     shot wayland-super-shift-m
@@ -350,6 +342,14 @@ if command -v weston >/dev/null && [ -n "$(find /usr/lib/*/qt6/plugins/platforms
     shot wayland-super-shift-m-back
     check "Wayland: Super+Shift+M back ended the program" alive
     check "Wayland: not back to $((right - left)) wide (title bars $(widths))" 'widths | grep -qw "$((right - left))"'
+    # Help, then About, from the Help menu; each is a window of its own.
+    for item in Contents About; do
+      xdotool mousemove $((left + 59)) $((top + 38)) click 1
+      sleep 0.4
+      [ "$item" = Contents ] && k Down Return || k Down Down Return
+      sleep 1
+    done
+    shot wayland-windows
     # Maximise on every title bar there is (the main window, Help, About).
     while read -r l r t; do
       xdotool mousemove $((r - 39)) $((t + 15)) click 1

@@ -97,7 +97,8 @@ void fitToScreen(QWidget& dialog) {
     const QSize room = screen->availableGeometry().size().shrunkBy(kAssumedFrame);
     dialog.ensurePolished();
     const QSize wanted = dialog.testAttribute(Qt::WA_Resized) ? dialog.size() : dialog.sizeHint();
-    dialog.setMaximumSize(room.expandedTo(dialog.minimumSize()));
+    // Only its first size: a greatest size would end the program under a Wayland
+    // compositor that maximises the dialog.
     dialog.resize(wanted.boundedTo(room));
 }
 

@@ -17,7 +17,8 @@
 # The saved picture is read back with veilmark-cli where it is built beside BINARY.
 # VEILMARK_DESKTOP_SHOTS=DIR keeps screenshots of each step there (look at them).
 # Usage: scripts/check-desktop.sh [BINARY]
-#   (needs xvfb, openbox, xdotool, x11-utils, imagemagick; weston and qt6-wayland for 3)
+#   (needs xvfb, openbox, xdotool, x11-utils, imagemagick, python3-gi; weston and
+#   qt6-wayland for 3)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=$(realpath "${1:-build-dev/src/ui/veilmark}")

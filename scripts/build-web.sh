@@ -57,6 +57,6 @@ em++ -O2 -fwasm-exceptions "${objects[@]}" -o "$out/site/veilmark-core.js" \
   -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=4GB -sDYNAMIC_EXECUTION=0 -sFILESYSTEM=0 \
   -sWASM_ASYNC_COMPILATION=0 \
   -sEXPORTED_RUNTIME_METHODS='["ccall","UTF8ToString"]'
-cp "$root"/web/index.html "$root"/web/page.js "$root"/web/page.css "$out/site/"
+cp "$root"/web/* "$out/site/"
 cp "$root"/packaging/io.github.veilmark.Veilmark.svg "$out/site/icon.svg"
 echo "build-web: $out/site ($(du -k "$out/site/veilmark-core.js" | cut -f1) KB of script with the module)"

@@ -22,12 +22,30 @@ def bmp24(width, height, colour):
             struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(rows), 3780, 3780, 0, 0) + rows)
 
 
-def png_rgba(width, height, colour):
+def png(width, height, colour, depth=8, kind=6):
+    """A PNG of `kind` (0 grey, 2 RGB, 6 RGBA) whose colour(x, y) gives its channels at
+    `depth` bits; rows take every filter in turn, so a reader must undo each."""
     def chunk(kind, data):
         return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
-    raw = b''.join(b'\0' + b''.join(bytes(colour(x, y)) for x in range(width)) for y in range(height))
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 6, 0, 0, 0)) +
+    step = {0: 1, 2: 3, 6: 4}[kind] * depth // 8
+    raw, above = b'', bytes(width * step)
+    for y in range(height):
+        row = b''.join(b''.join(v.to_bytes(depth // 8, 'big') for v in colour(x, y)) for x in range(width))
+        def predict(filter, i):
+            a, b = row[i - step] if i >= step else 0, above[i]
+            c = above[i - step] if i >= step else 0
+            p = a + b - c
+            paeth = min((abs(p - a), 0, a), (abs(p - b), 1, b), (abs(p - c), 2, c))[2]
+            return (0, a, b, (a + b) >> 1, paeth)[filter]
+        filter = y % 5
+        raw += bytes([filter]) + bytes((v - predict(filter, i)) & 255 for i, v in enumerate(row))
+        above = row
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, depth, kind, 0, 0, 0)) +
             chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
+
+
+def deep(x, y):  # 16-bit channels whose low bytes make rounding and cutting differ
+    return ((x * 4099 + y * 517) % 65536, (y * 9001 + 300) % 65536, (x * y * 131 + 129) % 65536)
 
 
 def bmp_point(data, x, y):
@@ -160,7 +178,9 @@ class PageTest(unittest.TestCase):
 
     def setUp(self):
         self.browser.do('POST', '/url', {'url': self.site.url})
-        self.browser.wait('return document.readyState === "complete"')
+        self.browser.wait('return document.readyState === "complete" && !!document.body.dataset.coreBytes')
+        self.browser.do('POST', '/execute/async', {'script': '''
+            navigator.serviceWorker.ready.then(() => arguments[0]())''', 'args': []})
 
     # ---- Steps a user takes.
     def file(self, name, data):
@@ -288,7 +308,10 @@ class PageTest(unittest.TestCase):
     def test_pictures_the_browser_decodes_give_veilmark_cli_bitmap(self):
         def colour(x, y):  # every third point fully transparent, yet with a colour
             return (200, 100, 50, 0) if (x + y) % 3 == 0 else (*cover(x, y), 255)
-        rows = {'PNG with transparent points': ('alpha.png', png_rgba(32, 32, colour))}
+        rows = {'PNG with transparent points': ('alpha.png', png(32, 32, colour)),
+                '16-bit RGB PNG': ('deep-rgb.png', png(23, 17, deep, 16, 2)),
+                '16-bit grey PNG': ('deep-grey.png', png(23, 17, lambda x, y: deep(x, y)[:1], 16, 0)),
+                '16-bit RGBA PNG': ('deep-rgba.png', png(23, 17, lambda x, y: (*deep(x, y), 40000 + x), 16, 6))}
         if shutil.which('convert'):
             # JPEG's chroma halvings, odd sizes, a chroma plane too narrow to average,
             # and one the browser converts itself; every EXIF orientation, from planes

@@ -192,3 +192,60 @@ function veilmarkCoreWorker() {
   };
   postMessage({ ready: true, memory: core.HEAPU8.length });
 }
+
+// A worker of its own for decoding with the browser's decoder, which would otherwise
+// hold the page up while it decodes a large picture. With `options`: the points of a
+// picture without alpha as its decoded frame holds them ({ points, width, height,
+// blueFirst, degrees, mirrored }, as stored), or else the picture as an ImageBitmap.
+// Without: a preview, a copy at most `width` points wide as the browser shows it.
+// Null where the browser cannot decode it.
+// eslint-disable-next-line no-unused-vars
+function veilmarkDecodeWorker() {
+  // A frame keeps its points as stored and the EXIF orientation aside: turned
+  // clockwise by `rotation`, then mirrored when `flip`. A browser that does not say
+  // so is not trusted with it.
+  const turnKnown = (frame) => [0, 90, 180, 270].includes(frame.rotation) &&
+    typeof frame.flip === 'boolean';
+  // The frame's BGRX or RGBX points straight into a buffer, with no canvas between.
+  async function opaqueFrame(picture) {
+    if (typeof VideoFrame !== 'function') return null;
+    let frame;
+    try {
+      frame = new VideoFrame(picture, { timestamp: 0 });
+    } catch {
+      return null;
+    }
+    try {
+      if ((frame.format !== 'BGRX' && frame.format !== 'RGBX') || !turnKnown(frame)) return null;
+      const sideways = frame.rotation % 180 !== 0;
+      const width = sideways ? picture.height : picture.width;
+      const height = sideways ? picture.width : picture.height;
+      if (frame.codedWidth !== width || frame.codedHeight !== height) return null;
+      const points = new Uint8Array(width * height * 4);
+      await frame.copyTo(points, { layout: [{ offset: 0, stride: width * 4 }] });
+      return { points: points.buffer, width, height, blueFirst: frame.format === 'BGRX' ? 1 : 0,
+               degrees: frame.rotation, mirrored: frame.flip ? 1 : 0 };
+    } finally {
+      frame.close();
+    }
+  }
+  onmessage = async ({ data: { file, options, width } }) => {
+    try {
+      if (options) {
+        const picture = await createImageBitmap(file, options);
+        const stored = await opaqueFrame(picture).catch(() => null);
+        if (stored) postMessage(stored, [stored.points]);
+        else postMessage(picture, [picture]);
+        return;
+      }
+      const bitmap = await createImageBitmap(file, { imageOrientation: 'from-image',
+        resizeWidth: width, resizeQuality: 'medium' });
+      const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+      canvas.getContext('2d').drawImage(bitmap, 0, 0);
+      bitmap.close();
+      postMessage(await canvas.convertToBlob());
+    } catch {
+      postMessage(null);
+    }
+  };
+}

@@ -121,6 +121,7 @@
   async function reopenInFreshWorker() {
     endWorker();
     coreBytes = 0;
+    performance.mark('veilmark fresh worker');
     showProgress('Giving memory back', null);
     const again = opened.map((source, tab) => ({ source, tab })).filter(({ source }) => source)
       .sort((a, b) => a.source.when - b.source.when);
@@ -271,54 +272,30 @@
   const turnKnown = (frame) => [0, 90, 180, 270].includes(frame.rotation) &&
     typeof frame.flip === 'boolean';
 
-  // The points as the browser's decoder holds them, with no canvas between, for a
-  // picture without alpha (a frame of BGRX or RGBX points): the frame as stored (its
-  // size, whether the blue comes first, its turn), or null where this cannot be done.
-  async function opaqueFrame(picture) {
-    if (typeof VideoFrame !== 'function') return null;
-    let frame;
-    try {
-      frame = new VideoFrame(picture, { timestamp: 0 });
-    } catch {
-      return null;
-    }
-    try {
-      if ((frame.format !== 'BGRX' && frame.format !== 'RGBX') || !turnKnown(frame)) return null;
-      const sideways = frame.rotation % 180 !== 0;
-      const width = sideways ? picture.height : picture.width;
-      const height = sideways ? picture.width : picture.height;
-      if (frame.codedWidth !== width || frame.codedHeight !== height) return null;
-      const points = new Uint8Array(width * height * 4);
-      await frame.copyTo(points, { layout: [{ offset: 0, stride: width * 4 }] });
-      return { points, width, height, blueFirst: frame.format === 'BGRX' ? 1 : 0,
-               degrees: frame.rotation, mirrored: frame.flip ? 1 : 0 };
-    } finally {
-      frame.close();
-    }
-  }
-
   // A moment for the page between slices of work done here.
   const breathe = () => new Promise((resolve) => setTimeout(resolve, 0));
 
   // The points as the browser's decoder gives them, without colour management:
-  // through a 2D canvas, in strips, for as long as every point is opaque (a canvas
-  // premultiplies alpha, which changes nothing at full opacity). False at the first
-  // point that is not, or when no canvas that large can be made.
+  // through a 2D canvas a strip high, strip by strip, for as long as every point is
+  // opaque (a canvas premultiplies alpha, which changes nothing at full opacity).
+  // False at the first point that is not, or when no canvas can be made.
   async function opaqueThroughCanvas(picture, points, job) {
     const { width, height } = picture;
+    const rows = Math.max(1, Math.floor((4 << 20) / (width * 4)));
     const canvas = document.createElement('canvas');
     canvas.width = width;
-    canvas.height = height;
+    canvas.height = rows;
     const context = canvas.getContext('2d', { willReadFrequently: true });
     if (!context) return false;
     try {
-      context.drawImage(picture, 0, 0);
-      const rows = Math.max(1, Math.floor((4 << 20) / (width * 4)));
       for (let y = 0; y < height; y += rows) {
-        const strip = context.getImageData(0, y, width, Math.min(rows, height - y)).data;
+        const high = Math.min(rows, height - y);
+        context.clearRect(0, 0, width, rows);
+        context.drawImage(picture, 0, y, width, high, 0, 0, width, high);
+        const strip = context.getImageData(0, 0, width, high).data;
         for (let i = 3; i < strip.length; i += 4) if (strip[i] !== 255) return false;
         points.set(strip, y * width * 4);
-        showProgress('Reading the picture', (y + rows) / height);
+        showProgress('Reading the picture', (y + high) / height);
         await breathe();
         checkCancelled(job);
       }
@@ -423,18 +400,16 @@
       if (planes !== null) return planes;
     }
     checkCancelled(job);
-    let picture;
-    try {
-      // Upright as viewers show it (EXIF orientation applied), colours as stored.
-      picture = await createImageBitmap(file, { imageOrientation: 'from-image',
-        premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
-    } catch {
-      return refusePicture(knownKind(head) ? DAMAGED : NOT_A_PICTURE, file);
-    }
+    // Upright as viewers show it (EXIF orientation applied), colours as stored; a
+    // picture without alpha comes back as its points, as stored.
+    const decoded = await decodeOffThread({ file, options: { imageOrientation: 'from-image',
+      premultiplyAlpha: 'none', colorSpaceConversion: 'none' } });
+    if (!decoded) return refusePicture(knownKind(head) ? DAMAGED : NOT_A_PICTURE, file);
+    let stored = decoded;
+    const picture = decoded instanceof ImageBitmap ? decoded : null;
     try {
       checkCancelled(job);
-      let stored = await opaqueFrame(picture);
-      if (stored === null) {  // upright, red first
+      if (picture) {  // upright, red first
         let points;
         try {
           points = new Uint8Array(picture.width * picture.height * 4);
@@ -450,16 +425,15 @@
             return false;
           }
         }
-        stored = { points, width: picture.width, height: picture.height, blueFirst: 0, degrees: 0,
-                   mirrored: 0 };
+        stored = { points: points.buffer, width: picture.width, height: picture.height, blueFirst: 0,
+                   degrees: 0, mirrored: 0 };
       }
       checkCancelled(job);
-      const reply = await inWorker('openPoints', { tab, name: file.name, ...stored,
-        points: stored.points.buffer }, [stored.points.buffer]);
+      const reply = await inWorker('openPoints', { tab, name: file.name, ...stored }, [stored.points]);
       if (reply.box) return coreBox(reply.box).then(() => false);
       return reply.opened;
     } finally {
-      picture.close();
+      picture?.close();
     }
   }
 
@@ -483,7 +457,7 @@
     }
     if (done !== true || again) return done;
     opened[tab] = { file, when: ++openings };
-    showPreview(pages[tab], file);
+    showPreview(pages[tab], file, size?.[0]);
     if (tab === 0) downloadName = file.name.replace(/\.[^.]*$/, '') + '-vm.bmp';
     return true;
   }
@@ -492,16 +466,38 @@
     showPreview(pages[tab], null);
   }
 
-  function showPreview(page, file) {
+  // The browser's decoder, in a worker of its own (see veilmarkDecodeWorker).
+  let decodeSource = null;
+  async function decodeOffThread(message) {
+    decodeSource ??= URL.createObjectURL(new Blob(
+      [veilmarkDecodeWorker.toString(), '\nveilmarkDecodeWorker();\n'], { type: 'text/javascript' }));
+    const decoder = new Worker(decodeSource);
+    try {
+      return await new Promise((resolve) => {
+        decoder.onmessage = ({ data }) => resolve(data);
+        decoder.onerror = () => resolve(null);
+        decoder.postMessage(message);
+      });
+    } finally {
+      decoder.terminate();
+    }
+  }
+
+  // The preview: a copy at most PREVIEW_WIDTH points wide, made off the page's thread;
+  // a whole large picture decoded for an <img> would hold the page up.
+  const PREVIEW_WIDTH = 1600;
+  const previews = [0, 0];
+  async function showPreview(page, file, width = PREVIEW_WIDTH) {
+    const tab = Number(page.dataset.tab), mine = ++previews[tab];
     const img = page.querySelector('.preview img');
     if (img.src) URL.revokeObjectURL(img.src);
-    if (file) {
-      img.src = URL.createObjectURL(file);
-      img.hidden = false;
-    } else {
-      img.removeAttribute('src');
-      img.hidden = true;
-    }
+    img.removeAttribute('src');
+    img.hidden = true;
+    if (!file) return;
+    const copy = await decodeOffThread({ file, width: Math.min(width, PREVIEW_WIDTH) });
+    if (mine !== previews[tab]) return;
+    img.src = URL.createObjectURL(copy || file);
+    img.hidden = false;
   }
 
   // ---- Encrypt and Decrypt.

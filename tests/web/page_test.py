@@ -48,6 +48,15 @@ def deep(x, y):  # 16-bit channels whose low bytes make rounding and cutting dif
     return ((x * 4099 + y * 517) % 65536, (y * 9001 + 300) % 65536, (x * y * 131 + 129) % 65536)
 
 
+def big_bmp(width, height):
+    """A bitmap of width x height points, quickly: each row a shifted run of every byte."""
+    stride = width * 3
+    pattern = bytes(range(256)) * (stride // 256 + 2)
+    rows = b''.join(pattern[y % 256:y % 256 + stride] for y in range(height))
+    return (b'BM' + struct.pack('<IHHI', 54 + len(rows), 0, 0, 54) +
+            struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(rows), 3780, 3780, 0, 0) + rows)
+
+
 def bmp_point(data, x, y):
     width, height = struct.unpack_from('<ii', data, 18)
     stride = (width * 3 + 3) & ~3
@@ -228,6 +237,13 @@ class PageTest(unittest.TestCase):
         self.browser.click('#message-box [value="ok"]')
         return f'{title}: {text}'
 
+    def press(self, *keys):
+        actions = [a for key in keys for a in ({'type': 'keyDown', 'value': key}, {'type': 'keyUp', 'value': key})]
+        self.browser.do('POST', '/actions', {'actions': [{'type': 'key', 'id': 'keys', 'actions': actions}]})
+
+    def focused(self):
+        return self.browser.js('const e = document.activeElement; return e.textContent.trim() || e.id')
+
     def cli(self, *args):
         return subprocess.run([CLI, *args], capture_output=True)
 
@@ -305,6 +321,87 @@ class PageTest(unittest.TestCase):
                 self.assertEqual(self.box(), 'Veilmark - Error: ' + sentence[0].upper() + sentence[1:])
                 self.assertFalse(self.browser.js('return !!document.querySelector("#encrypt-page .preview img").src'))
 
+    def test_pictures_the_page_cannot_read_say_why(self):
+        chunk = b'IHDR' + struct.pack('>IIBBBBB', 30000, 30000, 8, 2, 0, 0, 0)
+        huge = b'\x89PNG\r\n\x1a\n' + struct.pack('>I', 13) + chunk + struct.pack('>I', zlib.crc32(chunk))
+        no_webgl2 = 'const get = HTMLCanvasElement.prototype.getContext; HTMLCanvasElement.prototype.getContext =' \
+            ' function (kind, ...rest) { return kind === "webgl2" ? null : get.call(this, kind, ...rest); }'
+        rows = {  # case: (name, picture, script run first, what the box says)
+            'too large': ('huge.png', huge, '',
+                          'The picture in huge.png is too large to open (30000 x 30000 points).'),
+            'no WebGL2': ('clear.png', png(8, 8, lambda x, y: (x, y, 9, x * 30)), no_webgl2,
+                          'This picture has transparent points, and this browser cannot read them exactly: '
+                          'it offers no WebGL2'),
+        }
+        for case, (name, data, script, said) in rows.items():
+            with self.subTest(case):
+                self.setUp()
+                if script:
+                    self.browser.js(script)
+                self.open_on('encrypt-page', self.file(name, data))
+                self.assertTrue(self.box().startswith('Veilmark - Error: ' + said))
+                self.assertFalse(self.browser.js('return !!document.querySelector("#encrypt-page .preview img").src'))
+
+    def large_bmp(self):
+        path = os.path.join(self.work, 'large.bmp')
+        return path if os.path.exists(path) else self.file('large.bmp', big_bmp(7000, 6000))
+
+    def test_a_large_job_runs_in_the_worker_and_gives_its_memory_back(self):
+        self.browser.js('''window.shown = []; new MutationObserver(() => shown.push(document.querySelector(
+            ".job progress").value)).observe(document.querySelector(".job progress"), { attributes: true });''')
+        self.open_on('encrypt-page', self.large_bmp())
+        self.assertTrue([done for done in self.browser.js('return shown') if 0 < done < 1], 'no progress shown')
+        self.fill('encrypt-page', 'tulip', 'large')
+        self.browser.js('''window.longest = 0; new PerformanceObserver((list) => { for (const task of
+            list.getEntries()) longest = Math.max(longest, task.duration); }).observe({ type: "longtask" });''')
+        self.encrypt('large-vm.bmp')
+        self.browser.wait('return !document.body.classList.contains("busy")')
+        self.assertEqual(len(self.browser.js('return performance.getEntriesByName("veilmark fresh worker")')), 1)
+        held = int(self.browser.js('return document.body.dataset.coreBytes'))
+        self.assertLess(held, 256 << 20, 'the fresh worker holds the picture again, no more')
+        self.assertGreater(held, 7000 * 6000 * 3)
+        self.assertLess(self.browser.js('return longest'), 200, 'the page froze during the hide')
+
+    def test_cancel_ends_a_hide_and_keeps_the_picture(self):
+        self.open_on('encrypt-page', self.large_bmp())
+        self.fill('encrypt-page', 'tulip', 'never')
+        made = os.path.join(self.downloads, 'large-vm.bmp')
+        if os.path.exists(made):
+            os.remove(made)
+        # Cancel as soon as the worker has the job (the button shows after a moment).
+        self.browser.js('document.querySelector("#encrypt-page .action").click();'
+                        ' setTimeout(() => document.querySelector(".job .cancel").click(), 50)')
+        self.browser.wait('return !document.body.classList.contains("busy")')
+        self.assertFalse(self.browser.js('return document.getElementById("message-box").open'))
+        self.assertFalse(os.path.exists(made))
+        self.assertEqual(len(self.browser.js('return performance.getEntriesByName("veilmark fresh worker")')), 1)
+        self.fill('encrypt-page', '', 'kept')  # the fresh worker holds the picture again
+        self.assertEqual(struct.unpack_from('<ii', self.encrypt('large-vm.bmp'), 18), (7000, 6000))
+
+    def test_a_twelve_line_message_reads_to_its_end(self):
+        message = '\n'.join(f'line {n}' for n in range(1, 13))
+        self.open_on('encrypt-page', self.file('lines.bmp', bmp24(64, 48, cover)))
+        self.fill('encrypt-page', 'tulip', message)
+        self.open_on('decrypt-page', self.file('lines-vm.bmp', self.encrypt('lines-vm.bmp')))
+        self.fill('decrypt-page', 'tulip')
+        self.assertEqual(self.decrypt(), message)
+        self.assertTrue(self.browser.js('const box = document.querySelector("#revealed-message");'
+                                        ' return box.scrollHeight <= box.clientHeight'), 'the last lines are cut')
+
+    def test_menus_and_dialogs_work_from_the_keyboard(self):
+        self.browser.js('document.querySelector(".menu-title").focus()')
+        steps = [  # keys pressed: (focus then, what is open then)
+            (['\ue015'], 'Clear', 'File'), (['\ue00c'], 'File', ''),
+            (['\ue014', '\ue015', '\ue015'], 'About', 'Help'), (['\ue015'], 'Contents', 'Help'),
+            (['\ue007'], 'Close', 'help'), (['\ue00c'], 'Help', ''),
+            (['\ue013'], 'About', 'Help'), (['\ue007'], 'Close', 'about'), (['\ue00c'], 'Help', '')]
+        for keys, focus, shown in steps:
+            with self.subTest(keys=keys):
+                self.press(*keys)
+                self.assertEqual(self.focused(), focus)
+                self.assertEqual(self.browser.js('''return document.querySelector("dialog:modal")?.id ||
+                    document.querySelector(".menu-title[aria-expanded=true]")?.textContent || ""'''), shown)
+
     def test_pictures_the_browser_decodes_give_veilmark_cli_bitmap(self):
         def colour(x, y):  # every third point fully transparent, yet with a colour
             return (200, 100, 50, 0) if (x + y) % 3 == 0 else (*cover(x, y), 255)
@@ -365,7 +462,9 @@ class PageTest(unittest.TestCase):
             fetch(arguments[0] + 'probe').then(() => done('sent'), () => done('blocked'));''',
             'args': [self.site.url]})
         self.assertEqual(outcome, 'blocked')
-        self.assertEqual(self.site.requests[loaded:], [])
+        # The browser asks for the service worker's script after each load, to see
+        # whether it changed; nothing else is requested.
+        self.assertEqual([r for r in self.site.requests[loaded:] if r != '/offline.js'], [])
         sent = [json.loads(entry['message'])['message'] for entry in
                 self.browser.do('POST', '/se/log', {'type': 'performance'})]
         urls = [m['params']['request']['url'] for m in sent if m['method'] == 'Network.requestWillBeSent']
@@ -377,4 +476,4 @@ if __name__ == '__main__':
         if not shutil.which(tool):
             print(f'web page test skipped: {tool} is not installed')
             sys.exit(0)
-    unittest.main(argv=sys.argv[:1], verbosity=2)
+    unittest.main(argv=sys.argv[:1] + sys.argv[3:], verbosity=2)  # then: test names, if any

@@ -382,7 +382,9 @@ class PageTest(unittest.TestCase):
         message = '\n'.join(f'line {n}' for n in range(1, 13))
         self.open_on('encrypt-page', self.file('lines.bmp', bmp24(64, 48, cover)))
         self.fill('encrypt-page', 'tulip', message)
-        self.open_on('decrypt-page', self.file('lines-vm.bmp', self.encrypt('lines-vm.bmp')))
+        made = self.encrypt('lines-vm.bmp')
+        self.browser.click('#decrypt-tab')
+        self.open_on('decrypt-page', self.file('lines-vm.bmp', made))
         self.fill('decrypt-page', 'tulip')
         self.assertEqual(self.decrypt(), message)
         self.assertTrue(self.browser.js('const box = document.querySelector("#revealed-message");'

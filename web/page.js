@@ -20,8 +20,9 @@
   // ---- The core, in a worker of its own. One is kept while it holds the pictures
   // opened (so that Encrypt and Decrypt start at once, as in the window), and ended
   // when File > Clear lets them go, when a job is cancelled, and after a job that
-  // left its memory above RECYCLE_BYTES: a WebAssembly memory only grows, so ending
-  // the worker is the one way to give it back. A fresh worker then reopens what the
+  // left its memory above RECYCLE_BYTES and above twice what the pictures it holds
+  // take (a hide writes a whole bitmap beside the picture, and reads it back): a
+  // WebAssembly memory only grows, so ending the worker is the one way to give it back. A fresh worker then reopens what the
   // tabs showed (the Encrypt tab from the bitmap it last made, which holds any message
   // hidden since it was opened), oldest first, as they were opened.
   const RECYCLE_BYTES = 256 << 20;
@@ -31,7 +32,8 @@
   const jobs = new Map();
   let jobCount = 0;
   let coreBytes = 0;  // the worker's memory, as its last reply said (bench and tests read it)
-  const opened = [null, null];  // what each tab shows: { file, when }
+  const opened = [null, null];  // what each tab shows: { file, when, bytes handed to the core }
+  let handed = 0;  // bytes of the picture the last open handed to the core
   let openings = 0;
 
   function startWorker() {
@@ -67,6 +69,7 @@
   // A command for the worker; `give` lists buffers handed over rather than copied.
   function inWorker(name, details = {}, give = []) {
     if (!worker) startWorker();
+    handed = give.reduce((sum, buffer) => sum + buffer.byteLength, details.file?.size ?? 0);
     const job = ++jobCount;
     return new Promise((resolve, reject) => {
       jobs.set(job, { resolve, reject });
@@ -97,7 +100,8 @@
         clearTimeout(shown);
         running = null;
       }
-      if (cancelled || coreBytes > RECYCLE_BYTES) await reopenInFreshWorker();
+      const held = opened.reduce((sum, source) => sum + (source?.bytes ?? 0), 0);
+      if (cancelled || coreBytes > Math.max(RECYCLE_BYTES, 2 * held)) await reopenInFreshWorker();
       jobBar.hidden = true;
       showProgress('', null);
       document.body.classList.remove('busy');
@@ -128,6 +132,7 @@
     for (const { source, tab } of again) {
       try {
         if ((await openPicture(tab, source.file, { cancelled: false }, true)) !== true) throw new Error();
+        source.bytes = handed;
       } catch {
         forget(tab);
       }
@@ -230,7 +235,7 @@
     if (typeof ImageDecoder !== 'function') return null;
     let decoder, image;
     try {
-      decoder = new ImageDecoder({ data: file.stream(), type: 'image/jpeg',
+      decoder = new ImageDecoder({ data: await file.arrayBuffer(), type: 'image/jpeg',
                                    colorSpaceConversion: 'none' });
       ({ image } = await decoder.decode());
     } catch {
@@ -456,7 +461,7 @@
       done = await decodeInBrowser(tab, file, head, job);
     }
     if (done !== true || again) return done;
-    opened[tab] = { file, when: ++openings };
+    opened[tab] = { file, when: ++openings, bytes: handed };
     showPreview(pages[tab], file, size?.[0]);
     if (tab === 0) downloadName = file.name.replace(/\.[^.]*$/, '') + '-vm.bmp';
     return true;
@@ -494,7 +499,9 @@
     img.removeAttribute('src');
     img.hidden = true;
     if (!file) return;
-    const copy = await decodeOffThread({ file, width: Math.min(width, PREVIEW_WIDTH) });
+    // A JPEG is decoded for an <img> at the size shown, off the page's thread.
+    const jpeg = startsAs(new Uint8Array(await file.slice(0, 3).arrayBuffer()), JPEG);
+    const copy = jpeg ? null : await decodeOffThread({ file, width: Math.min(width, PREVIEW_WIDTH) });
     if (mine !== previews[tab]) return;
     img.src = URL.createObjectURL(copy || file);
     img.hidden = false;

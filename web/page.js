@@ -77,14 +77,15 @@
     });
   }
 
-  // ---- Commands run one at a time, as handlers do in the window. Each is timed as a
-  // "veilmark NAME" measure of the page's User Timing, which bench/web reads. One that
-  // runs longer than a moment shows its progress and a Cancel.
+  // ---- Commands run one at a time, as handlers do in the window. Each is timed, from
+  // the click that asked for it, as a "veilmark NAME" measure of the page's User
+  // Timing, which bench/web reads. One that runs longer than a moment shows its
+  // progress and a Cancel.
   let running = null;
   function command(name, work) {
+    const started = performance.now();
     busy = busy.then(async () => {
       document.body.classList.add('busy');
-      const started = performance.now();
       running = { cancelled: false };
       const shown = setTimeout(() => { jobBar.hidden = false; }, 400);
       let cancelled = false;

@@ -232,7 +232,7 @@
   // decoder gives something else (grey, CMYK, other halvings), which then goes
   // through the browser's own conversion.
   const HALVINGS = { I444: [0, 0, 0], I422: [1, 0, 1], I420: [1, 1, 2] };
-  async function jpegPlanes(tab, file, job) {
+  async function jpegPlanes(tab, file, job, found) {
     if (typeof ImageDecoder !== 'function') return null;
     let decoder, image;
     try {
@@ -260,7 +260,9 @@
         { offset: 0, stride: width },
         { offset: lumaSize, stride: chromaWidth },
         { offset: lumaSize + chromaSize, stride: chromaWidth }] });
+      await breathe();  // the copy and the preview, each a task of its own
       checkCancelled(job);
+      found.preview = previewOfPlanes(planes, width, height, across, down, image);
       const sent = { tab, name: file.name, planes: planes.buffer, width, height, kind,
                      degrees: image.rotation, mirrored: image.flip ? 1 : 0 };
       const reply = await inWorker('openPlanes', sent, [planes.buffer]);
@@ -395,14 +397,14 @@
   }
 
   // True when the picture is open; false after an error box.
-  async function decodeInBrowser(tab, file, head, job) {
+  async function decodeInBrowser(tab, file, head, job, found) {
     if (startsAs(head, PNG) && head[24] === 16 && head[28] === 0) {  // 16 bits a channel
       const reply = await inWorker('openDeepPng', { tab, file });
       if (reply.box) return coreBox(reply.box).then(() => false);
       return reply.opened;
     }
     if (startsAs(head, JPEG)) {
-      const planes = await jpegPlanes(tab, file, job);
+      const planes = await jpegPlanes(tab, file, job, found);
       if (planes !== null) return planes;
     }
     checkCancelled(job);
@@ -453,17 +455,18 @@
       return coreBox((await inWorker('refuse', { name: file.name, width: size[0], height: size[1] })).box)
         .then(() => false);
     let done = false;
+    const found = {};  // what decoding found on the way: a preview
     if (startsAs(head, BITMAP)) {  // the core reads bitmaps itself
       const reply = await inWorker('openFile', { tab, file });
       if (reply.outcome === OPENED) done = true;
-      else if (reply.outcome === FOR_BROWSER) done = await decodeInBrowser(tab, file, head, job);
+      else if (reply.outcome === FOR_BROWSER) done = await decodeInBrowser(tab, file, head, job, found);
       else return coreBox(reply.box).then(() => false);
     } else {
-      done = await decodeInBrowser(tab, file, head, job);
+      done = await decodeInBrowser(tab, file, head, job, found);
     }
     if (done !== true || again) return done;
     opened[tab] = { file, when: ++openings, bytes: handed };
-    showPreview(pages[tab], file, size?.[0]);
+    showPreview(pages[tab], file, size?.[0], found.preview);
     if (tab === 0) downloadName = file.name.replace(/\.[^.]*$/, '') + '-vm.bmp';
     return true;
   }
@@ -493,19 +496,49 @@
   // a whole large picture decoded for an <img> would hold the page up.
   const PREVIEW_WIDTH = 1600;
   const previews = [0, 0];
-  async function showPreview(page, file, width = PREVIEW_WIDTH) {
+  async function showPreview(page, file, width = PREVIEW_WIDTH, ready = null) {
     const tab = Number(page.dataset.tab), mine = ++previews[tab];
     const img = page.querySelector('.preview img');
     if (img.src) URL.revokeObjectURL(img.src);
     img.removeAttribute('src');
     img.hidden = true;
     if (!file) return;
-    // A JPEG is decoded for an <img> at the size shown, off the page's thread.
-    const jpeg = startsAs(new Uint8Array(await file.slice(0, 3).arrayBuffer()), JPEG);
-    const copy = jpeg ? null : await decodeOffThread({ file, width: Math.min(width, PREVIEW_WIDTH) });
+    const copy = await (ready || decodeOffThread({ file, width: Math.min(width, PREVIEW_WIDTH) }))
+      .catch(() => null);
     if (mine !== previews[tab]) return;
     img.src = URL.createObjectURL(copy || file);
     img.hidden = false;
+  }
+
+  // A JPEG's preview from the planes already decoded, upright, at most PREVIEW_WIDTH
+  // points wide: a point picked for each (the colours as a viewer converts them).
+  function previewOfPlanes(planes, width, height, across, down, frame) {
+    const { rotation, flip } = frame;  // read once: each read is a call into the browser
+    const sideways = rotation % 180 !== 0;
+    const uprightWidth = sideways ? height : width, uprightHeight = sideways ? width : height;
+    const shownWidth = Math.min(PREVIEW_WIDTH, uprightWidth);
+    const shownHeight = Math.max(1, Math.round(uprightHeight * shownWidth / uprightWidth));
+    const shown = new ImageData(shownWidth, shownHeight);
+    const chromaWidth = (width + across) >> across, lumaSize = width * height;
+    const crAt = lumaSize + chromaWidth * ((height + down) >> down);
+    for (let v = 0, out = 0; v < shownHeight; v++) {
+      for (let u = 0; u < shownWidth; u++, out += 4) {
+        let X = Math.floor(u * uprightWidth / shownWidth), Y = Math.floor(v * uprightHeight / shownHeight);
+        if (flip) X = uprightWidth - 1 - X;
+        // Where the upright point lies as stored: the frame is turned clockwise by its rotation.
+        const [x, y] = rotation === 90 ? [Y, height - 1 - X] : rotation === 180
+          ? [width - 1 - X, height - 1 - Y] : rotation === 270 ? [width - 1 - Y, X] : [X, Y];
+        const luma = planes[y * width + x], chroma = (y >> down) * chromaWidth + (x >> across);
+        const cb = planes[lumaSize + chroma] - 128, cr = planes[crAt + chroma] - 128;
+        shown.data[out] = luma + 1.402 * cr;
+        shown.data[out + 1] = luma - 0.344136 * cb - 0.714136 * cr;
+        shown.data[out + 2] = luma + 1.772 * cb;
+        shown.data[out + 3] = 255;
+      }
+    }
+    const canvas = new OffscreenCanvas(shownWidth, shownHeight);
+    canvas.getContext('2d').putImageData(shown, 0, 0);
+    return canvas.convertToBlob({ type: 'image/jpeg', quality: 0.9 });
   }
 
   // ---- Encrypt and Decrypt.

@@ -262,7 +262,8 @@
         { offset: lumaSize + chromaSize, stride: chromaWidth }] });
       await breathe();  // the copy and the preview, each a task of its own
       checkCancelled(job);
-      found.preview = previewOfPlanes(planes, width, height, across, down, image);
+      found.preview = previewOfPlanes(planes, width, height, across, down, image,
+                                      shownSize(pages[tab].querySelector('.preview')));
       const sent = { tab, name: file.name, planes: planes.buffer, width, height, kind,
                      degrees: image.rotation, mirrored: image.flip ? 1 : 0 };
       const reply = await inWorker('openPlanes', sent, [planes.buffer]);
@@ -510,13 +511,16 @@
     img.hidden = false;
   }
 
-  // A JPEG's preview from the planes already decoded, upright, at most PREVIEW_WIDTH
-  // points wide: a point picked for each (the colours as a viewer converts them).
-  function previewOfPlanes(planes, width, height, across, down, frame) {
+  // A JPEG's preview from the planes already decoded, upright, at most `most` points
+  // wide: a point picked for each (the colours as a viewer converts them).
+  // The points across a preview needs to look sharp in its box as it is now.
+  const shownSize = (box) => Math.min(PREVIEW_WIDTH,
+    Math.max(480, Math.ceil(Math.max(box.clientWidth, box.clientHeight) * devicePixelRatio)));
+  function previewOfPlanes(planes, width, height, across, down, frame, most) {
     const { rotation, flip } = frame;  // read once: each read is a call into the browser
     const sideways = rotation % 180 !== 0;
     const uprightWidth = sideways ? height : width, uprightHeight = sideways ? width : height;
-    const shownWidth = Math.min(PREVIEW_WIDTH, uprightWidth);
+    const shownWidth = Math.min(most, uprightWidth);
     const shownHeight = Math.max(1, Math.round(uprightHeight * shownWidth / uprightWidth));
     const shown = new ImageData(shownWidth, shownHeight);
     const chromaWidth = (width + across) >> across, lumaSize = width * height;

@@ -181,6 +181,7 @@ function veilmarkCoreWorker() {
   };
 
   onmessage = async ({ data }) => {
+    if (data.command === 'close') return close();
     job = data.job;
     let reply;
     try {

@@ -60,8 +60,11 @@
       jobs.clear();
     };
   }
+  // A worker with no job closes itself, so that its memory is let go on its own
+  // thread; one busy with a job (Cancel) is stopped where it is.
   function endWorker() {
-    worker?.terminate();
+    if (jobs.size) worker?.terminate();
+    else worker?.postMessage({ command: 'close' });
     worker = null;
     for (const waiting of jobs.values()) waiting.reject(new Cancelled());
     jobs.clear();

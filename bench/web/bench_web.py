@@ -81,6 +81,11 @@ def page_once(picture):
     seconds = browser.js('return (performance.getEntriesByName("veilmark open")[0].duration'
                          ' + performance.getEntriesByName("veilmark hide")[0].duration) / 1000')
     longest = browser.js('return longest')
+    for _ in range(600):  # the browser's writing of the download, before the next run
+        names = os.listdir(downloads)
+        if names and not any(name.endswith('.crdownload') for name in names):
+            break
+        time.sleep(0.1)
     for name in os.listdir(downloads):
         os.remove(os.path.join(downloads, name))
     return seconds, longest

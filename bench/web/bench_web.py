@@ -14,7 +14,8 @@ taking turns. The page's longest main-thread task while it hides (from the click
 Encrypt to the download; a PerformanceObserver of long tasks) is the worst of the
 runs. The cover comes from the shared make_corpus.sh, kept in CORPUS as
 bench/cli/bench_cli.sh keeps it. Targets: the page within 1.5 x veilmark-cli at
-24 MP, 2 x at 100 MP, and no task over 200 ms. Exits 1 when one is missed.
+24 MP (2 x stored turned a quarter), 2 x at 100 MP, and no task over 200 ms. Exits 1
+when one is missed.
 """
 import os, struct, subprocess, sys, tempfile, time
 
@@ -100,7 +101,7 @@ def cli_once(picture):
     return time.perf_counter() - start
 
 
-cases = {'hide from JPEG, 24 MP': (cover, 1.5), 'the same, stored turned a quarter (EXIF 6)': (sideways, 1.5),
+cases = {'hide from JPEG, 24 MP': (cover, 1.5), 'the same, stored turned a quarter (EXIF 6)': (sideways, 2),
          'hide from JPEG, 100 MP': (huge, 2)}
 try:
     results = {}

@@ -68,6 +68,14 @@ Failure pipeTooLarge(const std::string& path, std::uint64_t limit) {
 
 }  // namespace
 
+Result<void> checkPlainFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    if (S_ISFIFO(st.st_mode)) return refusedKind(path, "a pipe");
+    if (const char* kind = otherKind(st.st_mode)) return refusedKind(path, kind);
+    return {};
+}
+
 Result<PictureInputRef> PictureInput::open(const std::string& path, std::uint64_t sizeLimit) {
     // Devices are refused before they are opened: opening some of them does something.
     struct stat st {};

@@ -24,6 +24,12 @@
 namespace vm {
 
 class PictureInput;
+
+// Refuses a path that names a pipe, a socket, a device or a folder, with the sentence
+// opening it would give, without opening it: for a window, which must not wait on a
+// pipe that nobody writes. A path that cannot be looked at passes; opening it says why.
+Result<void> checkPlainFile(const std::string& path);
+
 using PictureInputRef = std::shared_ptr<const PictureInput>;
 
 class PictureInput {

@@ -13,12 +13,16 @@
 #include <QScrollArea>
 #include <QTabWidget>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <future>
 
 #include "engine/open_flow.h"
 #include "imaging/decoded_picture.h"
+#include "imaging/picture_input.h"
 #include "ui/accessible_roles.h"
 #include "ui/app_style.h"
 #include "ui/message_length.h"
@@ -30,6 +34,13 @@
 namespace vm::ui {
 
 namespace {
+
+// Ends the program without waiting for a decode that may run for a minute more (or
+// block on a pipe): it writes nothing, so nothing is left half done.
+[[noreturn]] void abandonDecode() {
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
 
 constexpr qsizetype kLimit = static_cast<qsizetype>(kMessageBoxLimit);
 
@@ -295,8 +306,10 @@ void MainWindow::openOnTab(Tab tab, const QString& path) {
 
 Result<PictureRef> MainWindow::decodeAside(const std::function<Result<PictureRef>()>& decode) {
     QEventLoop wait;
-    std::future<Result<PictureRef>> job = std::async(std::launch::async, [&decode, &wait] {
+    std::atomic<bool> finished{false};
+    std::future<Result<PictureRef>> job = std::async(std::launch::async, [&] {
         Result<PictureRef> decoded = decode();
+        finished.store(true);
         QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
         return decoded;
     });
@@ -309,7 +322,10 @@ Result<PictureRef> MainWindow::decodeAside(const std::function<Result<PictureRef
     const QPointer<QWidget> focus = QApplication::focusWidget();
     setEnabled(false);
     wait.exec();
-    Result<PictureRef> decoded = job.get();  // also when the program is ending meanwhile
+    // The program is ending (the window was closed) while a picture is still being
+    // read: nothing is being saved, so it ends now rather than when the decode does.
+    if (!finished.load()) abandonDecode();
+    Result<PictureRef> decoded = job.get();
     setEnabled(true);
     if (focus) focus->setFocus();
     QApplication::restoreOverrideCursor();
@@ -319,6 +335,10 @@ Result<PictureRef> MainWindow::decodeAside(const std::function<Result<PictureRef
 void MainWindow::openDropped(Tab tab, const QString& path) {
     const std::string file = path.toStdString();
     run([this, tab, &file] {
+        if (const Result<void> plain = checkPlainFile(file); !plain) {
+            m_boxes.showMessage(plain.error(), vbCritical, std::string(kErrorTitle));
+            return;
+        }
         if (tab == Tab::Encrypt)
             m_form.dropOnEncrypt(file);
         else

@@ -209,5 +209,29 @@ else
   row tmpfs "another user's file, protected_regular" "skipped: cannot turn protected_regular on"
 fi
 
+# A 1 KB progressive JPEG claiming 10000 x 10000 points, opened in a control group
+# held to 512 MB (a container's limit): refused as too large, never killed.
+group=
+for base in $(findmnt -n -t cgroup -o TARGET,OPTIONS | awk '$2 ~ /(^|,)memory(,|$)/ {print $1}'); do
+  group=$base$(awk -F: '$2 ~ /(^|,)memory(,|$)/ {print $3}' /proc/self/cgroup)/veilmark-check.$$
+  mkdir "$group" 2>/dev/null && echo $((512 << 20)) >"$group/memory.limit_in_bytes" 2>/dev/null && break
+  rmdir "$group" 2>/dev/null; group=
+done
+if [ -n "$group" ]; then
+  convert -size 64x64 plasma:fractal -interlace JPEG "$work/small.jpg"
+  python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); i = b.index(b"\xff\xc2")
+b[i + 5:i + 9] = (10000).to_bytes(2, "big") * 2; open(sys.argv[2], "wb").write(b)' "$work/small.jpg" "$work/claims.jpg"
+  err=$(sh -c 'echo $$ >"$1/cgroup.procs" && exec "$2" reveal -p x "$3"' - "$group" "$cli" "$work/claims.jpg" 2>&1)
+  status=$?
+  rmdir "$group"
+  if [ "$status" -ne 137 ] && grep -q "too large to open" <<<"$err"; then
+    pass cgroup "a huge claim in a 512 MB group" "refused: ${err#*: }"
+  else
+    fail cgroup "a huge claim in a 512 MB group" "status $status: $err"
+  fi
+else
+  row cgroup "a huge claim in a 512 MB group" "skipped: no memory control group can be made here"
+fi
+
 [ "$failed" -eq 0 ] && echo "check-file-systems: every case ended with the old or the complete new file" ||
   { echo "check-file-systems: $failed case(s) failed"; exit 1; }

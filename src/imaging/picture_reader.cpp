@@ -1,19 +1,16 @@
 #include "imaging/picture_reader.h"
 
-#include <unistd.h>
 #include <algorithm>
 
 #include "imaging/bitmap_file_picture.h"
+#include "platform/memory_budget.h"
 
 namespace vm {
 
 std::uint64_t decodeMemoryLimit() {
-    const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
-    const std::uint64_t physical =
-        pages > 0 && pageSize > 0
-            ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize)
-            : (std::uint64_t{4} << 30);
-    return std::max<std::uint64_t>(physical / 2, std::uint64_t{512} << 20);
+    // Half, and at least 512 MB where three quarters of the budget allows that.
+    const std::uint64_t budget = memoryBudget();
+    return std::max(budget / 2, std::min(std::uint64_t{512} << 20, budget - budget / 4));
 }
 
 Result<PictureRef> decodePictureFile(const std::string& path, PictureDecoder& decoder) {

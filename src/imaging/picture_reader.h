@@ -22,8 +22,9 @@ class PictureDecoder {
     virtual Result<PictureRef> decode(const PictureInputRef& input) = 0;
 };
 
-// The most memory, in bytes, that decoding one picture may take: half of the
-// machine's memory, so that an opened picture never starves the system.
+// The most memory, in bytes, that decoding one picture may take: half of what this
+// process may use (the machine's memory, or its control group's limit, if smaller),
+// so that an opened picture never starves the system nor gets the program killed.
 std::uint64_t decodeMemoryLimit();
 
 // Opens the file and decodes all of it.

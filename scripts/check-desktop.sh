@@ -11,6 +11,8 @@
 #     only once the whole new picture is there.
 #  5. X11: a FIFO on the command line is refused, not waited on; closing the window
 #     while a large picture opens ends the program at once.
+#  6. X11: after a save refused in /proc the next save dialog does not start there;
+#     Qt's file dialogs leave no QtProject.conf.
 # The saved picture is read back with veilmark-cli where it is built beside BINARY.
 # VEILMARK_DESKTOP_SHOTS=DIR keeps screenshots of each step there (look at them).
 # Usage: scripts/check-desktop.sh [BINARY]
@@ -365,6 +367,37 @@ else
   fail "closing while a large picture opens: the main window did not appear"
 fi
 stop_all
+
+echo "== $(date +%T) 6. X11: the save dialog after a refused save, and nothing kept"
+# ---- 6. X11: the save dialog after a refused save, and nothing kept
+# A save refused in /proc must not make the next save dialog start there (listing it
+# can wait on /proc/kmsg for ever): a bare name then lands in the folder the program
+# started in. Qt's dialogs keep no history or last folder in the user's settings.
+start_x 1024x768
+start_openbox
+cd "$work"
+QT_QPA_PLATFORM=xcb start_app
+cd - >/dev/null
+if main=$(window Veilmark); then
+  activate "$main"
+  hide_keys "words" "A message." "/proc/refused.bmp"
+  sleep 1
+  k Return  # the refusal
+  activate "$main"
+  k space  # Encrypt again
+  dialog_shown "Save image"
+  sleep 1
+  typed "again.bmp"
+  k Return
+  sleep 1
+  shot refused-then-saved
+  check "a refused save in /proc: the next save did not land where the program started" '[ -s "$work/again.bmp" ]'
+  stop_all
+  check "Qt's dialogs kept settings: $(ls "$XDG_CONFIG_HOME" 2>/dev/null)" '[ ! -e "$XDG_CONFIG_HOME/QtProject.conf" ]'
+else
+  fail "refused save: the main window did not appear"
+  stop_all
+fi
 
 echo "desktop check: $passed passed, $failures failed (screenshots in $shots)"
 [ "$failures" -eq 0 ]

@@ -249,8 +249,8 @@ int writeBitmapToOutput(const Picture& picture, Console& console, std::int32_t s
 // Opens INPUT into the canvas; the working area is its size.
 static Result<void> openInto(const std::string& path, Console& console, Canvas& canvas,
                              WorkingArea& area) {
-    Result<PictureRef> opened =
-        openPictureFile(path == kStandardStream ? "/dev/stdin" : path, console.decoder);
+    Result<PictureRef> opened = path == kStandardStream ? openStandardInputPicture(console.decoder)
+                                                        : openPictureFile(path, console.decoder);
     if (!opened) return stopped(Stop::File, opened.error());
     placeOpenedPicture(opened.take(), canvas, area);
     return {};

@@ -7,6 +7,15 @@
 
 namespace vm {
 
+namespace {
+// A plain 24-bit bitmap in place, anything else decoded.
+Result<PictureRef> openPictureInput(Result<PictureInputRef> input, PictureDecoder& decoder) {
+    if (!input) return input.why();
+    if (auto bitmap = BitmapFilePicture::open(*input)) return PictureRef(std::move(bitmap));
+    return decoder.decode(*input);
+}
+}  // namespace
+
 std::uint64_t decodeMemoryLimit() {
     // Half, and at least 512 MB where three quarters of the budget allows that.
     const std::uint64_t budget = memoryBudget();
@@ -20,10 +29,11 @@ Result<PictureRef> decodePictureFile(const std::string& path, PictureDecoder& de
 }
 
 Result<PictureRef> openPictureFile(const std::string& path, PictureDecoder& decoder) {
-    Result<PictureInputRef> input = PictureInput::open(path, decodeMemoryLimit());
-    if (!input) return input.why();
-    if (auto bitmap = BitmapFilePicture::open(*input)) return PictureRef(std::move(bitmap));
-    return decoder.decode(*input);
+    return openPictureInput(PictureInput::open(path, decodeMemoryLimit()), decoder);
+}
+
+Result<PictureRef> openStandardInputPicture(PictureDecoder& decoder) {
+    return openPictureInput(PictureInput::openStandardInput(decodeMemoryLimit()), decoder);
 }
 
 }  // namespace vm

@@ -32,5 +32,7 @@ Result<PictureRef> decodePictureFile(const std::string& path, PictureDecoder& de
 
 // As decodePictureFile, but a plain 24-bit bitmap is read in place instead of decoded.
 Result<PictureRef> openPictureFile(const std::string& path, PictureDecoder& decoder);
+// The same for the picture on standard input (descriptor 0).
+Result<PictureRef> openStandardInputPicture(PictureDecoder& decoder);
 
 }  // namespace vm

@@ -9,7 +9,6 @@
 #include <new>
 #include <ostream>
 
-#include "cli/visible_text.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
 #include "engine/payload.h"
@@ -23,6 +22,7 @@
 #include "platform/unique_fd.h"
 #include "platform/user_messages.h"
 #include "platform/utf8.h"
+#include "platform/visible_text.h"
 
 #ifndef VEILMARK_VERSION
 #define VEILMARK_VERSION "0.0.0"

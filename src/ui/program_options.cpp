@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/visible_text.h"
+
 namespace vm::ui {
 
 namespace {
@@ -47,7 +49,8 @@ bool isOneOf(std::string_view word, const std::array<std::string_view, N>& list)
 ProgramOptions usage(std::string error) {
     ProgramOptions options;
     options.action = ProgramOptions::Action::Usage;
-    options.error = std::move(error);
+    // Said on a terminal: a name's control characters are shown, not obeyed.
+    options.error = visibleText(error, false);
     return options;
 }
 

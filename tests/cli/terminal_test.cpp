@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "cli/terminal.h"
-#include "cli/visible_text.h"
+#include "platform/visible_text.h"
 
 namespace vm::cli {
 namespace {

@@ -15,10 +15,12 @@ command -v em++ >/dev/null || { echo "build-web: em++ not found (apt-get install
 # The core the page needs, and the page's own binding. Files that only the desktop
 # uses are linked too where the engine refers to them, but never reached.
 sources=(
-  platform/checked platform/ending_signals platform/file_io platform/file_replacement
-  platform/guarded_mapping platform/user_messages platform/utf8
+  platform/checked platform/ending_signals platform/file_io platform/file_number_lock
+  platform/file_replacement platform/guarded_mapping platform/memory_budget platform/user_messages
+  platform/utf8
   imaging/bitmap_file_picture imaging/bitmap_header imaging/bitmap_writer imaging/canvas
   imaging/layered_picture imaging/picture imaging/picture_input imaging/picture_reader
+  imaging/picture_signatures
   imaging/picture_saving imaging/working_area
   engine/bit_carrier engine/code_page engine/hide_checks engine/hide_reveal engine/password_seed engine/payload
   engine/random_source engine/save_flow engine/used_slots engine/file_dialogs

@@ -301,15 +301,15 @@ int hide(const Arguments& arguments, Console& console) {
 int reveal(const Arguments& arguments, Console& console) {
     if (Result<void> streams = checkPictureStreams(arguments, console); !streams)
         return report(console, streams.why());
-    const Result<std::u32string> password = obtainPassword(arguments, console, false);
-    if (!password) return report(console, password.why());
-    const Result<std::int32_t> seed = seedFor(*password);
-    if (!seed) return report(console, Stop::Refused, seed.error());
-
+    // The picture first: a file that is missing or no picture costs no typed password.
     Canvas canvas;
     WorkingArea area;
     if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
+    const Result<std::u32string> password = obtainPassword(arguments, console, false);
+    if (!password) return report(console, password.why());
+    const Result<std::int32_t> seed = seedFor(*password);
+    if (!seed) return report(console, Stop::Refused, seed.error());
     applyArea(arguments, area);
 
     RandomSource generator;

@@ -80,11 +80,15 @@ TEST_F(CliProgram, HidesFromAJpegAndRevealsWithPasswordFromTheEnvironment) {
 TEST_F(CliProgram, SaysEachFailureInOneLine) {
     writeFile(dir.file("damaged.jpg"),
               std::string("\xff\xd8\xff\xdb\x00\x43", 6) + std::string(300, '\x11'));
+    ASSERT_TRUE(patternImage(16, 8).save(QString::fromStdString(dir.file("whole.png")), "PNG"));
+    writeFile(dir.file("cut.png"), readFile(dir.file("whole.png")).substr(0, 80));
     const std::vector<std::pair<std::vector<std::string>, int>> cases = {
         {{"reveal", "-p", "x", dir.file("damaged.jpg")}, 3},
         {{"reveal", "-p", "x", dir.file("missing.gif")}, 3},
+        {{"reveal", "-p", "x", dir.file("cut.png")}, 3},  // libpng's own line not said
         {{"reveal", "-p", "x"}, 2},
-        {{"reveal", dir.file("damaged.jpg")}, 2},  // no password, no terminal
+        {{"reveal", dir.file("whole.png")}, 2},    // no password, no terminal
+        {{"reveal", dir.file("missing.gif")}, 3},  // said before a password is asked for
         {{"hide", "-p", "x", "-m", "中", dir.file("damaged.jpg"), dir.file("o.bmp")}, 4},
     };
     for (const auto& [args, status] : cases) {

@@ -9,6 +9,7 @@
 #include <new>
 #include <ostream>
 
+#include "cli/output_failure.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
 #include "engine/payload.h"
@@ -239,8 +240,7 @@ int writeBitmapToOutput(const Picture& picture, Console& console, std::int32_t s
     console.out.write(reinterpret_cast<const char*>(bitmap->data()),
                       static_cast<std::streamsize>(bitmap->size()));
     console.out.flush();
-    if (!console.out)
-        return report(console, Stop::File, "could not write the bitmap to standard output");
+    if (!console.out) return report(console, Stop::File, outputFailure("the bitmap", errno));
     return kDone;
 }
 
@@ -322,7 +322,7 @@ int reveal(const Arguments& arguments, Console& console) {
                           ": either the password is wrong or nothing is hidden there (the two "
                           "cannot be told apart)");
     if (!writeMessage(console, arguments, toUtf8(revealed.message)))
-        return report(console, Stop::File, "could not write the message to standard output");
+        return report(console, Stop::File, outputFailure("the message", errno));
     return kDone;
 }
 
@@ -352,8 +352,7 @@ int scan(const Arguments& arguments, Console& console) {
     }
     if (!writeMessage(console, arguments, std::move(bytes)))
         return report(console, Stop::File,
-                      messages.size() > 1 ? "could not write the messages to standard output"
-                                          : "could not write the message to standard output");
+                      outputFailure(messages.size() > 1 ? "the messages" : "the message", errno));
     if (messages.size() > 1)
         say(console, std::to_string(messages.size()) + " different messages found in " +
                          fileName(arguments.input) + ", each followed by a NUL byte");
@@ -376,9 +375,9 @@ int runCommand(const Arguments& arguments, Console& console) {
                 console.out.flush();
                 if (!console.out)
                     return report(console, Stop::File,
-                                  std::string("could not write the ") +
-                                      (arguments.command == Command::Help ? "help" : "version") +
-                                      " to standard output");
+                                  outputFailure(arguments.command == Command::Help ? "the help"
+                                                                                   : "the version",
+                                                errno));
                 return kDone;
             case Command::Hide:
                 return hide(arguments, console);

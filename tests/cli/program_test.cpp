@@ -125,6 +125,11 @@ TEST_F(CliProgram, PicturesThroughStandardInputAndOutput) {
                    "", {"PATH=/usr/bin:/bin"}, dir);
     EXPECT_EQ(f.out, "141\n") << f.err;
     EXPECT_NE(f.err.find("not a picture"), std::string::npos) << f.err;
+    // A full standard output is said with its reason.
+    f = runProgram("/bin/bash",
+                   {"-c", "\"$0\" reveal -p pw \"$1\" >/dev/full", VEILMARK_CLI_PROGRAM, bmp}, "",
+                   {}, dir);
+    EXPECT_NE(f.err.find("to standard output: no space left"), std::string::npos) << f.err;
     f = run({"hide", "-p", "pw", "--message-file", "-", "-", bmp}, "x");
     EXPECT_EQ(f.status, 2);
     EXPECT_NE(f.err.find("not both"), std::string::npos) << f.err;

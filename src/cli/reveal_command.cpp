@@ -1,6 +1,7 @@
 #include "cli/reveal_command.h"
 
 #include "cli/command_steps.h"
+#include "cli/output_failure.h"
 #include "cli/text_inputs.h"
 #include "engine/hide_reveal.h"
 #include "engine/random_source.h"
@@ -12,15 +13,15 @@ namespace vm::cli {
 int reveal(const Arguments& arguments, Console& console) {
     if (Result<void> streams = checkPictureStreams(arguments, console); !streams)
         return report(console, streams.why());
-    const Result<std::u32string> password = obtainPassword(arguments, console, false);
-    if (!password) return report(console, password.why());
-    const Result<std::int32_t> seed = seedFor(*password);
-    if (!seed) return report(console, kRefused, seed.error());
-
+    // The picture first: a file that is missing or no picture costs no typed password.
     Canvas canvas;
     WorkingArea area;
     if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
+    const Result<std::u32string> password = obtainPassword(arguments, console, false);
+    if (!password) return report(console, password.why());
+    const Result<std::int32_t> seed = seedFor(*password);
+    if (!seed) return report(console, kRefused, seed.error());
     applyArea(arguments, area);
 
     RandomSource generator;
@@ -33,7 +34,7 @@ int reveal(const Arguments& arguments, Console& console) {
                           ": either the password is wrong or nothing is hidden there (the two "
                           "cannot be told apart)");
     if (!writeMessage(console, arguments, toUtf8(revealed.message)))
-        return report(console, kFileError, "could not write the message to standard output");
+        return report(console, kFileError, outputFailure("the message", errno));
     return kDone;
 }
 

@@ -14,11 +14,15 @@
 #include <QShortcut>
 #include <QTabWidget>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <future>
 
 #include "imaging/decoded_picture.h"
+#include "imaging/picture_input.h"
 #include "platform/user_messages.h"
 #include "ui/accessible_roles.h"
 #include "ui/app_style.h"
@@ -31,6 +35,13 @@
 namespace vm::ui {
 
 namespace {
+
+// Ends the program without waiting for a decode that may run for a minute more (or
+// block on a pipe): it writes nothing, so nothing is left half done.
+[[noreturn]] void abandonDecode() {
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
 
 constexpr qsizetype kLimit = static_cast<qsizetype>(kMessageBoxLimit);
 
@@ -303,8 +314,10 @@ void MainWindow::openOnTab(Tab tab, const QString& path) {
 
 Result<PictureRef> MainWindow::decodeAside(const std::function<Result<PictureRef>()>& decode) {
     QEventLoop wait;
-    std::future<Result<PictureRef>> job = std::async(std::launch::async, [&decode, &wait] {
+    std::atomic<bool> finished{false};
+    std::future<Result<PictureRef>> job = std::async(std::launch::async, [&] {
         Result<PictureRef> decoded = decode();
+        finished.store(true);
         QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
         return decoded;
     });
@@ -317,7 +330,10 @@ Result<PictureRef> MainWindow::decodeAside(const std::function<Result<PictureRef
     const QPointer<QWidget> focus = QApplication::focusWidget();
     setEnabled(false);
     wait.exec();
-    Result<PictureRef> decoded = job.get();  // also when the program is ending meanwhile
+    // The program is ending (the window was closed) while a picture is still being
+    // read: nothing is being saved, so it ends now rather than when the decode does.
+    if (!finished.load()) abandonDecode();
+    Result<PictureRef> decoded = job.get();
     setEnabled(true);
     if (focus) focus->setFocus();
     QApplication::restoreOverrideCursor();
@@ -327,6 +343,10 @@ Result<PictureRef> MainWindow::decodeAside(const std::function<Result<PictureRef
 void MainWindow::openDropped(Tab tab, const QString& path) {
     const std::string file = path.toStdString();
     run([this, tab, &file] {
+        if (const Result<void> plain = checkPlainFile(file); !plain) {
+            m_boxes.showMessage(plain.error(), vbCritical, std::string(kErrorTitle));
+            return;
+        }
         if (tab == Tab::Encrypt)
             m_form.dropOnEncrypt(file);
         else

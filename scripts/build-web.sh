@@ -21,10 +21,14 @@ sources=(
   imaging/layered_picture imaging/picture imaging/picture_input imaging/picture_reader
   imaging/picture_saving imaging/working_area
   engine/bit_carrier engine/code_page engine/hide_checks engine/hide_reveal engine/password_seed engine/payload
-  engine/random_source engine/save_flow engine/used_slots engine/file_dialogs
+  engine/random_source engine/save_flow engine/sealed_field engine/used_slots engine/file_dialogs
   web/memory_pictures web/page_bindings web/turned_picture web/web_form web/ycbcr_planes_picture
 )
-flags=(-std=c++20 -O2 -fwasm-exceptions -I"$root/src"
+# Sealing: the part of Debian's libsodium it needs, built once into the output folder.
+sodium=$out/libsodium
+bash "$root/scripts/libsodium-web.sh" "$sodium"
+
+flags=(-std=c++20 -O2 -fwasm-exceptions -I"$root/src" -isystem "$sodium/include"
        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion)
 if [[ ${VEILMARK_WERROR:-} == ON || ${CI:-} == true ]]; then flags+=(-Werror); fi
 
@@ -52,7 +56,7 @@ if ((${#stale[@]})); then
   printf '%s\n' "${stale[@]}" | FLAGS="${flags[*]}" xargs -P 2 -I{} bash -c 'flags=($FLAGS); compile {}'
 fi
 
-em++ -O2 -fwasm-exceptions "${objects[@]}" -o "$out/site/veilmark-core.js" \
+em++ -O2 -fwasm-exceptions "${objects[@]}" "$sodium/lib/libsodium.a" -o "$out/site/veilmark-core.js" \
   -sSINGLE_FILE=1 -sMODULARIZE=1 -sEXPORT_NAME=createVeilmarkCore -sENVIRONMENT=web \
   -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=4GB -sDYNAMIC_EXECUTION=0 -sFILESYSTEM=0 \
   -sWASM_ASYNC_COMPILATION=0 \

@@ -91,15 +91,24 @@ Result<HidePlan> prepareHide(std::u32string_view password, std::u32string_view m
                        "The message is too long: at most " + std::to_string(kMaxMessageLength) +
                            " characters can be hidden, and it has " +
                            withThousands(static_cast<std::int64_t>(message.size())) + ".");
+    if (!message.empty() && message.front() == kSealedMessageMark)
+        return refused(Refusal::MessageCharacter,
+                       "The message cannot start with the character U+0001: Veilmark keeps it to "
+                       "mark sealed messages.");
     HidePlan plan{*seed, framePayload(message)};
-    const std::int64_t needed = slotsForPayload(plan.payload.size());
+    if (Result<void> room = checkRoom(plan.payload.size(), area); !room) return room.why();
+    return plan;
+}
+
+Result<void> checkRoom(std::size_t payloadBytes, const WorkingArea& area) {
+    const std::int64_t needed = slotsForPayload(payloadBytes);
     if (needed > area.slots())
         return refused(Refusal::AreaTooSmall,
                        "The picture is too small for this message: it needs " +
                            withThousands(needed) + " colour values, and " +
                            std::to_string(area.width) + " x " + std::to_string(area.height) +
                            " points offer " + withThousands(area.slots()) + ".");
-    return plan;
+    return {};
 }
 
 Result<void> hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea& area,

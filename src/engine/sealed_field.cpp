@@ -132,7 +132,9 @@ Result<std::u32string> openField(std::u32string_view password, std::string_view 
         return problem(SealProblem::NewerFormat,
                        "A sealed message is hidden here, but a newer version of Veilmark wrote "
                        "it: this version cannot open it.");
-    if (field.size() != kSealedFieldSize) return problem(SealProblem::NotOpened, kNotOpened);
+    // No password seals with the empty one: no key to derive for it.
+    if (field.size() != kSealedFieldSize || password.empty())
+        return problem(SealProblem::NotOpened, kNotOpened);
     if (!sodiumReady()) return noMemory();
     const auto* in = reinterpret_cast<const unsigned char*>(field.data());
     SealKey key;

@@ -125,19 +125,19 @@ Result<void> hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea
     return {};
 }
 
-Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
-                       RandomSource& generator) {
-    resetGenerator(generator, seed);
-    return readPayload(canvas, area, generator);
-}
-
-Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator) {
+namespace {
+// Reads a payload from wherever the generator stands; one whose length byte is not
+// `only` (when given) is not read further.
+Revealed readFrom(const Canvas& canvas, const WorkingArea& area, RandomSource& generator,
+                  std::optional<std::int16_t> only) {
     UsedSlots usedSlots;
     SlotDraw draw{generator, usedSlots, area};
     // A stream whose slots run out before the message ends carries none.
     if (slotsForPayload(1) > area.slots()) return {};
     const std::optional<std::int16_t> n = extractByte(draw, canvas);
-    if (!n || slotsForPayload(1 + static_cast<std::size_t>(*n)) > area.slots()) return {};
+    if (!n || (only && *n != *only) ||
+        slotsForPayload(1 + static_cast<std::size_t>(*n)) > area.slots())
+        return {};
     std::u32string text;
     for (std::int16_t i = 1; i <= *n; ++i) {
         const std::optional<std::int16_t> byte = extractByte(draw, canvas);
@@ -147,6 +147,23 @@ Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource
     std::optional<std::u32string> message = unframePayloadText(text);
     if (!message) return {};
     return {true, std::move(*message)};
+}
+}  // namespace
+
+Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
+                       RandomSource& generator) {
+    resetGenerator(generator, seed);
+    return readFrom(canvas, area, generator, std::nullopt);
+}
+
+Revealed revealPayloadOfLength(std::int32_t seed, std::uint8_t length, const Canvas& canvas,
+                               const WorkingArea& area, RandomSource& generator) {
+    resetGenerator(generator, seed);
+    return readFrom(canvas, area, generator, length);
+}
+
+Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator) {
+    return readFrom(canvas, area, generator, std::nullopt);
 }
 
 Result<void> checkSavedPicture(const PictureRef& written, const std::string& target,

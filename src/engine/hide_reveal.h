@@ -54,6 +54,9 @@ struct Revealed {
 // than looping or failing) where the working area cannot hold what it reads.
 Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
                        RandomSource& generator);
+// The same, reading no further than the length byte when it is not `length`.
+Revealed revealPayloadOfLength(std::int32_t seed, std::uint8_t length, const Canvas& canvas,
+                               const WorkingArea& area, RandomSource& generator);
 // The same read from wherever the generator stands now.
 Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator);
 

@@ -60,7 +60,10 @@ PasswordReading revealWithPassword(std::u32string_view password, const Canvas& c
     if (const Result<std::int32_t> seed = seedFor(password))
         reading.own = readRevealed(revealPayload(*seed, canvas, area, generator), password);
     if (!password.empty()) {
-        const Revealed sealed = revealPayload(sealedSeed(), canvas, area, generator);
+        // A picture without a sealed message costs one byte's read here.
+        const Revealed sealed =
+            revealPayloadOfLength(sealedSeed(), static_cast<std::uint8_t>(kSealedPayloadBytes - 1),
+                                  canvas, area, generator);
         if (isSealedMessage(sealed.message)) reading.sealed = readRevealed(sealed, password);
     }
     return reading;

@@ -58,8 +58,8 @@ Failure noMemory() {
 }
 
 bool sodiumReady() {
-    static const bool ready = sodium_init() >= 0;
-    return ready;
+    static const bool kReady = sodium_init() >= 0;
+    return kReady;
 }
 
 // The 22 payload bytes before the ciphertext, which the tag also covers.

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/main_form.h"
-#include "engine/open_flow.h"
+#include "flows/open_flow.h"
+#include "flows/window_model.h"
 #include "imaging/decoded_picture.h"
 #include "imaging/picture_saving.h"
 #include "imaging/qt_picture_decoder.h"
@@ -79,7 +79,7 @@ void check(bool ok, const char* what) {
 std::string g_folder;
 Recorder* g_ui = nullptr;
 vm::QtPictureDecoder* g_decoder = nullptr;
-vm::MainForm* g_form = nullptr;
+vm::WindowModel* g_form = nullptr;
 vm::PictureRef g_baseline;
 
 void quietQt(QtMsgType, const QMessageLogContext&, const QString&) {}
@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::atexit([] { std::filesystem::remove_all(g_folder); });
     g_ui = new Recorder;
     g_decoder = new vm::QtPictureDecoder;
-    g_form = new vm::MainForm(*g_ui, *g_ui, *g_decoder);
+    g_form = new vm::WindowModel(*g_ui, *g_ui, *g_decoder);
     QImage image(3, 2, QImage::Format_RGB32);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) image.setPixel(x, y, qRgb(10 * x, 20 * y, 99));

@@ -20,8 +20,8 @@ sources=(
   imaging/bitmap_file_picture imaging/bitmap_header imaging/bitmap_writer imaging/canvas
   imaging/layered_picture imaging/picture imaging/picture_input imaging/picture_reader
   imaging/picture_saving imaging/working_area
-  engine/bit_carrier engine/code_page engine/hide_checks engine/hide_reveal engine/password_seed engine/payload
-  engine/random_source engine/save_flow engine/sealed_field engine/sealed_payload engine/used_slots engine/file_dialogs
+  engine/bit_carrier engine/code_page flows/hide_checks flows/hide_flow flows/open_flow engine/hide_reveal engine/password_seed engine/payload
+  engine/random_source flows/save_flow engine/sealed_field engine/sealed_payload engine/used_slots flows/file_dialogs
   web/memory_pictures web/page_bindings web/turned_picture web/web_form web/ycbcr_planes_picture
 )
 # Sealing: the part of Debian's libsodium it needs, built once into the output folder.

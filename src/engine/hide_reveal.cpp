@@ -126,24 +126,33 @@ Result<void> hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea
 }
 
 namespace {
-// Reads a payload from wherever the generator stands; one whose length byte is not
-// `only` (when given) is not read further.
-Revealed readFrom(const Canvas& canvas, const WorkingArea& area, RandomSource& generator,
-                  std::optional<std::int16_t> only) {
+// The bytes of a payload from wherever the generator stands; one whose length byte
+// is not `only` (when given) is not read further.
+std::optional<std::string> readBytesFrom(const Canvas& canvas, const WorkingArea& area,
+                                         RandomSource& generator,
+                                         std::optional<std::int16_t> only) {
     UsedSlots usedSlots;
     SlotDraw draw{generator, usedSlots, area};
-    // A stream whose slots run out before the message ends carries none.
-    if (slotsForPayload(1) > area.slots()) return {};
+    // A stream whose slots run out before the payload ends carries none.
+    if (slotsForPayload(1) > area.slots()) return std::nullopt;
     const std::optional<std::int16_t> n = extractByte(draw, canvas);
     if (!n || (only && *n != *only) ||
         slotsForPayload(1 + static_cast<std::size_t>(*n)) > area.slots())
-        return {};
-    std::u32string text;
+        return std::nullopt;
+    std::string bytes(1, static_cast<char>(*n));
     for (std::int16_t i = 1; i <= *n; ++i) {
         const std::optional<std::int16_t> byte = extractByte(draw, canvas);
-        if (!byte) return {};
-        text.push_back(charFromAnsi(static_cast<std::uint8_t>(*byte)));
+        if (!byte) return std::nullopt;
+        bytes.push_back(static_cast<char>(*byte));
     }
+    return bytes;
+}
+
+Revealed framedMessage(const std::optional<std::string>& bytes) {
+    if (!bytes) return {};
+    std::u32string text;
+    for (std::size_t i = 1; i < bytes->size(); ++i)
+        text.push_back(charFromAnsi(static_cast<std::uint8_t>((*bytes)[i])));
     std::optional<std::u32string> message = unframePayloadText(text);
     if (!message) return {};
     return {true, std::move(*message)};
@@ -153,30 +162,28 @@ Revealed readFrom(const Canvas& canvas, const WorkingArea& area, RandomSource& g
 Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
                        RandomSource& generator) {
     resetGenerator(generator, seed);
-    return readFrom(canvas, area, generator, std::nullopt);
+    return readPayload(canvas, area, generator);
 }
 
 Revealed revealPayloadOfLength(std::int32_t seed, std::uint8_t length, const Canvas& canvas,
                                const WorkingArea& area, RandomSource& generator) {
     resetGenerator(generator, seed);
-    return readFrom(canvas, area, generator, length);
+    return framedMessage(readBytesFrom(canvas, area, generator, length));
+}
+
+std::optional<std::string> readPayloadBytes(const Canvas& canvas, const WorkingArea& area,
+                                            RandomSource& generator) {
+    return readBytesFrom(canvas, area, generator, std::nullopt);
+}
+
+std::optional<std::string> revealPayloadBytes(std::int32_t seed, const Canvas& canvas,
+                                              const WorkingArea& area, RandomSource& generator) {
+    resetGenerator(generator, seed);
+    return readPayloadBytes(canvas, area, generator);
 }
 
 Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator) {
-    return readFrom(canvas, area, generator, std::nullopt);
-}
-
-Result<void> checkSavedPicture(const PictureRef& written, const std::string& target,
-                               std::int32_t seed, const WorkingArea& area,
-                               std::u32string_view message) {
-    if (written) {
-        Canvas canvas;
-        canvas.setPicture(written);
-        RandomSource generator;
-        const Revealed revealed = revealPayload(seed, canvas, area, generator);
-        if (revealed.found && revealed.message == message) return {};
-    }
-    return failure(unreadableSave(target));
+    return framedMessage(readPayloadBytes(canvas, area, generator));
 }
 
 }  // namespace vm

@@ -1,8 +1,11 @@
 #pragma once
-// The two operations the tool exists for. Everything that can refuse a hide is
-// decided by prepareHide before any canvas, generator or file is touched.
+// The two operations the tool exists for. prepareHide decides every refusal of a
+// hide that the password, the message and the area's size can tell before any
+// canvas or generator is touched; only a crowded area can still refuse while the
+// payload is placed, and then the canvas is left as it was.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,12 +63,13 @@ Revealed revealPayloadOfLength(std::int32_t seed, std::uint8_t length, const Can
 // The same read from wherever the generator stands now.
 Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator);
 
-// Reveals the message with the seed over the area from a freshly written picture,
-// read back from what is to become `target`: nothing when it comes back exactly,
-// otherwise why the save cannot be trusted.
-Result<void> checkSavedPicture(const PictureRef& written, const std::string& target,
-                               std::int32_t seed, const WorkingArea& area,
-                               std::u32string_view message);
+// The payload's bytes as stored, length byte first, read with the seed (or from
+// wherever the generator stands now); nothing where the area cannot hold them.
+// Reading back a saved picture compares these with what was hidden.
+std::optional<std::string> revealPayloadBytes(std::int32_t seed, const Canvas& canvas,
+                                              const WorkingArea& area, RandomSource& generator);
+std::optional<std::string> readPayloadBytes(const Canvas& canvas, const WorkingArea& area,
+                                            RandomSource& generator);
 
 // The seed for a password, or a refusal (PasswordTooLong, PasswordCharacter).
 Result<std::int32_t> seedFor(std::u32string_view password);

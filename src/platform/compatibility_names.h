@@ -3,9 +3,8 @@
 // gathered here: the program was checked against that runtime line by line, so
 // its message-box codes, layout unit and picture-size unit keep their names.
 //
-// Also from there, and left where they are: MainForm (engine/main_form.h), the
-// main window's handlers under the name of the form they belonged to, and
-// Picture::himetricWidth and himetricHeight, which use himetricFromPoints below.
+// Also from there, and left where they are: Picture::himetricWidth and
+// himetricHeight, which use himetricFromPoints below.
 // NOLINTBEGIN(readability-identifier-naming): these are the runtime's spellings.
 
 #include <algorithm>

@@ -17,8 +17,8 @@
 #include <exception>
 #include <future>
 
-#include "engine/open_flow.h"
 #include "imaging/decoded_picture.h"
+#include "platform/user_messages.h"
 #include "ui/accessible_roles.h"
 #include "ui/app_style.h"
 #include "ui/message_length.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The main window. How the pieces meet:
-//  - vm::MainForm (engine) holds everything the handlers work on: the four texts,
+//  - vm::WindowModel (engine) holds everything the handlers work on: the four texts,
 //    both canvases and previews, the working area and the generator. This window
 //    owns one and only wires it to widgets: before a handler it copies the boxes'
 //    text into the model (line breaks as CR LF), after it shows what changed.
@@ -14,7 +14,7 @@
 
 #include <functional>
 
-#include "engine/main_form.h"
+#include "flows/window_model.h"
 #include "imaging/qt_picture_decoder.h"
 #include "ui/window_host.h"
 
@@ -41,7 +41,7 @@ class MainWindow : public QMainWindow {
     // Shows the tab, then opens a picture there as a drop would; for the command line.
     void openOnTab(Tab tab, const QString& path);
 
-    const MainForm& form() const { return m_form; }
+    const WindowModel& form() const { return m_form; }
 
     // The buttons' and menu items' handlers.
     void openOnEncrypt();
@@ -73,7 +73,7 @@ class MainWindow : public QMainWindow {
     WindowHost& m_host;
     MessageBoxes& m_boxes;
     QtPictureDecoder m_decoder;  // before the form, which keeps it
-    MainForm m_form;
+    WindowModel m_form;
     PictureRef m_shownEncrypt, m_shownDecrypt;  // what the previews show now
 
     QTabWidget* m_tabs = nullptr;

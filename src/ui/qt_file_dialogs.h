@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "engine/file_dialogs.h"
+#include "flows/file_dialogs.h"
 
 namespace vm::ui {
 

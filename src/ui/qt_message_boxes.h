@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QPointer>
 
-#include "engine/message_box.h"
+#include "flows/message_box.h"
 
 namespace vm::ui {
 

@@ -11,8 +11,8 @@
 
 #include <cstdio>
 
-#include "engine/file_dialogs.h"
-#include "engine/message_box.h"
+#include "flows/file_dialogs.h"
+#include "flows/message_box.h"
 #include "ui/main_window.h"
 #include "ui/message_text_edit.h"
 #include "ui/qt_window_host.h"

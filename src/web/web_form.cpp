@@ -1,10 +1,10 @@
 #include "web/web_form.h"
 
-#include "engine/hide_checks.h"
 #include "engine/hide_reveal.h"
-#include "engine/message_box.h"
-#include "engine/save_flow.h"
-#include "imaging/picture_saving.h"
+#include "flows/hide_checks.h"
+#include "flows/hide_flow.h"
+#include "flows/open_flow.h"
+#include "platform/compatibility_names.h"
 #include "platform/user_messages.h"
 
 namespace vm::web {
@@ -14,13 +14,13 @@ void WebForm::refuse(std::string why) {
 }
 
 WebForm::Opened WebForm::openFile(Tab tab, const std::string& name, Bytes bytes, std::size_t size) {
-    auto opened = BitmapBytesPicture::open(std::move(bytes), size, name);
-    if (!opened) {
-        if (opened.kind() == kForBrowser) return Opened::ForBrowser;
+    auto bitmap = BitmapBytesPicture::open(std::move(bytes), size, name);
+    if (!bitmap && bitmap.kind() == kForBrowser) return Opened::ForBrowser;
+    Result<PictureRef> read = bitmap ? Result<PictureRef>(bitmap.take()) : bitmap.why();
+    if (const Result<void> opened = OpenFlow(canvas(tab), m_area).open(std::move(read)); !opened) {
         refuse(opened.error());
         return Opened::Refused;
     }
-    placeOpenedPicture(opened.take(), canvas(tab), m_area);
     return Opened::Done;
 }
 
@@ -33,27 +33,25 @@ PictureRef turned(PictureRef stored, Turn turn) {
 
 void WebForm::openDecoded(Tab tab, std::int32_t width, std::int32_t height, Bytes points,
                           ChannelOrder order, Turn turn) {
-    placeOpenedPicture(
-        turned(std::make_shared<DecodedPointsPicture>(width, height, std::move(points), order),
-               turn),
-        canvas(tab), m_area);
+    OpenFlow(canvas(tab), m_area)
+        .place(turned(
+            std::make_shared<DecodedPointsPicture>(width, height, std::move(points), order), turn));
 }
 
 void WebForm::openPlanes(Tab tab, std::int32_t width, std::int32_t height, Bytes planes,
                          ChromaHalving halving, Turn turn) {
-    placeOpenedPicture(
-        turned(std::make_shared<YCbCrPlanesPicture>(width, height, std::move(planes), halving),
-               turn),
-        canvas(tab), m_area);
+    OpenFlow(canvas(tab), m_area)
+        .place(turned(
+            std::make_shared<YCbCrPlanesPicture>(width, height, std::move(planes), halving), turn));
 }
 
-// The checks, sentences and question of MainForm::hideMessage, up to its save dialog.
 WebForm::Check WebForm::checkHide(std::u32string_view password, std::u32string_view message) {
-    if (const Result<HidePlan> plan = planHide(m_encrypt, m_area, password, message); !plan) {
-        refuse(plan.error());
+    HideFlow flow(m_encrypt, m_area, m_generator);
+    if (const Result<void> checked = flow.check(password, message); !checked) {
+        refuse(checked.error());
         return Check::Refused;
     }
-    std::optional<std::string> question = partOfPictureQuestion(m_encrypt, m_area);
+    std::optional<std::string> question = flow.question();
     if (!question) return Check::Ready;
     m_box = {std::move(*question), kPartOfPictureTitle, false};
     return Check::Ask;
@@ -61,23 +59,17 @@ WebForm::Check WebForm::checkHide(std::u32string_view password, std::u32string_v
 
 bool WebForm::hide(std::u32string_view password, std::u32string_view message,
                    const std::string& name) {
-    const Result<HidePlan> plan = planHide(m_encrypt, m_area, password, message);
-    if (!plan) {
-        refuse(plan.error());
+    // The texts come in again, so they are checked again; the page asked its
+    // question after checkHide.
+    HideFlow flow(m_encrypt, m_area, m_generator);
+    Result<void> written = flow.check(password, message);
+    if (written) written = flow.write();
+    if (!written) {
+        refuse(written.error());
         return false;
     }
-    if (const Result<void> hidden = hidePayload(*plan, m_encrypt, m_area, m_generator); !hidden) {
-        refuse(hidden.error());
-        return false;
-    }
-    commitCanvas(m_encrypt);
     releaseSaved();
-    // Read back from the very bytes that will be offered, as the desktop reads a file
-    // back before it takes its name.
-    Result<std::vector<std::uint8_t>> saved =
-        savePictureToMemory(*m_encrypt.picture(), name, [&](const PictureRef& written) {
-            return checkSavedPicture(written, name, plan->seed, m_area, message);
-        });
+    Result<std::vector<std::uint8_t>> saved = flow.saveToMemory(name);
     if (!saved) {
         refuse(saved.error());
         return false;

@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 
 #include "cli/commands.h"
@@ -14,8 +15,8 @@
 #include "engine/code_page.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
-#include "engine/open_flow.h"
 #include "engine/random_source.h"
+#include "flows/open_flow.h"
 #include "imaging/bitmap_writer.h"
 #include "imaging/canvas.h"
 #include "imaging/picture_saving.h"
@@ -232,7 +233,9 @@ TEST_F(CliCommands, RefusalsExitFourAndWriteNothing) {
     };
     for (const auto& words : refused) {
         const CliRun r = cli.run(words);
-        EXPECT_EQ(r.status, cli::kRefused) << words[3] << " " << words[4];
+        ASSERT_EQ(r.status, cli::kRefused) << std::accumulate(
+            words.begin(), words.end(), std::string(),
+            [](const std::string& line, const std::string& word) { return line + " " + word; });
         EXPECT_TRUE(oneErrorLine(r.err)) << r.err;
         EXPECT_EQ(r.out, "");
         EXPECT_FALSE(std::filesystem::exists(out));
@@ -430,7 +433,7 @@ TEST_F(CliCommands, ReplacingAndTerminalsAsPeopleMeetThem) {
             EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << row.name;
         }
         const bool asked = row.screen && row.words == hideKept;
-        EXPECT_EQ(cli.prompts.size(), asked ? 1u : 0u) << row.name;
+        ASSERT_EQ(cli.prompts.size(), asked ? 1u : 0u) << row.name;
         if (asked) {
             EXPECT_EQ(cli.prompts[0], "Replace " + kept + "? [y/N] ");
         }

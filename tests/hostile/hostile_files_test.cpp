@@ -17,7 +17,7 @@
 #include <random>
 #include <thread>
 
-#include "engine/main_form.h"
+#include "flows/window_model.h"
 #include "imaging/picture_saving.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
@@ -284,7 +284,7 @@ long peakRssKb() {
 
 class HostileFile : public ::testing::TestWithParam<Row> {
   protected:
-    void open(MainForm& form, ScriptedPlatform& ui, Tab tab, const std::string& path) {
+    void open(WindowModel& form, ScriptedPlatform& ui, Tab tab, const std::string& path) {
         ui.answer(path);
         if (tab == Tab::Encrypt)
             form.openOnEncrypt();
@@ -305,7 +305,7 @@ TEST_P(HostileFile, OpensAsDocumentedOrIsRefusedWithNothingChanged) {
     for (Tab tab : {Tab::Encrypt, Tab::Decrypt}) {
         SCOPED_TRACE(tab == Tab::Encrypt ? "Encrypt tab" : "Decrypt tab");
         ScriptedPlatform ui;
-        MainForm form(ui, ui, ui.decoder);
+        WindowModel form(ui, ui, ui.decoder);
         open(form, ui, Tab::Encrypt, earlier);
         open(form, ui, Tab::Decrypt, earlier);
         Canvas& canvas = tab == Tab::Encrypt ? form.encryptCanvas : form.decryptCanvas;
@@ -408,7 +408,7 @@ TEST(HostileFileSystem, PathsThatAreNoPlainFileOpenOrSayWhatTheyAre) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         ScriptedPlatform ui;
-        MainForm form(ui, ui, ui.decoder);
+        WindowModel form(ui, ui, ui.decoder);
         ui.answer(earlier);
         form.openOnDecrypt();
         const PictureRef before = form.decryptCanvas.picture();

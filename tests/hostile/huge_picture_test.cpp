@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "engine/main_form.h"
+#include "flows/window_model.h"
 #include "imaging/picture_saving.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
@@ -57,7 +57,7 @@ class HugePicture : public ::testing::Test {
     }
     TempDir dir;
     ScriptedPlatform ui;
-    MainForm form{ui, ui, ui.decoder};
+    WindowModel form{ui, ui, ui.decoder};
 };
 
 TEST_F(HugePicture, HundredMillionPointsOpenHideSaveAndReveal) {

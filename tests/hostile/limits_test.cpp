@@ -5,8 +5,8 @@
 
 #include <chrono>
 
-#include "engine/main_form.h"
-#include "engine/open_flow.h"
+#include "flows/open_flow.h"
+#include "flows/window_model.h"
 #include "imaging/picture_saving.h"
 #include "support/form_session.h"
 #include "support/test_pictures.h"

@@ -10,7 +10,7 @@
 #include <functional>
 #include <map>
 
-#include "engine/main_form.h"
+#include "flows/window_model.h"
 #include "imaging/picture_saving.h"
 #include "platform/file_replacement.h"
 #include "support/scripted_platform.h"
@@ -151,7 +151,7 @@ class SaveFlow : public ::testing::Test {
 
     TempDir dir;
     ScriptedPlatform ui;
-    MainForm form{ui, ui, ui.decoder};
+    WindowModel form{ui, ui, ui.decoder};
 };
 
 class SaveFault : public SaveFlow, public ::testing::WithParamInterface<Fault> {};

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "engine/save_flow.h"
 #include "imaging/canvas.h"
 #include "imaging/layered_picture.h"
 #include "support/test_pictures.h"
@@ -50,7 +49,7 @@ TEST(Canvas, ImageShowsChangesWhilePictureStaysAsOpenedUntilCommit) {
     EXPECT_EQ(canvas.picture()->colourAt(2, 2), before);
     EXPECT_EQ(canvas.image()->colourAt(2, 2), before ^ 1);
 
-    commitCanvas(canvas);
+    canvas.setPicture(canvas.image());
     EXPECT_NE(canvas.picture(), opened);
     EXPECT_EQ(canvas.picture()->colourAt(2, 2), before ^ 1);
     EXPECT_EQ(opened->colourAt(2, 2), before);  // what a preview shows is untouched
@@ -65,7 +64,7 @@ TEST(Canvas, RepeatedCommitsStayOneLayerDeepAndLastWriteWins) {
     for (int round = 0; round < 5; ++round) {
         canvas.setPoint(1, 1, round);
         canvas.setPoint(round, 3, 1000 + round);
-        commitCanvas(canvas);
+        canvas.setPicture(canvas.image());
     }
     const auto* layered = dynamic_cast<const LayeredPicture*>(canvas.picture().get());
     ASSERT_NE(layered, nullptr);

@@ -2,7 +2,7 @@
 // filters and default extensions.
 #include <gtest/gtest.h>
 
-#include "engine/file_dialogs.h"
+#include "flows/file_dialogs.h"
 #include "platform/utf8.h"
 
 namespace vm {

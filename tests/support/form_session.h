@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/main_form.h"
+#include "flows/window_model.h"
 #include "imaging/picture_saving.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
@@ -45,7 +45,7 @@ class FormSession {
 
     TempDir dir;
     ScriptedPlatform ui;
-    MainForm form{ui, ui, ui.decoder};
+    WindowModel form{ui, ui, ui.decoder};
 };
 
 }  // namespace vm::test

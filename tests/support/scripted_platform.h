@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_dialogs.h"
-#include "engine/message_box.h"
+#include "flows/file_dialogs.h"
+#include "flows/message_box.h"
 #include "imaging/qt_picture_decoder.h"
 
 namespace vm::test {

@@ -13,9 +13,10 @@
 #include <QTabWidget>
 #include <QUrl>
 
-#include "engine/main_form.h"
-#include "engine/open_flow.h"
-#include "engine/save_flow.h"
+#include "flows/open_flow.h"
+#include "flows/save_flow.h"
+#include "flows/window_model.h"
+#include "platform/user_messages.h"
 #include "ui/message_text_edit.h"
 #include "ui/preview_box.h"
 #include "ui/window_fit.h"

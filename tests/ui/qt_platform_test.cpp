@@ -9,8 +9,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "engine/open_flow.h"
-#include "engine/save_flow.h"
+#include "flows/open_flow.h"
+#include "flows/save_flow.h"
+#include "platform/user_messages.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_message_boxes.h"
 #include "ui_test_support.h"

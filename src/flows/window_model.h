@@ -1,5 +1,5 @@
 #pragma once
-// The main window's state and handlers, without the window: the two canvases and
+// The main window's model: its state and handlers, without the window: the two canvases and
 // previews, the four text boxes, the working area and the generator. The window
 // (or a test) owns one, copies the boxes' text in before a handler runs and
 // shows what changed afterwards. Messages, dialogs and the picture decoders go
@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "engine/file_dialogs.h"
-#include "engine/hide_checks.h"
-#include "engine/message_box.h"
 #include "engine/random_source.h"
+#include "flows/file_dialogs.h"
+#include "flows/hide_checks.h"
+#include "flows/message_box.h"
 #include "imaging/canvas.h"
 #include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
@@ -26,9 +26,9 @@ inline constexpr std::size_t kMessageBoxLimit = 160;  // characters the user can
 using DecodeRunner =
     std::function<Result<PictureRef>(const std::function<Result<PictureRef>()>& decode)>;
 
-class MainForm {
+class WindowModel {
   public:
-    MainForm(MessageBoxes& boxes, FileDialogs& dialogs, PictureDecoder& decoder)
+    WindowModel(MessageBoxes& boxes, FileDialogs& dialogs, PictureDecoder& decoder)
         : m_boxes(boxes), m_dialogs(dialogs), m_decoder(decoder) {}
 
     // The buttons and menu items of the window, one handler each.
@@ -56,8 +56,6 @@ class MainForm {
     RandomSource generator;
 
   private:
-    // When the working area is smaller than the Encrypt tab's picture, says what that
-    // means for reading the message back; whether the user goes on.
     // Asks for a picture for this tab and opens it; opens a file chosen otherwise.
     void openWithDialog(Canvas& canvas, PictureRef& preview);
     bool openFile(const std::string& path, Canvas& canvas, PictureRef& preview);

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "engine/main_form.h"
+#include "flows/window_model.h"
 #include "imaging/bitmap_writer.h"
 #include "support/form_session.h"
 #include "support/test_pictures.h"
@@ -16,9 +16,9 @@ namespace {
 
 using test::readFile;
 
-class MainFormFlow : public ::testing::Test, public test::FormSession {};
+class WindowModelFlow : public ::testing::Test, public test::FormSession {};
 
-TEST_F(MainFormFlow, HideSaveOpenRevealAsAUserWould) {
+TEST_F(WindowModelFlow, HideSaveOpenRevealAsAUserWould) {
     openEncrypt(cover(320, 240, "holiday.bmp"));
     form.encryptPassword = U"s3cret";
     form.message = U"Meet at noon.\r\nBring the map.";
@@ -40,7 +40,7 @@ TEST_F(MainFormFlow, HideSaveOpenRevealAsAUserWould) {
     EXPECT_EQ(ui.boxes.size(), 1u);  // the reveal says nothing either way
 }
 
-TEST_F(MainFormFlow, CoversOfEveryFormatRoundTrip) {
+TEST_F(WindowModelFlow, CoversOfEveryFormatRoundTrip) {
     const QImage picture = test::paletteImage(97, 61);
     const std::string gif = dir.file("cover.gif"), jpg = dir.file("cover.jpg"),
                       png = dir.file("cover.png");
@@ -65,7 +65,7 @@ TEST_F(MainFormFlow, CoversOfEveryFormatRoundTrip) {
     }
 }
 
-TEST_F(MainFormFlow, NoPictureYetGivesTwoDifferentBoxes) {
+TEST_F(WindowModelFlow, NoPictureYetGivesTwoDifferentBoxes) {
     form.hideMessage();
     form.revealMessage();
     ASSERT_EQ(ui.boxes.size(), 2u);
@@ -78,7 +78,7 @@ TEST_F(MainFormFlow, NoPictureYetGivesTwoDifferentBoxes) {
     EXPECT_TRUE(ui.dialogs.empty());
 }
 
-TEST_F(MainFormFlow, CancellingTheSaveDialogChangesNothing) {
+TEST_F(WindowModelFlow, CancellingTheSaveDialogChangesNothing) {
     openEncrypt(cover(64, 64, "c.bmp"));
     const PictureRef before = form.encryptCanvas.picture();
     const std::uint32_t generator = form.generator.state();
@@ -91,7 +91,7 @@ TEST_F(MainFormFlow, CancellingTheSaveDialogChangesNothing) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST_F(MainFormFlow, HideCommitsIntoPicture1WhileThePreviewKeepsTheOpenedPicture) {
+TEST_F(WindowModelFlow, HideCommitsIntoPicture1WhileThePreviewKeepsTheOpenedPicture) {
     openEncrypt(cover(64, 64, "c.bmp"));
     const PictureRef opened = form.encryptPreview;
     form.message = U"x";
@@ -102,7 +102,7 @@ TEST_F(MainFormFlow, HideCommitsIntoPicture1WhileThePreviewKeepsTheOpenedPicture
     EXPECT_EQ(form.encryptPreview, opened);
 }
 
-TEST_F(MainFormFlow, TheWorkingAreaBelongsToTheLatestOpeningOnEitherTab) {
+TEST_F(WindowModelFlow, TheWorkingAreaBelongsToTheLatestOpeningOnEitherTab) {
     openEncrypt(cover(200, 150, "big.bmp"));
     openDecrypt(cover(100, 80, "small.bmp", 1));
     EXPECT_EQ(form.area.width, 100);
@@ -134,7 +134,7 @@ TEST_F(MainFormFlow, TheWorkingAreaBelongsToTheLatestOpeningOnEitherTab) {
     EXPECT_EQ(form.revealedMessage, U"bounded");
 }
 
-TEST_F(MainFormFlow, HideRefusesWhatWouldLoseTheMessageBeforeAskingForAFile) {
+TEST_F(WindowModelFlow, HideRefusesWhatWouldLoseTheMessageBeforeAskingForAFile) {
     openDecrypt(cover(50, 50, "d.bmp"));  // flag up, but nothing on the Encrypt tab
     hide(dir.file("never.bmp"));
     openEncrypt(cover(50, 50, "e.bmp"));
@@ -156,7 +156,7 @@ TEST_F(MainFormFlow, HideRefusesWhatWouldLoseTheMessageBeforeAskingForAFile) {
     EXPECT_EQ(form.encryptCanvas.changedPoints(), 0u);
 }
 
-TEST_F(MainFormFlow, TooSmallAPictureIsRefused) {
+TEST_F(WindowModelFlow, TooSmallAPictureIsRefused) {
     openEncrypt(cover(5, 5, "tiny.bmp"));  // 25 points, 75 slots
     form.message = U"hello";               // 9 bytes, 72 slots: fits
     EXPECT_FALSE(hide(dir.file("ok.bmp")).empty());
@@ -167,7 +167,7 @@ TEST_F(MainFormFlow, TooSmallAPictureIsRefused) {
     EXPECT_NE(ui.boxes.back().prompt.find("too small"), std::string::npos);
 }
 
-TEST_F(MainFormFlow, AFailedSaveIsReportedAndTheOldFileKept) {
+TEST_F(WindowModelFlow, AFailedSaveIsReportedAndTheOldFileKept) {
     openEncrypt(cover(64, 64, "c.bmp"));
     const std::string target = cover(10, 10, "existing.bmp", 3);
     const std::string before = readFile(target);
@@ -180,7 +180,7 @@ TEST_F(MainFormFlow, AFailedSaveIsReportedAndTheOldFileKept) {
     EXPECT_EQ(readFile(target), before);
 }
 
-TEST_F(MainFormFlow, StandAloneSaveWritesTheEncryptPicture) {
+TEST_F(WindowModelFlow, StandAloneSaveWritesTheEncryptPicture) {
     form.saveEncryptPicture();  // nothing to save yet: told so, no dialog
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_TRUE(ui.dialogs.empty());
@@ -199,7 +199,7 @@ TEST_F(MainFormFlow, StandAloneSaveWritesTheEncryptPicture) {
     EXPECT_EQ(ui.boxes.size(), 2u);
 }
 
-TEST_F(MainFormFlow, ClearEmptiesBothTabsButKeepsTheArea) {
+TEST_F(WindowModelFlow, ClearEmptiesBothTabsButKeepsTheArea) {
     openEncrypt(cover(40, 30, "c.bmp"));
     openDecrypt(cover(40, 30, "d.bmp"));
     form.encryptPassword = U"a";
@@ -219,7 +219,7 @@ TEST_F(MainFormFlow, ClearEmptiesBothTabsButKeepsTheArea) {
     EXPECT_EQ(ui.boxes.back().prompt, "Load an image first!");
 }
 
-TEST_F(MainFormFlow, DroppedFilesOpenLikeOpenImage) {
+TEST_F(WindowModelFlow, DroppedFilesOpenLikeOpenImage) {
     EXPECT_TRUE(form.dropOnDecrypt(cover(70, 60, "dropped.bmp")));
     EXPECT_EQ(form.area.width, 70);
     EXPECT_NE(form.decryptPreview, nullptr);

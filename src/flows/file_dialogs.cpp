@@ -1,4 +1,4 @@
-#include "engine/file_dialogs.h"
+#include "flows/file_dialogs.h"
 
 namespace vm {
 

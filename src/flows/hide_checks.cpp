@@ -1,9 +1,8 @@
-#include "engine/hide_checks.h"
+#include "flows/hide_checks.h"
 
 namespace vm {
 
-Result<HidePlan> planHide(const Canvas& encrypt, const WorkingArea& area,
-                          std::u32string_view password, std::u32string_view message) {
+Result<void> checkPictures(const Canvas& encrypt, const WorkingArea& area) {
     if (!area.loaded) return failure(kLoadFirst);
     // Refuse what cannot work before asking for a file name, so nothing changes.
     if (!encrypt.picture())
@@ -15,7 +14,7 @@ Result<HidePlan> planHide(const Canvas& encrypt, const WorkingArea& area,
                        std::to_string(area.height) +
                        " points) is larger than the one on the Encrypt tab, so the message "
                        "would not fit in it. Open the picture again on the Encrypt tab.");
-    return prepareHide(password, message, area);
+    return {};
 }
 
 std::optional<std::string> partOfPictureQuestion(const Canvas& encrypt, const WorkingArea& area) {

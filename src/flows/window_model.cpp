@@ -1,70 +1,69 @@
-#include "engine/main_form.h"
+#include "flows/window_model.h"
 
 #include "engine/hide_reveal.h"
-#include "engine/open_flow.h"
-#include "engine/save_flow.h"
+#include "flows/hide_flow.h"
+#include "flows/open_flow.h"
+#include "flows/save_flow.h"
 #include "imaging/picture_saving.h"
-#include "platform/checked.h"
 
 namespace vm {
 
-void MainForm::refuse(const std::string& why) {
+void WindowModel::refuse(const std::string& why) {
     m_boxes.showMessage(why, vbCritical, std::string(kErrorTitle));
 }
 
-bool MainForm::openFile(const std::string& path, Canvas& canvas, PictureRef& preview) {
-    const auto decode = [this, &path] { return decodePictureFile(path, m_decoder); };
-    Result<PictureRef> loaded = m_runDecode ? m_runDecode(decode) : decode();
-    if (!loaded) {
-        refuse(loaded.error());
-        return false;
-    }
-    placeOpenedPicture(loaded.take(), canvas, area);
-    preview = canvas.picture();
-    return true;
+bool WindowModel::openFile(const std::string& path, Canvas& canvas, PictureRef& preview) {
+    const auto read = [this, &path] {
+        return OpenFlow::read(path, m_decoder, OpenFlow::Reading::Whole);
+    };
+    const Result<void> opened =
+        OpenFlow(canvas, area, &preview).open(m_runDecode ? m_runDecode(read) : read());
+    if (!opened) refuse(opened.error());
+    return static_cast<bool>(opened);
 }
 
-void MainForm::openWithDialog(Canvas& canvas, PictureRef& preview) {
+void WindowModel::openWithDialog(Canvas& canvas, PictureRef& preview) {
     const std::string path = m_dialogs.showOpen({kOpenTitle, kOpenFilter, ""});
     if (!path.empty()) openFile(path, canvas, preview);
 }
 
-void MainForm::openOnEncrypt() {
+void WindowModel::openOnEncrypt() {
     openWithDialog(encryptCanvas, encryptPreview);
 }
-void MainForm::openOnDecrypt() {
+void WindowModel::openOnDecrypt() {
     openWithDialog(decryptCanvas, decryptPreview);
 }
 
-bool MainForm::dropOnEncrypt(const std::string& path) {
+bool WindowModel::dropOnEncrypt(const std::string& path) {
     return openFile(path, encryptCanvas, encryptPreview);
 }
-bool MainForm::dropOnDecrypt(const std::string& path) {
+bool WindowModel::dropOnDecrypt(const std::string& path) {
     return openFile(path, decryptCanvas, decryptPreview);
 }
 
-void MainForm::hideMessage() {
-    const Result<HidePlan> plan = planHide(encryptCanvas, area, encryptPassword, message);
-    if (!plan) {
-        refuse(plan.error());
+void WindowModel::hideMessage() {
+    HideFlow flow(encryptCanvas, area, generator);
+    if (const Result<void> checked = flow.check(encryptPassword, message); !checked) {
+        refuse(checked.error());
         return;
     }
-    if (const std::optional<std::string> question = partOfPictureQuestion(encryptCanvas, area);
+    if (const std::optional<std::string> question = flow.question();
         question && !m_boxes.confirm(*question, kPartOfPictureTitle))
         return;
     const std::string path = chooseSaveFile(m_dialogs);
     if (path.empty()) return;
-    if (const Result<void> hidden = hidePayload(*plan, encryptCanvas, area, generator); !hidden) {
-        refuse(hidden.error());
+    if (const Result<void> written = flow.write(); !written) {
+        refuse(written.error());
         return;
     }
-    commitCanvas(encryptCanvas);
-    saveCanvas(encryptCanvas, path, m_boxes, [this, &plan, &path](const PictureRef& written) {
-        return checkSavedPicture(written, path, plan->seed, area, message);
-    });
+    if (const Result<void> saved = flow.save(path); !saved) {
+        refuse(saved.error());
+        return;
+    }
+    m_boxes.showMessage(kSavedPrompt + path, vbOKOnly, std::string(kSavedTitle));
 }
 
-void MainForm::revealMessage() {
+void WindowModel::revealMessage() {
     if (!area.loaded) {
         m_boxes.showMessage(kLoadFirst, vbOKOnly);
         return;
@@ -78,7 +77,7 @@ void MainForm::revealMessage() {
     revealedMessage = revealed.found ? revealed.message : std::u32string();
 }
 
-void MainForm::saveEncryptPicture() {
+void WindowModel::saveEncryptPicture() {
     if (!encryptCanvas.picture()) {
         refuse("There is no picture on the Encrypt tab to save. Open one with Open Image first.");
         return;
@@ -89,7 +88,7 @@ void MainForm::saveEncryptPicture() {
         refuse(saved.error());
 }
 
-void MainForm::clearAll() {
+void WindowModel::clearAll() {
     area.loaded = false;
     encryptCanvas.setPicture(nullptr);
     encryptPreview.reset();

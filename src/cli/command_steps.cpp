@@ -1,0 +1,48 @@
+#include "cli/command_steps.h"
+
+#include <ostream>
+
+#include "cli/visible_text.h"
+#include "flows/open_flow.h"
+
+namespace vm::cli {
+
+std::string fileName(const std::string& path) {
+    return path == kStandardStream ? std::string("standard input") : path;
+}
+
+Result<void> openInto(const std::string& path, Console& console, Canvas& canvas,
+                      WorkingArea& area) {
+    return OpenFlow(canvas, area)
+        .openFile(path == kStandardStream ? "/dev/stdin" : path, console.decoder,
+                  OpenFlow::Reading::BitmapInPlace);
+}
+
+void applyArea(const Arguments& arguments, WorkingArea& area) {
+    if (!arguments.area) return;
+    area.width = arguments.area->width;
+    area.height = arguments.area->height;
+}
+
+Result<void> checkPictureStreams(const Arguments& arguments, const Console& console) {
+    if (arguments.input == kStandardStream && console.inputIsTerminal)
+        return stopped(kUsage,
+                       "standard input is a terminal, not a picture: pipe one in or name a file");
+    if (arguments.command == Command::Hide && arguments.output == kStandardStream &&
+        console.outputIsTerminal)
+        return stopped(kUsage,
+                       "standard output is a terminal: send the bitmap to a file or a pipe");
+    return {};
+}
+
+bool writeMessage(Console& console, const Arguments& arguments, std::string bytes) {
+    if (console.outputIsTerminal && !arguments.raw) {
+        bytes = visibleText(bytes, true);
+        if (!bytes.empty() && bytes.back() != '\n') bytes += '\n';
+    }
+    console.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    console.out.flush();
+    return static_cast<bool>(console.out);
+}
+
+}  // namespace vm::cli

@@ -1,0 +1,19 @@
+#include "cli/exit_status.h"
+
+#include <optional>
+
+#include "engine/hide_reveal.h"
+
+namespace vm::cli {
+
+Failure stopped(ExitStatus status, std::string why) {
+    return failure(std::move(why), status);
+}
+
+int exitStatusFor(const Failure& why) {
+    if (const std::optional<ExitStatus> status = why.kind.as<ExitStatus>()) return *status;
+    if (why.kind.as<Refusal>()) return kRefused;
+    return kFileError;
+}
+
+}  // namespace vm::cli

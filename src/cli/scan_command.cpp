@@ -1,0 +1,44 @@
+#include "cli/scan_command.h"
+
+#include "cli/command_steps.h"
+#include "engine/message_scan.h"
+#include "imaging/bitmap_file_picture.h"
+#include "platform/utf8.h"
+
+namespace vm::cli {
+
+int scan(const Arguments& arguments, Console& console) {
+    if (Result<void> streams = checkPictureStreams(arguments, console); !streams)
+        return report(console, streams.why());
+    Canvas canvas;
+    WorkingArea area;
+    if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
+        return report(console, opened.why());
+    applyArea(arguments, area);
+    if (const BitmapFilePicture* file = canvas.picture()->bitmapFile()) file->readScattered();
+
+    const std::vector<std::u32string> messages = scanMessages(canvas, area);
+    if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
+        return report(console, kFileError, whole.error());
+    if (messages.empty())
+        return report(
+            console, kNothingFound,
+            "no hidden message found in " + fileName(arguments.input) + " under any password");
+    // One message is printed exactly as reveal prints it; several each end with a
+    // NUL byte, so that a reader can split them.
+    std::string bytes;
+    for (const std::u32string& message : messages) {
+        bytes += toUtf8(message);
+        if (messages.size() > 1) bytes += '\0';
+    }
+    if (!writeMessage(console, arguments, std::move(bytes)))
+        return report(console, kFileError,
+                      messages.size() > 1 ? "could not write the messages to standard output"
+                                          : "could not write the message to standard output");
+    if (messages.size() > 1)
+        say(console, std::to_string(messages.size()) + " different messages found in " +
+                         fileName(arguments.input) + ", each followed by a NUL byte");
+    return kDone;
+}
+
+}  // namespace vm::cli

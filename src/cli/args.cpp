@@ -21,6 +21,7 @@ enum Option : int {
     kArea,
     kRaw,
     kVersion,
+    kSeal,
 };
 
 // '-': files come back in turn as value 1, so that options and files mix in any
@@ -36,6 +37,7 @@ constexpr option kLongOptions[] = {
     {"area", required_argument, nullptr, kArea},
     {"force", no_argument, nullptr, kForce},
     {"raw", no_argument, nullptr, kRaw},
+    {"seal", no_argument, nullptr, kSeal},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -129,6 +131,12 @@ std::optional<std::string> apply(Arguments& a, int value, const char* text) {
             if (a.command == Command::Hide)
                 return std::string("--raw is for reveal and scan only, which print a message");
             a.raw = true;
+            return std::nullopt;
+        case kSeal:
+            if (a.command != Command::Hide)
+                return std::string(
+                    "--seal is for hide only; reveal opens a sealed message by itself");
+            a.seal = true;
             return std::nullopt;
         default:
             return std::string("unknown option");

@@ -78,7 +78,7 @@ bool isSealedField(std::string_view payloadText) {
 Result<void> checkSealable(std::u32string_view password, std::u32string_view text) {
     if (password.empty())
         return problem(SealProblem::EmptyPassword,
-                       "A sealed message needs a password: the empty password cannot seal one.");
+                       "Sealing needs a password: the empty password cannot seal a message.");
     const Result<std::int32_t> usable = seedFor(password);
     if (!usable) return usable.why();
     const std::optional<std::string> ansi = toAnsi(text);

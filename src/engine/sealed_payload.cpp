@@ -33,13 +33,6 @@ Result<HidePlan> prepareSealedHide(std::u32string_view password, std::u32string_
     return HidePlan{sealedSeed(), framePayload(message)};
 }
 
-std::u32string plannedMessage(const HidePlan& plan) {
-    std::u32string message;
-    for (const char byte : std::string_view(plan.payload).substr(1 + kMessageMarker.size()))
-        message.push_back(charFromAnsi(static_cast<std::uint8_t>(byte)));
-    return message;
-}
-
 MessageReading readRevealed(const Revealed& revealed, std::u32string_view password) {
     if (!revealed.found) return {};
     if (!isSealedMessage(revealed.message)) return {Reading::Plain, revealed.message, {}};

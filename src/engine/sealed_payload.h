@@ -35,10 +35,6 @@ Result<void> checkSealedHide(std::u32string_view password, std::u32string_view t
 Result<HidePlan> prepareSealedHide(std::u32string_view password, std::u32string_view text,
                                    const WorkingArea& area);
 
-// The message a reveal at plan.seed gives back when the payload came through: to
-// check a saved picture by comparing the field itself, with no second derivation.
-std::u32string plannedMessage(const HidePlan& plan);
-
 // What a password reads in one payload.
 enum class Reading {
     Nothing,          // no payload there

@@ -26,6 +26,17 @@ enum Form : std::uint8_t { kAnsiForm = 0, kUtf8Form = 1 };
 constexpr const char* kNotOpened =
     "A sealed message is hidden here, and this password does not open it.";
 
+// The text in the code page, one byte a character; nothing when a character has no byte.
+std::optional<std::string> ansiBytes(std::u32string_view text) {
+    std::string bytes;
+    for (const char32_t ch : text) {
+        const std::optional<std::uint8_t> code = ansiCode(ch);
+        if (!code) return std::nullopt;
+        bytes.push_back(static_cast<char>(*code));
+    }
+    return bytes;
+}
+
 Failure problem(SealProblem why, std::string sentence) {
     return failure(std::move(sentence), why);
 }
@@ -81,7 +92,7 @@ Result<void> checkSealable(std::u32string_view password, std::u32string_view tex
                        "Sealing needs a password: the empty password cannot seal a message.");
     const Result<std::int32_t> usable = seedFor(password);
     if (!usable) return usable.why();
-    const std::optional<std::string> ansi = toAnsi(text);
+    const std::optional<std::string> ansi = ansiBytes(text);
     const std::size_t bytes = ansi ? ansi->size() : toUtf8(text).size();
     if (bytes > kMaxSealedText)
         return problem(SealProblem::TextTooLong,
@@ -104,7 +115,7 @@ Result<std::string> sealTextWithSalt(std::u32string_view password, std::u32strin
     if (!sodiumReady()) return noMemory();
     // Form 0 whenever the code page carries every character: the window's 160
     // typed characters always fit that way.
-    const std::optional<std::string> ansi = toAnsi(text);
+    const std::optional<std::string> ansi = ansiBytes(text);
     const std::string bytes = ansi ? *ansi : toUtf8(text);
     std::array<unsigned char, kInnerSize> inner{};
     inner[0] = ansi ? kAnsiForm : kUtf8Form;

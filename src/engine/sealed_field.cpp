@@ -68,6 +68,12 @@ Failure noMemory() {
                    "There is not enough memory to seal or open a message: it needs 64 MiB.");
 }
 
+Failure notStarted() {
+    return problem(SealProblem::NoMemory,
+                   "The cryptography library could not start, so nothing can be sealed or "
+                   "opened.");
+}
+
 bool sodiumReady() {
     static const bool kReady = sodium_init() >= 0;
     return kReady;
@@ -103,7 +109,7 @@ Result<void> checkSealable(std::u32string_view password, std::u32string_view tex
 }
 
 Result<std::string> sealText(std::u32string_view password, std::u32string_view text) {
-    if (!sodiumReady()) return noMemory();
+    if (!sodiumReady()) return notStarted();
     SealSalt salt;
     randombytes_buf(salt.data(), salt.size());
     return sealTextWithSalt(password, text, salt);
@@ -112,7 +118,7 @@ Result<std::string> sealText(std::u32string_view password, std::u32string_view t
 Result<std::string> sealTextWithSalt(std::u32string_view password, std::u32string_view text,
                                      const SealSalt& salt) {
     if (Result<void> ok = checkSealable(password, text); !ok) return ok.why();
-    if (!sodiumReady()) return noMemory();
+    if (!sodiumReady()) return notStarted();
     // Form 0 whenever the code page carries every character: the window's 160
     // typed characters always fit that way.
     const std::optional<std::string> ansi = ansiBytes(text);
@@ -146,7 +152,7 @@ Result<std::u32string> openField(std::u32string_view password, std::string_view 
     // No password seals with the empty one: no key to derive for it.
     if (field.size() != kSealedFieldSize || password.empty())
         return problem(SealProblem::NotOpened, kNotOpened);
-    if (!sodiumReady()) return noMemory();
+    if (!sodiumReady()) return notStarted();
     const auto* in = reinterpret_cast<const unsigned char*>(field.data());
     SealKey key;
     if (!key.derive(password, in + kSaltAt)) return noMemory();

@@ -28,7 +28,7 @@ enum class SealProblem {
     TextTooLong,
     NotOpened,    // a wrong password, or a field changed since it was sealed
     NewerFormat,  // a format byte this version does not know
-    NoMemory,     // the key derivation's 64 MiB were not to be had
+    NoMemory,     // the key derivation's 64 MiB (or the library's start) failed
 };
 
 // Whether payload text (the bytes after the marker) is a sealed field, of any format.

@@ -33,6 +33,8 @@ fi
 rm -rf "$again"
 dpkg-deb -x "$deb" "$root"
 
+# Read from the binaries, so a library the core links shows here by itself.
+dpkg-deb -f "$deb" Depends | grep -q 'libsodium23' || fail "Depends does not name libsodium: $(dpkg-deb -f "$deb" Depends)"
 echo "== lintian $deb"
 lintian --fail-on error,warning "$deb" 2> >(grep -v 'running with root privileges' >&2)
 echo "== appstreamcli validate (no network: the screenshots are on the project's site)"

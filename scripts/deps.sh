@@ -7,7 +7,7 @@ set -euo pipefail
 pkgs=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
-  libgtest-dev libbenchmark-dev
+  libsodium-dev libgtest-dev libbenchmark-dev
   xvfb xauth fonts-liberation
   openbox xdotool x11-utils wmctrl libxcb1-dev weston qt6-wayland strace
   imagemagick libjpeg-turbo-progs
@@ -20,8 +20,8 @@ pkgs=(
 # --runtime: enough to build and run the programs (scripts/run).
 # --package: enough to build the Debian package (scripts/package), nothing to test it.
 case "${1:-}" in
-  --runtime) pkgs=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-translations-l10n libgl-dev fonts-liberation librsvg2-bin) ;;
-  --package) pkgs=(cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev librsvg2-bin dpkg-dev file git) ;;
+  --runtime) pkgs=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-translations-l10n libgl-dev libsodium-dev fonts-liberation librsvg2-bin) ;;
+  --package) pkgs=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsodium-dev libxcb1-dev librsvg2-bin dpkg-dev file git) ;;
   "") ;;
   *) echo "usage: $0 [--runtime | --package]" >&2; exit 2 ;;
 esac

@@ -21,6 +21,7 @@ enum Option : int {
     kArea,
     kRaw,
     kVersion,
+    kSeal,
 };
 
 // '-': files come back in turn as value 1, so that options and files mix in any
@@ -36,6 +37,7 @@ constexpr option kLongOptions[] = {
     {"area", required_argument, nullptr, kArea},
     {"force", no_argument, nullptr, kForce},
     {"raw", no_argument, nullptr, kRaw},
+    {"seal", no_argument, nullptr, kSeal},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -133,6 +135,11 @@ Result<void> apply(Arguments& a, int value, const char* text) {
             if (a.command == Command::Hide)
                 return failure("--raw is for reveal and scan only, which print a message");
             a.raw = true;
+            return {};
+        case kSeal:
+            if (a.command != Command::Hide)
+                return failure("--seal is for hide only; reveal opens a sealed message by itself");
+            a.seal = true;
             return {};
         default:
             return failure("unknown option");

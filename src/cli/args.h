@@ -31,7 +31,8 @@ struct Arguments {
     std::optional<std::string> messageFile;   // --message-file ("-": standard input)
     std::optional<AreaSize> area;             // --area (reveal and scan)
     bool force = false;                       // -f, --force (hide): replace an existing OUTPUT
-    bool raw = false;  // --raw (reveal and scan): the message's bytes, also to a terminal
+    bool raw = false;   // --raw (reveal and scan): the message's bytes, also to a terminal
+    bool seal = false;  // --seal (hide): encrypt the message with the password
     std::string input;
     std::string output;  // hide only
 };

@@ -19,7 +19,8 @@ enum ExitStatus : int {
 // A failure of that kind.
 Failure stopped(ExitStatus status, std::string why);
 
-// The exit status for a failure: its own kind, kRefused for an engine's Refusal;
+// The exit status for a failure: its own kind, kRefused for an engine's Refusal or
+// a seal refused, kNothingFound for a sealed message that stays closed;
 // any other kind (a lower layer's own, or none) is a file error, never kDone.
 int exitStatusFor(const Failure& why);
 

@@ -61,7 +61,7 @@ int hide(const Arguments& arguments, Console& console) {
     Canvas canvas;
     WorkingArea area;
     RandomSource generator;
-    HideFlow flow(canvas, area, generator);
+    HideFlow flow(canvas, area, generator, arguments.seal ? Sealing::On : Sealing::Off);
     // What no picture could take is refused before one is read.
     if (Result<void> texts = flow.checkTexts(*password, *message); !texts)
         return report(console, texts.why());

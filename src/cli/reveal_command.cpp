@@ -1,14 +1,40 @@
 #include "cli/reveal_command.h"
 
+#include <cerrno>
+
 #include "cli/command_steps.h"
 #include "cli/output_failure.h"
 #include "cli/text_inputs.h"
 #include "engine/hide_reveal.h"
 #include "engine/random_source.h"
+#include "engine/sealed_payload.h"
 #include "imaging/bitmap_file_picture.h"
 #include "platform/utf8.h"
 
+#include <optional>
+#include <vector>
+
 namespace vm::cli {
+
+namespace {
+
+// Why a sealed message found in `where` stays closed, as the command line says it.
+Failure closedSeal(const MessageReading& found, const std::string& where) {
+    switch (found.state) {
+        case Reading::SealedNewer:
+            return stopped(kNothingFound, "a sealed message is hidden in " + where +
+                                              ", written by a newer version of Veilmark: this "
+                                              "version cannot open it");
+        case Reading::SealedFailed:
+            return stopped(kFileError, found.sentence);
+        default:
+            return stopped(kNothingFound, "a sealed message is hidden in " + where +
+                                              ", and this password does not open it (or the "
+                                              "picture was changed since it was sealed)");
+    }
+}
+
+}  // namespace
 
 int reveal(const Arguments& arguments, Console& console) {
     if (Result<void> streams = checkPictureStreams(arguments, console); !streams)
@@ -24,17 +50,37 @@ int reveal(const Arguments& arguments, Console& console) {
     if (!seed) return report(console, kRefused, seed.error());
     applyArea(arguments, area);
 
+    // The password's own slots and the sealed ones; a key is derived only where a
+    // sealed message is.
     RandomSource generator;
-    const Revealed revealed = revealPayload(*seed, canvas, area, generator);
+    const PasswordReading reading = revealWithPassword(*password, canvas, area, generator);
     if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
         return report(console, kFileError, whole.error());
-    if (!revealed.found)
+    const std::string where = fileName(arguments.input);
+    std::vector<std::string> shown;
+    std::optional<Failure> closed;  // a sealed message this password does not open
+    for (const MessageReading* found : {&reading.own, &reading.sealed}) {
+        if (found->state == Reading::Plain || found->state == Reading::SealedOpened)
+            shown.push_back(toUtf8(found->text));
+        else if (found->state != Reading::Nothing && !closed)
+            closed = closedSeal(*found, where);
+    }
+    if (shown.empty() && closed) return report(console, *closed);
+    if (shown.empty())
         return report(console, kNothingFound,
-                      "no hidden message found in " + fileName(arguments.input) +
+                      "no hidden message found in " + where +
                           ": either the password is wrong or nothing is hidden there (the two "
                           "cannot be told apart)");
-    if (!writeMessage(console, arguments, toUtf8(revealed.message)))
+    if (closed) say(console, closed->message);
+    // A plain and a sealed message under one password: each ends with a NUL byte,
+    // as scan writes several.
+    std::string bytes = shown.front();
+    if (shown.size() > 1) bytes = shown[0] + '\0' + shown[1] + '\0';
+    if (!writeMessage(console, arguments, std::move(bytes)))
         return report(console, kFileError, outputFailure("the message", errno));
+    if (shown.size() > 1)
+        say(console, "a plain and a sealed message found in " + where +
+                         " under this password, each followed by a NUL byte");
     return kDone;
 }
 

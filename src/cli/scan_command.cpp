@@ -3,6 +3,7 @@
 #include "cli/command_steps.h"
 #include "cli/output_failure.h"
 #include "engine/message_scan.h"
+#include "engine/sealed_payload.h"
 #include "imaging/bitmap_file_picture.h"
 #include "platform/utf8.h"
 
@@ -18,9 +19,16 @@ int scan(const Arguments& arguments, Console& console) {
     applyArea(arguments, area);
     if (const BitmapFilePicture* file = canvas.picture()->bitmapFile()) file->readScattered();
 
-    const std::vector<std::u32string> messages = scanMessages(canvas, area);
+    std::vector<std::u32string> messages = scanMessages(canvas, area);
     if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
         return report(console, kFileError, whole.error());
+    // A sealed message counts as found, and is never shown: its bytes say nothing.
+    const auto sealed = std::erase_if(messages, isSealedMessage);
+    if (sealed > 0)
+        say(console, fileName(arguments.input) +
+                         " holds a sealed message, which only its "
+                         "password opens");
+    if (messages.empty() && sealed > 0) return kDone;
     if (messages.empty())
         return report(
             console, kNothingFound,

@@ -91,15 +91,24 @@ Result<HidePlan> prepareHide(std::u32string_view password, std::u32string_view m
                        "The message is too long: at most " + std::to_string(kMaxMessageLength) +
                            " characters can be hidden, and it has " +
                            withThousands(static_cast<std::int64_t>(message.size())) + ".");
+    if (!message.empty() && message.front() == kSealedMessageMark)
+        return refused(Refusal::MessageCharacter,
+                       "The message cannot start with the character U+0001: Veilmark keeps it to "
+                       "mark sealed messages.");
     HidePlan plan{*seed, framePayload(message)};
-    const std::int64_t needed = slotsForPayload(plan.payload.size());
+    if (Result<void> room = checkRoom(plan.payload.size(), area); !room) return room.why();
+    return plan;
+}
+
+Result<void> checkRoom(std::size_t payloadBytes, const WorkingArea& area) {
+    const std::int64_t needed = slotsForPayload(payloadBytes);
     if (needed > area.slots())
         return refused(Refusal::AreaTooSmall,
                        "The picture is too small for this message: it needs " +
                            withThousands(needed) + " colour values, and " +
                            std::to_string(area.width) + " x " + std::to_string(area.height) +
                            " points offer " + withThousands(area.slots()) + ".");
-    return plan;
+    return {};
 }
 
 Result<void> hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea& area,
@@ -116,20 +125,20 @@ Result<void> hidePayload(const HidePlan& plan, Canvas& canvas, const WorkingArea
     return {};
 }
 
-Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
-                       RandomSource& generator) {
-    resetGenerator(generator, seed);
-    return readPayload(canvas, area, generator);
-}
-
-std::optional<std::string> readPayloadBytes(const Canvas& canvas, const WorkingArea& area,
-                                            RandomSource& generator) {
+namespace {
+// The bytes of a payload from wherever the generator stands; one whose length byte
+// is not `only` (when given) is not read further.
+std::optional<std::string> readBytesFrom(const Canvas& canvas, const WorkingArea& area,
+                                         RandomSource& generator,
+                                         std::optional<std::int16_t> only) {
     UsedSlots usedSlots;
     SlotDraw draw{generator, usedSlots, area};
     // A stream whose slots run out before the payload ends carries none.
     if (slotsForPayload(1) > area.slots()) return std::nullopt;
     const Result<std::int16_t> n = extractByte(draw, canvas);
-    if (!n || slotsForPayload(1 + static_cast<std::size_t>(*n)) > area.slots()) return std::nullopt;
+    if (!n || (only && *n != *only) ||
+        slotsForPayload(1 + static_cast<std::size_t>(*n)) > area.slots())
+        return std::nullopt;
     std::string bytes(1, static_cast<char>(*n));
     for (std::int16_t i = 1; i <= *n; ++i) {
         const Result<std::int16_t> byte = extractByte(draw, canvas);
@@ -139,14 +148,7 @@ std::optional<std::string> readPayloadBytes(const Canvas& canvas, const WorkingA
     return bytes;
 }
 
-std::optional<std::string> revealPayloadBytes(std::int32_t seed, const Canvas& canvas,
-                                              const WorkingArea& area, RandomSource& generator) {
-    resetGenerator(generator, seed);
-    return readPayloadBytes(canvas, area, generator);
-}
-
-Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator) {
-    const std::optional<std::string> bytes = readPayloadBytes(canvas, area, generator);
+Revealed framedMessage(const std::optional<std::string>& bytes) {
     if (!bytes) return {};
     std::u32string text;
     for (std::size_t i = 1; i < bytes->size(); ++i)
@@ -154,6 +156,34 @@ Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource
     std::optional<std::u32string> message = unframePayloadText(text);
     if (!message) return {};
     return {true, std::move(*message)};
+}
+}  // namespace
+
+Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
+                       RandomSource& generator) {
+    resetGenerator(generator, seed);
+    return readPayload(canvas, area, generator);
+}
+
+Revealed revealPayloadOfLength(std::int32_t seed, std::uint8_t length, const Canvas& canvas,
+                               const WorkingArea& area, RandomSource& generator) {
+    resetGenerator(generator, seed);
+    return framedMessage(readBytesFrom(canvas, area, generator, length));
+}
+
+std::optional<std::string> readPayloadBytes(const Canvas& canvas, const WorkingArea& area,
+                                            RandomSource& generator) {
+    return readBytesFrom(canvas, area, generator, std::nullopt);
+}
+
+std::optional<std::string> revealPayloadBytes(std::int32_t seed, const Canvas& canvas,
+                                              const WorkingArea& area, RandomSource& generator) {
+    resetGenerator(generator, seed);
+    return readPayloadBytes(canvas, area, generator);
+}
+
+Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator) {
+    return framedMessage(readPayloadBytes(canvas, area, generator));
 }
 
 }  // namespace vm

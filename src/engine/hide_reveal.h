@@ -34,9 +34,13 @@ struct HidePlan {
 };
 
 // Checks the password, the message and the working area, and frames the payload;
-// a refusal's kind is its Refusal.
+// a refusal's kind is its Refusal. A message starting with the sealed mark is
+// refused: only a sealed hide writes one.
 Result<HidePlan> prepareHide(std::u32string_view password, std::u32string_view message,
                              const WorkingArea& area);
+
+// Refuses (AreaTooSmall) a payload of this many bytes that the area cannot hold.
+Result<void> checkRoom(std::size_t payloadBytes, const WorkingArea& area);
 
 // Restarts the generator from the seed and hides the payload in the canvas. On a
 // working area that runs out of fresh slots it refuses (NoFreeSlots) and leaves
@@ -53,6 +57,9 @@ struct Revealed {
 // than looping or failing) where the working area cannot hold what it reads.
 Revealed revealPayload(std::int32_t seed, const Canvas& canvas, const WorkingArea& area,
                        RandomSource& generator);
+// The same, reading no further than the length byte when it is not `length`.
+Revealed revealPayloadOfLength(std::int32_t seed, std::uint8_t length, const Canvas& canvas,
+                               const WorkingArea& area, RandomSource& generator);
 // The same read from wherever the generator stands now.
 Revealed readPayload(const Canvas& canvas, const WorkingArea& area, RandomSource& generator);
 

@@ -13,6 +13,8 @@ namespace vm {
 inline constexpr std::u32string_view kMessageMarker = U"VMK";
 inline constexpr std::size_t kMaxPayloadText = 255;  // what the length byte can count
 inline constexpr std::size_t kMaxMessageLength = kMaxPayloadText - kMessageMarker.size();
+// The first character of every sealed message, and of no plain one.
+inline constexpr char32_t kSealedMessageMark = U'\u0001';
 
 // Slots a payload of this many bytes (length byte included) takes.
 constexpr std::int64_t slotsForPayload(std::size_t bytes) {

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "engine/sealed_payload.h"
 #include "flows/hide_checks.h"
 #include "imaging/bitmap_file_picture.h"
 #include "platform/user_messages.h"
@@ -10,11 +11,13 @@ namespace vm {
 
 Result<HidePlan> HideFlow::makePlan(std::u32string_view password, std::u32string_view message,
                                     const WorkingArea& area) const {
-    return prepareHide(password, message, area);
+    return m_sealing == Sealing::On ? prepareSealedHide(password, message, area)
+                                    : prepareHide(password, message, area);
 }
 
 Result<void> HideFlow::checkTexts(std::u32string_view password, std::u32string_view message) const {
     const WorkingArea roomy{1 << 20, 1 << 20, true};
+    if (m_sealing == Sealing::On) return checkSealedHide(password, message, roomy);
     if (const Result<HidePlan> plan = makePlan(password, message, roomy); !plan) return plan.why();
     return {};
 }

@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "engine/sealed_field.h"
 #include "imaging/picture_refusals.h"
 #include "platform/user_messages.h"
 #include "platform/utf8.h"
@@ -167,6 +168,41 @@ EMSCRIPTEN_KEEPALIVE int vm_reveal() {
 
 EMSCRIPTEN_KEEPALIVE const char* vm_revealed() {
     textOut() = vm::toUtf8(form().revealedMessage());
+    return textOut().c_str();
+}
+
+// The message box (1) sealed with the password box (0) under a fresh salt, as the
+// field's 252 bytes in hex; empty when refused (see the box).
+EMSCRIPTEN_KEEPALIVE const char* vm_seal_field() {
+    textOut().clear();
+    guarded([] {
+        const vm::Result<std::string> field = vm::sealText(textIn(0), textIn(1));
+        if (!field) form().refuse(field.error());
+        static constexpr char kDigits[] = "0123456789abcdef";
+        for (const char byte : field ? *field : std::string()) {
+            const auto value = static_cast<std::uint8_t>(byte);
+            textOut() += {kDigits[value >> 4], kDigits[value & 0xF]};
+        }
+        return 0;
+    });
+    return textOut().c_str();
+}
+
+// Opens a field given in hex with the password box: 0 opened (see vm_revealed_field),
+// otherwise the kind of the refusal (see the box).
+EMSCRIPTEN_KEEPALIVE int vm_open_field(const char* hex) {
+    return guarded([&] {
+        std::string field;
+        for (const char* at = hex; at[0] != '\0' && at[1] != '\0'; at += 2)
+            field.push_back(static_cast<char>(std::stoi(std::string(at, 2), nullptr, 16)));
+        const vm::Result<std::u32string> text = vm::openField(textIn(0), field);
+        textOut() = text ? vm::toUtf8(*text) : std::string();
+        if (!text) form().refuse(text.error());
+        const std::optional<vm::SealProblem> why = text.kind().as<vm::SealProblem>();
+        return text ? 0 : why ? static_cast<int>(*why) : -1;
+    });
+}
+EMSCRIPTEN_KEEPALIVE const char* vm_revealed_field() {
     return textOut().c_str();
 }
 

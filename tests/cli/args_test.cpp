@@ -30,6 +30,10 @@ TEST(CliArguments, HideTakesEveryPasswordAndMessageSpelling) {
     EXPECT_EQ(r->messageFile, "-");
     EXPECT_FALSE(r->password);
     EXPECT_FALSE(r->message);
+    EXPECT_FALSE(r->seal);
+    r = parseArguments({"hide", "-m", "x", "a", "--seal", "b"});
+    ASSERT_TRUE(r) << r.error();
+    EXPECT_TRUE(r->seal);
 }
 
 TEST(CliArguments, ValuesAndFilesMayLookLikeOptions) {
@@ -94,6 +98,8 @@ TEST(CliArguments, MalformedLinesAreRefusedWithAReason) {
         {"scan", "-m", "x", "a"},
         {"scan"},
         {"scan", "a", "b"},
+        {"reveal", "--seal", "-p", "x", "a"},
+        {"scan", "--seal", "a"},
     };
     for (const auto& line : lines) {
         const Result<Arguments> r = parseArguments(line);

@@ -15,6 +15,7 @@
 #include "engine/code_page.h"
 #include "engine/hide_reveal.h"
 #include "engine/message_scan.h"
+#include "engine/payload.h"
 #include "engine/random_source.h"
 #include "flows/open_flow.h"
 #include "imaging/bitmap_writer.h"
@@ -230,6 +231,10 @@ TEST_F(CliCommands, RefusalsExitFourAndWriteNothing) {
         {"hide", "-p", "pw", "-m", "too long for 5 x 5", small, out},
         {"reveal", "-p", "\xed\xa0\x80", in},  // a surrogate
         {"reveal", "-p", "Ω", in},
+        {"hide", "-p", "pw", "-m", "\x01 the sealed mark", in, out},
+        {"hide", "--seal", "-p", "", "-m", "x", in, out},
+        {"hide", "--seal", "-p", "pw", "-m", std::string(217, 'a'), in, out},
+        {"hide", "--seal", "-p", "pw", "-m", "x", cover("BMP", 26, 26), out},  // 676 points
     };
     for (const auto& words : refused) {
         const CliRun r = cli.run(words);
@@ -243,6 +248,66 @@ TEST_F(CliCommands, RefusalsExitFourAndWriteNothing) {
     // The euro sign is in the code page, and 5 x 5 points carry a short message.
     EXPECT_EQ(hide("pw", "€", small, out).status, cli::kDone);
     EXPECT_EQ(reveal("pw", out).out, "€");
+}
+
+TEST_F(CliCommands, SealedMessagesOpenOnlyWithTheirPassword) {
+    const std::string text = "Привет 👋 — 216 bytes at most";
+    const std::string sealed = dir.file("sealed.bmp"), both = dir.file("both.bmp");
+    const std::string newer = dir.file("newer.bmp");
+    const CliRun sealing =
+        cli.run({"hide", "--seal", "-p", "tulip mountain", "-m", text, cover("PNG"), sealed});
+    ASSERT_EQ(sealing.status, cli::kDone) << sealing.err;
+    ASSERT_EQ(hide("other", "plain", sealed, both).status, cli::kDone);
+    {  // A field whose format byte this version does not know, at the sealed slots.
+        Canvas canvas;
+        canvas.setPicture(*test::openPicture(cover("BMP")));
+        const WorkingArea area{120, 90, true};
+        std::u32string field(252, U'\0');
+        field[0] = U'\x01';
+        field[1] = U'\x02';
+        RandomSource generator;
+        ASSERT_TRUE(hidePayload({*seedFor(U""), framePayload(field)}, canvas, area, generator));
+        ASSERT_TRUE(savePicture(*canvas.image(), newer));
+    }
+    struct Row {
+        const char* name;
+        std::vector<std::string> words;
+        int status;
+        std::string out;
+        const char* err;  // part of the one error line; "" for none
+    };
+    const Row rows[] = {
+        {"its password opens it", {"reveal", "-p", "tulip mountain", sealed}, cli::kDone, text, ""},
+        {"another password does not",
+         {"reveal", "-p", "tulip mountaim", sealed},
+         cli::kNothingFound,
+         "",
+         "does not open it"},
+        {"nor the empty one, whose slots it is at",
+         {"reveal", "-p", "", sealed},
+         cli::kNothingFound,
+         "",
+         "does not open it"},
+        {"scan counts it and never shows it", {"scan", sealed}, cli::kDone, "", "sealed message"},
+        {"a plain message beside it is shown",
+         {"reveal", "-p", "other", both},
+         cli::kDone,
+         "plain",
+         "does not open it"},
+        {"scan shows the plain one only", {"scan", both}, cli::kDone, "plain", "sealed message"},
+        {"a newer format", {"reveal", "-p", "pw", newer}, cli::kNothingFound, "", "newer version"},
+    };
+    for (const Row& row : rows) {
+        const CliRun r = cli.run(row.words);
+        EXPECT_EQ(r.status, row.status) << row.name << ": " << r.err;
+        EXPECT_EQ(r.out, row.out) << row.name;
+        if (*row.err == 0) {
+            EXPECT_EQ(r.err, "") << row.name;
+        } else {
+            EXPECT_TRUE(oneErrorLine(r.err)) << row.name << ": " << r.err;
+            EXPECT_NE(r.err.find(row.err), std::string::npos) << row.name << ": " << r.err;
+        }
+    }
 }
 
 TEST_F(CliCommands, FileProblemsExitThreeAndKeepWhatWasThere) {

@@ -16,6 +16,7 @@
 #include "imaging/decoded_picture.h"
 #include "imaging/exif_orientation.h"
 #include "imaging/picture_refusals.h"
+#include "imaging/png_chunks.h"
 #include "imaging/run_length_bitmap.h"
 
 namespace vm {
@@ -256,6 +257,7 @@ Result<PictureRef> decodeFrom(QIODevice& device, bool asBitmap, std::uint64_t li
 
 Result<PictureRef> QtPictureDecoder::decode(const PictureInputRef& input) {
     const PictureRefusals refuse{input->path()};
+    if (!pngChunksFit(*input)) return refuse.damaged();
     const std::uint64_t limit = decodeMemoryLimit();
     QImageReader::setAllocationLimit(
         static_cast<int>(std::min<std::uint64_t>(limit >> 20, 1u << 30)));

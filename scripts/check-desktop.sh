@@ -55,13 +55,24 @@ shot() { import -window root "$shots/$1.png"; }
 alive() { kill -0 "$app" 2>/dev/null; }
 
 # A fresh X screen of this size; the display number goes to DISPLAY.
+# A number no other X server holds, and this server's own answer, not another's that
+# took the number first.
 start_x() {
-  local display=:$((90 + RANDOM % 100))
-  Xvfb "$display" -screen 0 "$1"x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  pids+=($!)
-  export DISPLAY=$display
-  for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && return; sleep 0.1; done
-  echo "Xvfb did not start" >&2; exit 1
+  local n xvfb
+  for _ in $(seq 50); do
+    n=$((90 + RANDOM % 400))
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+  done
+  Xvfb ":$n" -screen 0 "$1"x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  export DISPLAY=:$n
+  for _ in $(seq 50); do
+    kill -0 "$xvfb" 2>/dev/null || break
+    xprop -root >/dev/null 2>&1 && return
+    sleep 0.1
+  done
+  echo "Xvfb did not start on :$n" >&2; cat "$work/xvfb.log" >&2; exit 1
 }
 screen_size() { xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[2], d[1]}'; }
 start_openbox() {

@@ -85,8 +85,7 @@ MainWindow::MainWindow(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialo
       m_host(host),
       m_boxes(boxes),
       m_form(boxes, dialogs, m_decoder) {
-    m_form.setDecodeRunner(
-        [this](const std::function<Result<PictureRef>()>& decode) { return decodeAside(decode); });
+    m_form.setSlowRunner([this](const std::function<void()>& work) { runAside(work); });
     announceOwnWidgets();
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Veilmark"));
@@ -216,9 +215,21 @@ void MainWindow::buildMenus() {
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, handler);
     };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    // File and its Seal command carry access keys (Alt+F, then P) so that sealing can
+    // be turned on from the keyboard; none of them is taken by the off-screen buttons.
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("fileMenu"));
+    file->setToolTipsVisible(true);
     addItem(file, QStringLiteral("clearAction"), QStringLiteral("Clear"), &MainWindow::clearAll);
+    // A menu command rather than a box on the Encrypt tab, whose layout is fixed.
+    m_sealAction = file->addAction(QStringLiteral("Seal Message With &Password"));
+    m_sealAction->setObjectName(QStringLiteral("sealAction"));
+    m_sealAction->setCheckable(true);
+    m_sealAction->setToolTip(
+        QStringLiteral("Encrypt seals the message: only its password opens it, and any change "
+                       "to it is found. It may then hold any characters, up to 216 bytes."));
+    m_sealAction->setStatusTip(m_sealAction->toolTip());
+    connect(m_sealAction, &QAction::toggled, this, &MainWindow::setSealing);
     file->addSeparator()->setObjectName(QStringLiteral("fileSeparator"));
     addItem(file, QStringLiteral("exitAction"), QStringLiteral("Exit"), &MainWindow::exitProgram);
 
@@ -293,27 +304,31 @@ void MainWindow::openOnTab(Tab tab, const QString& path) {
     openDropped(tab, path);
 }
 
-Result<PictureRef> MainWindow::decodeAside(const std::function<Result<PictureRef>()>& decode) {
+void MainWindow::runAside(const std::function<void()>& work) {
     QEventLoop wait;
-    std::future<Result<PictureRef>> job = std::async(std::launch::async, [&decode, &wait] {
-        Result<PictureRef> decoded = decode();
-        QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
-        return decoded;
+    std::future<void> job = std::async(std::launch::async, [&work, &wait] {
+        // The loop is told to end also when the work throws; get() passes it on.
+        struct Wake {
+            QEventLoop& loop;
+            ~Wake() { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); }
+        } wake{wait};
+        work();
     });
     // Most pictures are done before anyone would notice a pause.
     if (job.wait_for(std::chrono::milliseconds(150)) == std::future_status::ready) return job.get();
 
-    // A large one: the window keeps drawing, shows it is busy, and takes no input, so
-    // no second open, Encrypt or Clear can start before this one has ended.
+    // A large picture or a key derivation: the window keeps drawing, shows it is busy,
+    // and takes no input, so no second open, Encrypt or Clear can start before this
+    // one has ended.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QPointer<QWidget> focus = QApplication::focusWidget();
     setEnabled(false);
     wait.exec();
-    Result<PictureRef> decoded = job.get();  // also when the program is ending meanwhile
+    job.wait();  // also when the program is ending meanwhile
     setEnabled(true);
     if (focus) focus->setFocus();
     QApplication::restoreOverrideCursor();
-    return decoded;
+    job.get();
 }
 
 void MainWindow::openDropped(Tab tab, const QString& path) {
@@ -343,6 +358,10 @@ void MainWindow::saveEncryptPicture() {
 }
 void MainWindow::clearAll() {
     run([this] { m_form.clearAll(); });
+}
+
+void MainWindow::setSealing(bool on) {
+    m_form.sealing = on;
 }
 
 void MainWindow::exitProgram() {

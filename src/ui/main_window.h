@@ -53,6 +53,7 @@ class MainWindow : public QMainWindow {
     void exitProgram();
     void showHelp();
     void showAbout();
+    void setSealing(bool on);
 
   protected:
     void closeEvent(QCloseEvent* event) override;  // ends the program
@@ -63,8 +64,9 @@ class MainWindow : public QMainWindow {
     void buildMenus();
     void orderFocus();
 
-    // Decodes a picture on another thread while the window waits, busy but drawn.
-    Result<PictureRef> decodeAside(const std::function<Result<PictureRef>()>& decode);
+    // Runs slow work (a decode, a key derivation) on another thread while the
+    // window waits, busy but drawn.
+    void runAside(const std::function<void()>& work);
     // Runs a model handler between copying the boxes in and showing the result.
     void run(const std::function<void()>& handler);
     void pullBoxes();
@@ -93,6 +95,7 @@ class MainWindow : public QMainWindow {
     QPushButton* m_offscreenDecrypt = nullptr;
     QPushButton* m_offscreenSave = nullptr;
     QPushButton* m_offscreenOpen = nullptr;
+    QAction* m_sealAction = nullptr;
 };
 
 }  // namespace vm::ui

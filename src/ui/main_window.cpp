@@ -84,7 +84,8 @@ MainWindow::MainWindow(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialo
                               Qt::WindowCloseButtonHint),
       m_host(host),
       m_boxes(boxes),
-      m_form(boxes, dialogs, m_decoder) {
+      m_formBoxes(*this, boxes),
+      m_form(m_formBoxes, dialogs, m_decoder) {
     m_form.setSlowRunner([this](const std::function<void()>& work) { runAside(work); });
     announceOwnWidgets();
     setObjectName(QStringLiteral("mainWindow"));
@@ -284,6 +285,17 @@ void MainWindow::showModel() {
         m_shownDecrypt = m_form.decryptPreview;
         m_decryptPreview->setImage(toQImage(m_shownDecrypt));
     }
+}
+
+void MainWindow::ShownFirst::showMessage(const std::string& prompt, int code,
+                                         const std::optional<std::string>& title) {
+    m_window.showModel();
+    m_boxes.showMessage(prompt, code, title);
+}
+
+bool MainWindow::ShownFirst::confirm(const std::string& prompt, const std::string& title) {
+    m_window.showModel();
+    return m_boxes.confirm(prompt, title);
 }
 
 void MainWindow::run(const std::function<void()>& handler) {

@@ -72,8 +72,24 @@ class MainWindow : public QMainWindow {
     void pullBoxes();
     void showModel();
 
+    // The boxes the model speaks through. Before one comes up the window shows what
+    // the handler has done so far, so that a box emptied by a wrong password is
+    // empty while the message says why.
+    class ShownFirst : public MessageBoxes {
+      public:
+        ShownFirst(MainWindow& window, MessageBoxes& boxes) : m_window(window), m_boxes(boxes) {}
+        void showMessage(const std::string& prompt, int code,
+                         const std::optional<std::string>& title) override;
+        bool confirm(const std::string& prompt, const std::string& title) override;
+
+      private:
+        MainWindow& m_window;
+        MessageBoxes& m_boxes;
+    };
+
     WindowHost& m_host;
     MessageBoxes& m_boxes;
+    ShownFirst m_formBoxes;      // before the form, which keeps them
     QtPictureDecoder m_decoder;  // before the form, which keeps it
     WindowModel m_form;
     PictureRef m_shownEncrypt, m_shownDecrypt;  // what the previews show now

@@ -24,6 +24,7 @@
 #include "imaging/decoded_picture.h"
 #include "imaging/picture_saving.h"
 #include "imaging/qt_picture_decoder.h"
+#include "platform/user_messages.h"
 
 namespace {
 

@@ -128,9 +128,9 @@ A sealed message is encrypted with a key made from the password (Argon2id over
 64 MiB, then XChaCha20-Poly1305). It may be any UTF-8 text of up to 216 bytes,
 needs a password that is not empty, and takes 2,048 colour values, so a picture
 of at least 683 points. Anyone can still see that a sealed message is there,
-and a short or common password can still be guessed: each guess costs about
-0.2 s of one processor core. Converting the picture to JPEG destroys any
-message, plain or sealed; PNG keeps it.
+and a short or common password can still be guessed: each guess costs only
+about 0.1 to 0.2 s of one processor core. Converting the picture to JPEG
+destroys any message, plain or sealed; PNG keeps it.
 
 Reveal needs the password the message was hidden with; scan shows that a
 password keeps no secret from anyone who has this program. The places that

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <iterator>
 
+#include "platform/ending_signals.h"
 #include "platform/file_io.h"
 
 namespace vm::cli {
@@ -16,7 +17,6 @@ namespace {
 volatile std::sig_atomic_t g_restoreFd = -1;
 termios g_saved{};
 
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 struct sigaction g_previous[std::size(kEndingSignals)];
 
 extern "C" void restoreEchoAndResend(int signal) {

@@ -30,15 +30,4 @@ std::optional<std::size_t> firstUnsupported(std::u32string_view text) {
     return std::nullopt;
 }
 
-std::optional<std::string> toAnsi(std::u32string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char32_t ch : text) {
-        auto code = ansiCode(ch);
-        if (!code) return std::nullopt;
-        out.push_back(static_cast<char>(*code));
-    }
-    return out;
-}
-
 }  // namespace vm

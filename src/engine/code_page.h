@@ -21,7 +21,4 @@ char32_t charFromAnsi(std::uint8_t code);
 // Index of the first character with no byte in the code page, if any.
 std::optional<std::size_t> firstUnsupported(std::u32string_view text);
 
-// The whole text as bytes; nothing when a character has no byte.
-std::optional<std::string> toAnsi(std::u32string_view text);
-
 }  // namespace vm

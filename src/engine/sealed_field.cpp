@@ -26,6 +26,17 @@ enum Form : std::uint8_t { kAnsiForm = 0, kUtf8Form = 1 };
 constexpr const char* kNotOpened =
     "A sealed message is hidden here, and this password does not open it.";
 
+// The text in the code page, one byte a character; nothing when a character has no byte.
+std::optional<std::string> ansiBytes(std::u32string_view text) {
+    std::string bytes;
+    for (const char32_t ch : text) {
+        const std::optional<std::uint8_t> code = ansiCode(ch);
+        if (!code) return std::nullopt;
+        bytes.push_back(static_cast<char>(*code));
+    }
+    return bytes;
+}
+
 Failure problem(SealProblem why, std::string sentence) {
     return failure(std::move(sentence), why);
 }
@@ -57,6 +68,12 @@ Failure noMemory() {
                    "There is not enough memory to seal or open a message: it needs 64 MiB.");
 }
 
+Failure notStarted() {
+    return problem(SealProblem::NoMemory,
+                   "The cryptography library could not start, so nothing can be sealed or "
+                   "opened.");
+}
+
 bool sodiumReady() {
     static const bool kReady = sodium_init() >= 0;
     return kReady;
@@ -81,7 +98,7 @@ Result<void> checkSealable(std::u32string_view password, std::u32string_view tex
                        "Sealing needs a password: the empty password cannot seal a message.");
     const Result<std::int32_t> usable = seedFor(password);
     if (!usable) return usable.why();
-    const std::optional<std::string> ansi = toAnsi(text);
+    const std::optional<std::string> ansi = ansiBytes(text);
     const std::size_t bytes = ansi ? ansi->size() : toUtf8(text).size();
     if (bytes > kMaxSealedText)
         return problem(SealProblem::TextTooLong,
@@ -92,7 +109,7 @@ Result<void> checkSealable(std::u32string_view password, std::u32string_view tex
 }
 
 Result<std::string> sealText(std::u32string_view password, std::u32string_view text) {
-    if (!sodiumReady()) return noMemory();
+    if (!sodiumReady()) return notStarted();
     SealSalt salt;
     randombytes_buf(salt.data(), salt.size());
     return sealTextWithSalt(password, text, salt);
@@ -101,10 +118,10 @@ Result<std::string> sealText(std::u32string_view password, std::u32string_view t
 Result<std::string> sealTextWithSalt(std::u32string_view password, std::u32string_view text,
                                      const SealSalt& salt) {
     if (Result<void> ok = checkSealable(password, text); !ok) return ok.why();
-    if (!sodiumReady()) return noMemory();
+    if (!sodiumReady()) return notStarted();
     // Form 0 whenever the code page carries every character: the window's 160
     // typed characters always fit that way.
-    const std::optional<std::string> ansi = toAnsi(text);
+    const std::optional<std::string> ansi = ansiBytes(text);
     const std::string bytes = ansi ? *ansi : toUtf8(text);
     std::array<unsigned char, kInnerSize> inner{};
     inner[0] = ansi ? kAnsiForm : kUtf8Form;
@@ -135,7 +152,7 @@ Result<std::u32string> openField(std::u32string_view password, std::string_view 
     // No password seals with the empty one: no key to derive for it.
     if (field.size() != kSealedFieldSize || password.empty())
         return problem(SealProblem::NotOpened, kNotOpened);
-    if (!sodiumReady()) return noMemory();
+    if (!sodiumReady()) return notStarted();
     const auto* in = reinterpret_cast<const unsigned char*>(field.data());
     SealKey key;
     if (!key.derive(password, in + kSaltAt)) return noMemory();

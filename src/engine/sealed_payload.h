@@ -30,7 +30,7 @@ Result<void> checkSealedHide(std::u32string_view password, std::u32string_view t
                              const WorkingArea& area);
 
 // The plan for a sealed hide: the text sealed under a fresh salt, framed, at the
-// empty password's seed. Derives the key once (about 0.2 s); hidePayload then
+// empty password's seed. Derives the key once (about 0.1 s here); hidePayload then
 // places it like any other.
 Result<HidePlan> prepareSealedHide(std::u32string_view password, std::u32string_view text,
                                    const WorkingArea& area);

@@ -12,7 +12,7 @@
 // A step that fails gives the sentence to say and leaves its canvas and files as
 // they were. A sealed hide (Sealing::On) runs the same steps: check() refuses what
 // cannot be sealed and then seals the message with the password (one key
-// derivation, about 0.2 s), and the read-back compares the sealed bytes, so the
+// derivation, about 0.1 s here), and the read-back compares the sealed bytes, so the
 // key is never derived twice.
 
 #include <cstdint>

@@ -17,9 +17,6 @@ T narrow(std::int64_t value, const char* type) {
 std::uint8_t toByte(std::int64_t value) {
     return narrow<std::uint8_t>(value, "a byte");
 }
-std::int16_t toInt16(std::int64_t value) {
-    return narrow<std::int16_t>(value, "16 bits");
-}
 std::int32_t toInt32(std::int64_t value) {
     return narrow<std::int32_t>(value, "32 bits");
 }

@@ -14,7 +14,6 @@ class OverflowError : public std::runtime_error {
 };
 
 std::uint8_t toByte(std::int64_t value);
-std::int16_t toInt16(std::int64_t value);
 std::int32_t toInt32(std::int64_t value);
 
 // Nearest whole number, halves to the even neighbour; overflow checked.

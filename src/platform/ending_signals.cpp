@@ -13,7 +13,6 @@
 namespace vm {
 
 namespace {
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // Held by a commit, and by the signal thread from the signal to the end.
 std::recursive_mutex g_commit;

@@ -7,9 +7,14 @@
 // save left, and then lets the signal take its course: the handler in place then
 // (a terminal put back in order, say), or the default end of the program.
 
+#include <csignal>
 #include <string>
 
 namespace vm {
+
+// The signals the policy is for; a program that handles them itself (veilmark-cli,
+// while it reads a password) takes the same list.
+inline constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // Idempotent. Ignores SIGXFSZ, so that a file-size limit is a write error that the
 // save reports; a signal the caller chose to ignore stays ignored.

@@ -15,6 +15,9 @@ inline constexpr const char* kErrorTitle = "Veilmark - Error";
 inline constexpr const char* kNoFreeSlots =
     "The picture is too small for this message: not enough free colour values were found in it.";
 
+// Begins what is said when a command stops on something no check foresaw.
+inline constexpr const char* kCommandUnfinished = "The command could not finish: ";
+
 // A picture written for path that does not give the message back: it never took
 // path's place.
 std::string unreadableSave(const std::string& path);

@@ -305,7 +305,7 @@ void MainWindow::run(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         // Nothing the model does should throw this far; if it does, the command
         // stops and the program goes on.
-        m_boxes.showMessage(std::string("The command could not finish: ") + e.what(), vbCritical,
+        m_boxes.showMessage(std::string(kCommandUnfinished) + e.what(), vbCritical,
                             std::string(kErrorTitle));
     }
     showModel();

@@ -62,7 +62,7 @@ int guarded(Handler handler) {
     try {
         return handler();
     } catch (const std::exception& e) {
-        form().refuse(std::string("The command could not finish: ") + e.what());
+        form().refuse(std::string(vm::kCommandUnfinished) + e.what());
         return -1;
     }
 }

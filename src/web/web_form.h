@@ -44,12 +44,14 @@ class WebForm {
     void openPlanes(Tab tab, std::int32_t width, std::int32_t height, Bytes planes,
                     ChromaHalving halving, Turn turn);
 
-    // Encrypt in two steps, so that the page can ask in between: what stands in the
-    // way (Refused, with box()), a question to put (Ask, with box()), or nothing.
+    // Encrypt in two calls, so that the page can ask in between. The first runs the
+    // hide's check and question: what stands in the way (Refused, with box()), a
+    // question to put (Ask, with box()), or nothing.
     enum class Check { Ready, Refused, Ask };
     Check checkHide(std::u32string_view password, std::u32string_view message);
-    // Hides, commits, writes the bitmap for `name` and reads the message back from it.
-    // False with box() when it is refused or does not read back.
+    // The rest: checks again (the texts come in again), hides, commits, writes the
+    // bitmap for `name` and reads it back. False with box() when it is refused or
+    // does not read back.
     bool hide(std::u32string_view password, std::u32string_view message, const std::string& name);
     // Decrypt: the message read back, or empty; false with box() when refused.
     bool reveal(std::u32string_view password);

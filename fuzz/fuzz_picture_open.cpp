@@ -108,8 +108,8 @@ void expectSamePoints(const vm::Picture& a, const vm::Picture& b) {
     std::vector<std::uint8_t> rowA(static_cast<std::size_t>(a.width()) * 3),
         rowB(static_cast<std::size_t>(a.width()) * 3);
     for (std::int32_t y = 0; y < a.height(); ++y) {
-        check(a.readRowBgr(y, rowA.data()), "decoded picture lost a row");
-        check(b.readRowBgr(y, rowB.data()), "in-place picture lost a row");
+        check(static_cast<bool>(a.readRowBgr(y, rowA.data())), "decoded picture lost a row");
+        check(static_cast<bool>(b.readRowBgr(y, rowB.data())), "in-place picture lost a row");
         check(rowA == rowB, "the two readers disagree on a row");
         for (std::int32_t x = 0; x < a.width(); ++x)
             check(a.colourAt(x, y) == b.colourAt(x, y), "the two readers disagree on a point");

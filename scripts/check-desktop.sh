@@ -2,11 +2,16 @@
 # The windows on real desktops, driven as a user drives them, with xdotool:
 #  1. X11 (Xvfb 1024x768, openbox): About is a utility window off the taskbar and owned
 #     by no window; About and Help come back where they were after Close.
+#     A file that is no picture, named on the command line: its box is centred on the
+#     window. The launcher's "Read a hidden message", started through GIO as docks
+#     start it, without a file and with one: the window comes, with no box.
 #  2. X11 at scale 1.5 and 2 on 1366x768: a journey by keyboard (open, hide, save,
-#     reveal), the main and Help windows whole on the screen, a maximise request.
+#     reveal), the main window, the open and save dialogs and Help whole on the
+#     screen, a maximise request.
 #  3. Wayland (weston's X11 backend inside Xvfb, so there is an input seat; Qt draws
 #     the title bars): the journey, Help and About, then Maximise clicked on each
-#     title bar and a double click on the main one; the program must live on.
+#     title bar and a double click on the main one, and weston's own Super+Shift+M
+#     there and back; the program must live on, and come back to its size.
 #  4. X11: SIGTERM while a hard-linked file is rewritten in place ends the program
 #     only once the whole new picture is there.
 #  5. X11: sealing turned on from the File menu by keyboard; the sealed picture opens
@@ -15,7 +20,8 @@
 # The saved picture is read back with veilmark-cli where it is built beside BINARY.
 # VEILMARK_DESKTOP_SHOTS=DIR keeps screenshots of each step there (look at them).
 # Usage: scripts/check-desktop.sh [BINARY]
-#   (needs xvfb, openbox, xdotool, x11-utils, imagemagick; weston and qt6-wayland for 3)
+#   (needs xvfb, openbox, xdotool, x11-utils, imagemagick, python3-gi; weston and
+#   qt6-wayland for 3)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=$(realpath "${1:-build-dev/src/ui/veilmark}")
@@ -56,6 +62,7 @@ start_x() {
   for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && return; sleep 0.1; done
   echo "Xvfb did not start" >&2; exit 1
 }
+screen_size() { xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[2], d[1]}'; }
 start_openbox() {
   openbox >"$work/openbox.log" 2>&1 &
   pids+=($!)
@@ -117,7 +124,12 @@ typed() { xdotool type --delay 15 "$1"; sleep 0.2; }
 # Each dialog is waited for before it is typed into, so that a slow start does not
 # send the keys elsewhere; under Wayland, where no window can be looked up, a second.
 dialog_shown() {
-  if [ "${session:-x11}" = wayland ]; then sleep 1; else window "$1" >/dev/null || true; fi
+  if [ "${session:-x11}" = wayland ]; then sleep 1; return; fi
+  local id
+  id=$(window "$1") || return 0
+  sleep 0.3
+  # shellcheck disable=SC2046
+  check "${scale:-1}: the dialog \"$1\" leaves the screen" 'on_screen "$id" $(screen_size) || { echo "($where)"; false; }'
 }
 hide_keys() {
   k Tab Tab Tab Tab Tab
@@ -208,6 +220,65 @@ if [ -n "${help:-}" ]; then
   check "Help came back at $(position "$back"), not at $moved" '[ "$(position "$back")" = "$moved" ]'
   shot x11-help
 fi
+# The rest of this part on the same screen and window manager, the program started anew.
+kill "$app"
+wait "$app" 2>/dev/null || true
+
+# The window's centre, from xwininfo, as "X Y".
+centre() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+    /Width:/ {w = $2} /Height:/ {h = $2} END {print int(x + w / 2), int(y + h / 2)}'
+}
+# The program's visible windows (its class): the main window and any message box.
+titled() { xdotool search --onlyvisible --classname '^veilmark$' 2>/dev/null || true; }
+QT_QPA_PLATFORM=xcb "$bin" /etc/hostname >"$work/veilmark.log" 2>&1 &
+app=$!
+pids+=($app)
+for _ in $(seq 50); do [ "$(titled | wc -l)" -ge 2 ] && break; sleep 0.1; done
+sleep 0.5
+box= main=
+for id in $(titled); do
+  if xprop -id "$id" WM_TRANSIENT_FOR | grep -q 'window id'; then box=$id; else main=$id; fi
+done
+if [ -n "$box" ] && [ -n "$main" ]; then
+  read -r bx by < <(centre "$box")
+  read -r mx my < <(centre "$main")
+  shot x11-refused-at-start
+  check "the start-up box is centred at $bx,$by, the window at $mx,$my" \
+    '[ $((bx - mx)) -le 8 ] && [ $((mx - bx)) -le 8 ] && [ $((by - my)) -le 40 ] && [ $((my - by)) -le 40 ]'
+else
+  fail "a file that is no picture, named at start: no window and box ($(titled | wc -l) windows)"
+fi
+kill "$app"
+wait "$app" 2>/dev/null || true
+
+# The desktop entry's action as a dock starts it, through GIO (so with no file), and
+# as a file manager starts it with one; either way the window comes with no box.
+mkdir -p "$work/share/applications"
+cp packaging/io.github.veilmark.Veilmark.desktop "$work/share/applications/"
+for how in gio file; do
+  if [ $how = gio ]; then
+    PATH="$(dirname "$bin"):$PATH" XDG_DATA_DIRS="$work/share" QT_QPA_PLATFORM=xcb /usr/bin/python3 -c '
+import sys, gi
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio
+Gio.DesktopAppInfo.new_from_filename(sys.argv[1]).launch_action("read-message", None)
+' "$work/share/applications/io.github.veilmark.Veilmark.desktop"
+  else
+    QT_QPA_PLATFORM=xcb "$bin" --decrypt "$work/cover.png" >"$work/veilmark.log" 2>&1 &
+  fi
+  if main=$(window Veilmark); then
+    app=$(xdotool getwindowpid "$main")
+    pids+=("$app")
+    sleep 1
+    shot "x11-read-message-$how"
+    check "Read a hidden message ($how): a box came: $(cat "$work/veilmark.log")" '[ "$(titled | wc -l)" -eq 1 ]'
+    kill "$app"
+    for _ in $(seq 50); do [ -z "$(titled)" ] && break; sleep 0.1; done
+  else
+    fail "Read a hidden message ($how): no window"
+  fi
+done
 stop_all
 
 echo "== $(date +%T) 2. X11 at high scales on a small screen: everything can be reached"
@@ -257,10 +328,24 @@ if command -v weston >/dev/null && [ -n "$(find /usr/lib/*/qt6/plugins/platforms
     fail "Wayland: the main window did not appear"
     cat "$work/veilmark.log"
   else
-    xdotool mousemove $((left + 100)) $((top + 12))
-    title() { xdotool mousemove $((left + 100)) $((top + 12)) click 1; sleep 0.3; }
+    # weston follows the pointer only once it has seen it move inside its window.
+    xdotool mousemove 300 400 sleep 0.3 mousemove $((left + 100)) $((top + 12))
+    title() { xdotool mousemove $((left + 101)) $((top + 12)) mousemove $((left + 100)) $((top + 12)) click 1; sleep 0.3; }
     session=wayland journey wayland title
     title
+    # weston's own maximise on the main window, and back: its title bar spans the
+    # screen, then has its own width again.
+    widths() { bars | awk '{print $2 - $1}' | sort -n | tr '\n' ' '; }
+    xdotool key super+shift+m
+    sleep 1.5
+    shot wayland-super-shift-m
+    check "Wayland: Super+Shift+M ended the program: $(grep -m1 -i error "$work/veilmark.log" || true)" alive
+    check "Wayland: Super+Shift+M did not maximise (title bars $(widths))" '[ "$(widths | awk "{print \$NF}")" -ge 1300 ]'
+    xdotool key super+shift+m
+    sleep 1.5
+    shot wayland-super-shift-m-back
+    check "Wayland: Super+Shift+M back ended the program" alive
+    check "Wayland: not back to $((right - left)) wide (title bars $(widths))" 'widths | grep -qw "$((right - left))"'
     # Help, then About, from the Help menu; each is a window of its own.
     for item in Contents About; do
       xdotool mousemove $((left + 59)) $((top + 38)) click 1

@@ -53,6 +53,20 @@ for type in image/jpeg image/png image/bmp image/gif; do
     gio mime "$type")
   grep -q "^	$id.desktop$" <<<"$offered" || fail "not offered for $type: $offered"
 done
+echo "== it never takes a viewer's place as the default opener"
+# The desktop as installed: this machine's entries and the package's in one folder.
+desk=$root/xdg/desktop
+mkdir -p "$desk/applications"
+cp /usr/share/applications/*.desktop "$root/usr/share/applications/$id.desktop" "$desk/applications/" 2>/dev/null
+update-desktop-database "$desk/applications"
+default() { PATH="$root/usr/bin:$PATH" XDG_DATA_DIRS=$1 XDG_DATA_HOME=$root/xdg/none \
+  XDG_CONFIG_HOME=$root/xdg/config xdg-mime query default "$2"; }
+for type in $(sed -n 's/^MimeType=//p' "$root/usr/share/applications/$id.desktop" | tr ';' ' '); do
+  before=$(default /usr/share "$type")
+  after=$(default "$desk:/usr/share" "$type")
+  echo "$type: ${before:-no default} before, ${after:-no default} after"
+  [ -z "$before" ] || [ "$before" = "$after" ] || fail "$after took $type from $before"
+done
 echo "== manual pages"
 for page in "$root"/usr/share/man/man1/veilmark{,-cli}.1.gz; do
   out=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
@@ -97,7 +111,7 @@ complete_words() {
   _veilmark_cli 2>/dev/null
   echo "${COMPREPLY[*]}"
 }
-[ "$(complete_words veilmark-cli '')" = "hide reveal scan --help --version" ] ||
+[ "$(complete_words veilmark-cli '')" = "hide reveal scan help --help --version" ] ||
   fail "commands: $(complete_words veilmark-cli '')"
 [ "$(complete_words veilmark-cli scan "$root/c")" = "$root/cover.png" ] ||
   fail "pictures: $(complete_words veilmark-cli scan "$root/c")"

@@ -14,13 +14,13 @@ pkgs=(
   clang libclang-rt-14-dev clang-format clang-tidy
   xfsprogs e2fsprogs btrfs-progs bindfs fuse acl attr util-linux
   librsvg2-bin dpkg-dev file git lintian appstream desktop-file-utils man-db
-  libglib2.0-bin xdg-utils
+  libglib2.0-bin xdg-utils python3-gi qt6-translations-l10n
   emscripten chromium chromium-driver python3
 )
 # --runtime: enough to build and run the programs (scripts/run).
 # --package: enough to build the Debian package (scripts/package), nothing to test it.
 case "${1:-}" in
-  --runtime) pkgs=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev libsodium-dev fonts-liberation librsvg2-bin) ;;
+  --runtime) pkgs=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-translations-l10n libgl-dev libsodium-dev fonts-liberation librsvg2-bin) ;;
   --package) pkgs=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsodium-dev libxcb1-dev librsvg2-bin dpkg-dev file git) ;;
   "") ;;
   *) echo "usage: $0 [--runtime | --package]" >&2; exit 2 ;;

@@ -28,7 +28,10 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_retu
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan"
 
 status=0
-ctest --preset asan -j "$jobs" "$@" || status=$?
+# Tests labelled slow (minutes each) run in CI only.
+skip_slow=(-LE slow)
+[ "${CI:-}" = "true" ] && skip_slow=()
+ctest --preset asan -j "$jobs" "${skip_slow[@]}" "$@" || status=$?
 
 if [ -n "$(ls -A "$reports")" ]; then
   echo "sanitizer reports:" >&2

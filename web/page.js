@@ -1,42 +1,146 @@
 // The page: the window's two tabs over the core compiled to WebAssembly
-// (veilmark-core.js). The core holds the pictures, hides, reveals, writes the
-// bitmap and reads the message back from it; this script only moves text and
-// points in and out, shows boxes and offers the new picture as a download.
+// (veilmark-core.js), which runs in a worker (core-worker.js). The core holds the
+// pictures, hides, reveals, writes the bitmap and reads the message back from it;
+// this script decodes pictures with the browser's decoders, moves text and points
+// to the worker and back, shows boxes and offers the new picture as a download.
 'use strict';
 
 (() => {
   const LIMIT = 160;  // characters the user can type into a message box
-  const OPENED = 0, REFUSED = 1, FOR_BROWSER = 2;
+  const OPENED = 0, FOR_BROWSER = 2;  // how the core took a file's bytes
   const READY = 0, ASK = 2;
-
-  let core = null;
-  // The module is compiled at once from the bytes embedded in its script.
-  const coreReady = Promise.resolve(createVeilmarkCore()).then((module) => { core = module; });
 
   const pages = [...document.querySelectorAll('.page')];
   const tabs = [...document.querySelectorAll('[role="tab"]')];
   const box = document.getElementById('message-box');
+  const jobBar = document.querySelector('.job');
   let downloadName = 'picture.bmp';
   let busy = Promise.resolve();
 
-  // Commands run one at a time, as handlers do in the window. Each is timed as a
-  // "veilmark NAME" measure of the page's User Timing, which bench/web reads.
+  // ---- The core, in a worker of its own. One is kept while it holds the pictures
+  // opened (so that Encrypt and Decrypt start at once, as in the window), and ended
+  // when File > Clear lets them go, when a job is cancelled, and after a job that
+  // left its memory above RECYCLE_BYTES and above twice what the pictures it holds
+  // take (a hide writes a whole bitmap beside the picture, and reads it back): a
+  // WebAssembly memory only grows, so ending the worker is the one way to give it back. A fresh worker then reopens what the
+  // tabs showed (the Encrypt tab from the bitmap it last made, which holds any message
+  // hidden since it was opened), oldest first, as they were opened.
+  const RECYCLE_BYTES = 256 << 20;
+  class Cancelled extends Error {}
+  let worker = null;
+  let workerSource = null;
+  const jobs = new Map();
+  let jobCount = 0;
+  let coreBytes = 0;  // the worker's memory, as its last reply said (bench and tests read it)
+  const opened = [null, null];  // what each tab shows: { file, when, bytes handed to the core }
+  let handed = 0;  // bytes of the picture the last open handed to the core
+  let openings = 0;
+
+  function startWorker() {
+    // The core's factory and the worker's function, as one script.
+    workerSource ??= URL.createObjectURL(new Blob([
+      'var _scriptDir;\nvar createVeilmarkCore = ', createVeilmarkCore.toString(),
+      ';\n', veilmarkCoreWorker.toString(), '\nveilmarkCoreWorker();\n'],
+    { type: 'text/javascript' }));
+    worker = new Worker(workerSource);
+    worker.onmessage = ({ data }) => {
+      if (data.memory) document.body.dataset.coreBytes = coreBytes = data.memory;
+      const waiting = jobs.get(data.job);
+      if (!waiting) return;
+      if (data.progress) showProgress(data.progress.step, data.progress.done);
+      else {
+        jobs.delete(data.job);
+        if (data.reply.failed) waiting.reject(new Error(data.reply.failed));
+        else waiting.resolve(data.reply);
+      }
+    };
+    worker.onerror = (event) => {
+      event.preventDefault();
+      for (const waiting of jobs.values()) waiting.reject(new Error(event.message));
+      jobs.clear();
+    };
+  }
+  // A worker with no job closes itself, so that its memory is let go on its own
+  // thread; one busy with a job (Cancel) is stopped where it is.
+  function endWorker() {
+    if (jobs.size) worker?.terminate();
+    else worker?.postMessage({ command: 'close' });
+    worker = null;
+    for (const waiting of jobs.values()) waiting.reject(new Cancelled());
+    jobs.clear();
+  }
+  // A command for the worker; `give` lists buffers handed over rather than copied.
+  function inWorker(name, details = {}, give = []) {
+    if (!worker) startWorker();
+    handed = give.reduce((sum, buffer) => sum + buffer.byteLength, details.file?.size ?? 0);
+    const job = ++jobCount;
+    return new Promise((resolve, reject) => {
+      jobs.set(job, { resolve, reject });
+      worker.postMessage({ ...details, command: name, job }, give);
+    });
+  }
+
+  // ---- Commands run one at a time, as handlers do in the window. Each is timed, from
+  // the click that asked for it, as a "veilmark NAME" measure of the page's User
+  // Timing, which bench/web reads. One that runs longer than a moment shows its
+  // progress and a Cancel.
+  let running = null;
   function command(name, work) {
+    const started = performance.now();
     busy = busy.then(async () => {
-      await coreReady;
       document.body.classList.add('busy');
-      const started = performance.now();
+      running = { cancelled: false };
+      const shown = setTimeout(() => { jobBar.hidden = false; }, 400);
+      let cancelled = false;
       try {
-        await work();
+        await work(running);
         performance.measure('veilmark ' + name, { start: started });
       } catch (error) {
-        await showBox({ text: 'The command could not finish: ' + error.message,
-                        title: 'Veilmark - Error', critical: true });
+        cancelled = error instanceof Cancelled || running.cancelled;
+        if (!cancelled)
+          await showBox({ text: 'The command could not finish: ' + error.message,
+                          title: 'Veilmark - Error', critical: true });
       } finally {
-        document.body.classList.remove('busy');
+        clearTimeout(shown);
+        running = null;
       }
+      const held = opened.reduce((sum, source) => sum + (source?.bytes ?? 0), 0);
+      if (cancelled || coreBytes > Math.max(RECYCLE_BYTES, 2 * held)) await reopenInFreshWorker();
+      jobBar.hidden = true;
+      showProgress('', null);
+      document.body.classList.remove('busy');
     });
     return busy;
+  }
+  function cancel() {
+    if (!running) return;
+    running.cancelled = true;
+    endWorker();
+  }
+  const checkCancelled = (job) => { if (job.cancelled) throw new Cancelled(); };
+
+  function showProgress(step, done) {
+    jobBar.querySelector('.job-step').textContent = step;
+    const bar = jobBar.querySelector('progress');
+    if (done === null) bar.removeAttribute('value');
+    else bar.value = done;
+  }
+
+  async function reopenInFreshWorker() {
+    endWorker();
+    coreBytes = 0;
+    performance.mark('veilmark fresh worker');
+    showProgress('Giving memory back', null);
+    const again = opened.map((source, tab) => ({ source, tab })).filter(({ source }) => source)
+      .sort((a, b) => a.source.when - b.source.when);
+    for (const { source, tab } of again) {
+      try {
+        if ((await openPicture(tab, source.file, { cancelled: false }, true)) !== true) throw new Error();
+        source.bytes = handed;
+      } catch {
+        forget(tab);
+      }
+    }
   }
 
   // ---- Message boxes: modal, as the window's are.
@@ -46,10 +150,14 @@
     box.querySelector('.icon').className = 'icon' + (critical ? ' critical' : ask ? ' warning' : '');
     box.querySelector('[value="cancel"]').hidden = !ask;
     box.returnValue = 'cancel';
+    const before = document.activeElement;
     box.showModal();
     box.querySelector('[value="ok"]').focus();
     return new Promise((resolve) => {
-      box.addEventListener('close', () => resolve(box.returnValue === 'ok'), { once: true });
+      box.addEventListener('close', () => {
+        if (before && before !== document.body && before.isConnected) before.focus();
+        resolve(box.returnValue === 'ok');
+      }, { once: true });
     });
   }
   box.addEventListener('click', (event) => {
@@ -57,18 +165,10 @@
     if (button) box.close(button.value);
   });
 
-  function coreBox(ask = false) {
-    return showBox({ text: core.UTF8ToString(core._vm_box_text()),
-                     title: core.UTF8ToString(core._vm_box_title()),
-                     critical: core._vm_box_critical() === 1, ask });
-  }
+  // A box the core left in a reply; false once it is closed (true for a question
+  // answered OK).
+  const coreBox = (said, ask = false) => showBox({ ...said, ask });
 
-  // ---- Text into the core as code points, so nothing is lost or replaced on the way.
-  function putText(which, text) {
-    const points = Array.from(text, (ch) => ch.codePointAt(0));
-    const at = core._vm_text_in(which, points.length);
-    new Uint32Array(core.HEAPU8.buffer, at, points.length).set(points);
-  }
   // A text box holds a line break as LF; the core, as the window's model, as CR LF.
   const toCrLf = (text) => text.replace(/\r?\n/g, '\r\n');
   const fromCrLf = (text) => text.replace(/\r\n/g, '\n');
@@ -119,37 +219,23 @@
     area.addEventListener('input', () => showCount(page));
   }
 
-  // ---- Opening a picture.
+  // ---- Opening a picture: decoded here (the browser's decoders need the page), its
+  // planes or points then handed to the worker without a copy.
   // Why a picture did not open, told in the core's words (the desktop's).
   const NOT_A_PICTURE = 0, DAMAGED = 1, NO_MEMORY = 2, EMPTY = 3;
-  function refusePicture(why, file) {
-    core.ccall('vm_refuse_picture', null, ['number', 'string'], [why, file.name]);
-    return coreBox().then(() => false);
-  }
-
-  // The file's bytes straight into a buffer of the module: no second copy.
-  async function fileIntoCore(file) {
-    const at = core._vm_buffer(file.size);
-    if (!at) return false;
-    let offset = at;
-    const reader = file.stream().getReader();
-    for (;;) {
-      const { done, value } = await reader.read();
-      if (done) break;
-      core.HEAPU8.set(value, offset);
-      offset += value.length;
-    }
-    return offset - at === file.size;
+  async function refusePicture(why, file) {
+    await coreBox((await inWorker('refuse', { why, name: file.name })).box);
+    return false;
   }
 
   // A JPEG's planes as the browser's decoder leaves them before colour conversion
-  // (luma, and chroma halved across, both ways or not at all), straight into the
-  // module, which makes the points from them as the desktop's decoder does and
-  // turns them as the EXIF orientation says. True when opened, false when memory
-  // is short, null where the decoder gives something else (grey, CMYK, other
-  // halvings), which then goes through the browser's own conversion.
+  // (luma, and chroma halved across, both ways or not at all), for the core, which
+  // makes the points from them as the desktop's decoder does and turns them as the
+  // EXIF orientation says. True when opened, false after a box, null where the
+  // decoder gives something else (grey, CMYK, other halvings), which then goes
+  // through the browser's own conversion.
   const HALVINGS = { I444: [0, 0, 0], I422: [1, 0, 1], I420: [1, 1, 2] };
-  async function jpegPlanesIntoCore(tab, file) {
+  async function jpegPlanes(tab, file, job, found) {
     if (typeof ImageDecoder !== 'function') return null;
     let decoder, image;
     try {
@@ -160,6 +246,7 @@
       decoder?.close();
       return null;
     }
+    let planes;
     try {
       const halving = HALVINGS[image.format];
       const { x, y, width, height } = image.visibleRect;
@@ -167,15 +254,24 @@
       const [across, down, kind] = halving;
       const chromaWidth = (width + across) >> across, chromaHeight = (height + down) >> down;
       const lumaSize = width * height, chromaSize = chromaWidth * chromaHeight;
-      const size = lumaSize + 2 * chromaSize;
-      const at = size < 2 ** 32 ? core._vm_buffer(size) : 0;
-      if (!at) return false;
-      await image.copyTo(core.HEAPU8.subarray(at, at + size), { layout: [
+      try {
+        planes = new Uint8Array(lumaSize + 2 * chromaSize);
+      } catch {
+        return refusePicture(NO_MEMORY, file);
+      }
+      await image.copyTo(planes, { layout: [
         { offset: 0, stride: width },
         { offset: lumaSize, stride: chromaWidth },
         { offset: lumaSize + chromaSize, stride: chromaWidth }] });
-      return core._vm_open_planes(tab, width, height, kind, image.rotation, image.flip ? 1 : 0) === 1
-        ? true : null;
+      await breathe();  // the copy and the preview, each a task of its own
+      checkCancelled(job);
+      found.preview = previewOfPlanes(planes, width, height, across, down, image,
+                                      shownSize(pages[tab].querySelector('.preview')));
+      const sent = { tab, name: file.name, planes: planes.buffer, width, height, kind,
+                     degrees: image.rotation, mirrored: image.flip ? 1 : 0 };
+      const reply = await inWorker('openPlanes', sent, [planes.buffer]);
+      if (reply.box) return coreBox(reply.box).then(() => false);
+      return reply.opened ? true : null;
     } finally {
       image.close();
       decoder.close();
@@ -188,52 +284,32 @@
   const turnKnown = (frame) => [0, 90, 180, 270].includes(frame.rotation) &&
     typeof frame.flip === 'boolean';
 
-  // The points as the browser's decoder holds them, straight into the module's
-  // buffer with no canvas between, for a picture without alpha (a frame of BGRX or
-  // RGBX points): the frame as stored (its size, whether the blue comes first, its
-  // turn), or null where this cannot be done.
-  async function opaqueFrameIntoCore(picture, at) {
-    if (typeof VideoFrame !== 'function') return null;
-    let frame;
-    try {
-      frame = new VideoFrame(picture, { timestamp: 0 });
-    } catch {
-      return null;
-    }
-    try {
-      if ((frame.format !== 'BGRX' && frame.format !== 'RGBX') || !turnKnown(frame)) return null;
-      const sideways = frame.rotation % 180 !== 0;
-      const width = sideways ? picture.height : picture.width;
-      const height = sideways ? picture.width : picture.height;
-      if (frame.codedWidth !== width || frame.codedHeight !== height) return null;
-      const size = width * height * 4;
-      await frame.copyTo(core.HEAPU8.subarray(at, at + size),
-        { layout: [{ offset: 0, stride: width * 4 }] });
-      return { width, height, blueFirst: frame.format === 'BGRX', degrees: frame.rotation,
-               mirrored: frame.flip };
-    } finally {
-      frame.close();
-    }
-  }
+  // A moment for the page between slices of work done here.
+  const breathe = () => new Promise((resolve) => setTimeout(resolve, 0));
 
   // The points as the browser's decoder gives them, without colour management:
-  // through a 2D canvas, in strips, for as long as every point is opaque (a canvas
-  // premultiplies alpha, which changes nothing at full opacity). False at the first
-  // point that is not, or when no canvas that large can be made.
-  function opaqueIntoCore(picture, at) {
+  // through a 2D canvas a strip high, strip by strip, for as long as every point is
+  // opaque (a canvas premultiplies alpha, which changes nothing at full opacity).
+  // False at the first point that is not, or when no canvas can be made.
+  async function opaqueThroughCanvas(picture, points, job) {
     const { width, height } = picture;
+    const rows = Math.max(1, Math.floor((4 << 20) / (width * 4)));
     const canvas = document.createElement('canvas');
     canvas.width = width;
-    canvas.height = height;
+    canvas.height = rows;
     const context = canvas.getContext('2d', { willReadFrequently: true });
     if (!context) return false;
     try {
-      context.drawImage(picture, 0, 0);
-      const rows = Math.max(1, Math.floor((4 << 20) / (width * 4)));
       for (let y = 0; y < height; y += rows) {
-        const strip = context.getImageData(0, y, width, Math.min(rows, height - y)).data;
+        const high = Math.min(rows, height - y);
+        context.clearRect(0, 0, width, rows);
+        context.drawImage(picture, 0, y, width, high, 0, 0, width, high);
+        const strip = context.getImageData(0, 0, width, high).data;
         for (let i = 3; i < strip.length; i += 4) if (strip[i] !== 255) return false;
-        core.HEAPU8.set(strip, at + y * width * 4);
+        points.set(strip, y * width * 4);
+        showProgress('Reading the picture', (y + high) / height);
+        await breathe();
+        checkCancelled(job);
       }
       return true;
     } finally {
@@ -241,16 +317,20 @@
     }
   }
 
+  const NO_WEBGL2 = 'This picture has transparent points, and this browser cannot read them ' +
+    'exactly: it offers no WebGL2, the graphics feature the page reads them with. Turn on ' +
+    'hardware (graphics) acceleration in the browser\'s settings, or use another browser.';
+  class NoWebGL2 extends Error {}
+
   // The same for any picture, also where points are transparent, without premultiplied
-  // alpha: a WebGL2 texture uploaded as it is, read back row by row into the
-  // module's buffer. Large pictures go through in tiles. Slower where WebGL runs
-  // without a graphics card, hence only when the canvas cannot do.
-  async function decodedIntoCore(picture, at) {
+  // alpha: a WebGL2 texture uploaded as it is, read back in tiles small enough that the
+  // page never waits long on one.
+  async function throughWebGL2(picture, points, job) {
     const canvas = document.createElement('canvas');
     const gl = canvas.getContext('webgl2', { premultipliedAlpha: false, antialias: false });
-    if (!gl) throw new Error('this browser has no WebGL2, which reading a picture exactly needs');
+    if (!gl) throw new NoWebGL2();
     const { width, height } = picture;
-    const tile = gl.getParameter(gl.MAX_TEXTURE_SIZE);
+    const tile = Math.min(1024, gl.getParameter(gl.MAX_TEXTURE_SIZE));
     const texture = gl.createTexture();
     const frame = gl.createFramebuffer();
     gl.bindTexture(gl.TEXTURE_2D, texture);
@@ -269,9 +349,12 @@
               { premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
           gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA8, w, h, 0, gl.RGBA, gl.UNSIGNED_BYTE, part);
           gl.framebufferTexture2D(gl.FRAMEBUFFER, gl.COLOR_ATTACHMENT0, gl.TEXTURE_2D, texture, 0);
-          gl.readPixels(0, 0, w, h, gl.RGBA, gl.UNSIGNED_BYTE, core.HEAPU8, at + (y * width + x) * 4);
+          gl.readPixels(0, 0, w, h, gl.RGBA, gl.UNSIGNED_BYTE, points, (y * width + x) * 4);
           if (part !== picture) part.close();
+          checkCancelled(job);
         }
+        showProgress('Reading the picture', (y + tile) / height);
+        await breathe();
       }
     } finally {
       gl.deleteFramebuffer(frame);
@@ -283,88 +366,203 @@
   // Whether the file begins as a bitmap, JPEG, PNG, GIF or WebP does: one of
   // those that cannot be decoded is damaged, as the desktop says, not unknown.
   // -1 stands for any byte.
-  const BITMAP = [0x42, 0x4d], JPEG = [0xff, 0xd8, 0xff];
-  const SIGNATURES = [BITMAP, JPEG, [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a],
-    [0x47, 0x49, 0x46, 0x38], [0x52, 0x49, 0x46, 0x46, -1, -1, -1, -1, 0x57, 0x45, 0x42, 0x50]];
+  const BITMAP = [0x42, 0x4d], JPEG = [0xff, 0xd8, 0xff], PNG = [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a];
+  const GIF = [0x47, 0x49, 0x46, 0x38], WEBP = [0x52, 0x49, 0x46, 0x46, -1, -1, -1, -1, 0x57, 0x45, 0x42, 0x50];
+  const SIGNATURES = [BITMAP, JPEG, PNG, GIF, WEBP];
   const startsAs = (head, signature) => signature.every((byte, i) => byte === -1 || head[i] === byte);
   const knownKind = (head) => SIGNATURES.some((signature) => startsAs(head, signature));
 
-  // True when the picture is open; false after an error box.
-  async function decodeInBrowser(tab, file, head) {
-    if (startsAs(head, JPEG)) {
-      const planes = await jpegPlanesIntoCore(tab, file);
-      if (planes === false) return refusePicture(NO_MEMORY, file);
-      if (planes === true) return true;
-    }
-    let picture;
-    try {
-      // Upright as viewers show it (EXIF orientation applied), colours as stored.
-      picture = await createImageBitmap(file, { imageOrientation: 'from-image',
-        premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
-    } catch {
-      return refusePicture(knownKind(head) ? DAMAGED : NOT_A_PICTURE, file);
-    }
-    try {
-      const at = core._vm_buffer(picture.width * picture.height * 4);
-      if (!at) return refusePicture(NO_MEMORY, file);
-      let stored = await opaqueFrameIntoCore(picture, at);
-      if (stored === null) {  // upright, red first
-        if (!opaqueIntoCore(picture, at)) await decodedIntoCore(picture, at);
-        stored = { width: picture.width, height: picture.height, blueFirst: false, degrees: 0,
-                   mirrored: false };
+  // The size the file's header claims, read before anything is decoded, or null.
+  // More points than MAX_POINTS do not fit the core's memory with the bitmap made
+  // from them (4 GB for the points, four bytes each, and the bitmap, three).
+  const MAX_POINTS = 2 ** 28;
+  async function claimedSize(file, head) {
+    const view = new DataView(head.buffer, head.byteOffset, head.byteLength);
+    if (startsAs(head, PNG) && head.length >= 24) return [view.getUint32(16), view.getUint32(20)];
+    if (startsAs(head, GIF) && head.length >= 10) return [view.getUint16(6, true), view.getUint16(8, true)];
+    if (startsAs(head, BITMAP) && head.length >= 26)
+      return [Math.abs(view.getInt32(18, true)), Math.abs(view.getInt32(22, true))];
+    if (startsAs(head, WEBP) && head.length >= 30 && head[15] === 0x58)  // VP8X
+      return [1 + (view.getUint32(24, true) & 0xffffff), 1 + (view.getUint32(27, true) & 0xffffff)];
+    if (startsAs(head, JPEG)) {  // the first frame header within the first 256 KB
+      const bytes = new Uint8Array(await file.slice(0, 256 << 10).arrayBuffer());
+      const jpeg = new DataView(bytes.buffer);
+      for (let at = 2; at + 9 <= bytes.length;) {
+        if (bytes[at] !== 0xff) return null;
+        const marker = bytes[at + 1];
+        if (marker === 0xff) { at++; continue; }
+        if (marker >= 0xc0 && marker <= 0xcf && ![0xc4, 0xc8, 0xcc].includes(marker))
+          return [jpeg.getUint16(at + 7), jpeg.getUint16(at + 5)];
+        if (marker === 0xda || marker === 0xd9) return null;
+        at += 2 + jpeg.getUint16(at + 2);
       }
-      return core._vm_open_decoded(tab, stored.width, stored.height, stored.blueFirst ? 1 : 0,
-                                   stored.degrees, stored.mirrored ? 1 : 0) === 1;
+    }
+    return null;
+  }
+
+  // True when the picture is open; false after an error box.
+  async function decodeInBrowser(tab, file, head, job, found) {
+    if (startsAs(head, PNG) && head[24] === 16 && head[28] === 0) {  // 16 bits a channel
+      const reply = await inWorker('openDeepPng', { tab, file });
+      if (reply.box) return coreBox(reply.box).then(() => false);
+      return reply.opened;
+    }
+    if (startsAs(head, JPEG)) {
+      const planes = await jpegPlanes(tab, file, job, found);
+      if (planes !== null) return planes;
+    }
+    checkCancelled(job);
+    // Upright as viewers show it (EXIF orientation applied), colours as stored; a
+    // picture without alpha comes back as its points, as stored.
+    const decoded = await decodeOffThread({ file, options: { imageOrientation: 'from-image',
+      premultiplyAlpha: 'none', colorSpaceConversion: 'none' } });
+    if (!decoded) return refusePicture(knownKind(head) ? DAMAGED : NOT_A_PICTURE, file);
+    let stored = decoded;
+    const picture = decoded instanceof ImageBitmap ? decoded : null;
+    try {
+      checkCancelled(job);
+      if (picture) {  // upright, red first
+        let points;
+        try {
+          points = new Uint8Array(picture.width * picture.height * 4);
+        } catch {
+          return refusePicture(NO_MEMORY, file);
+        }
+        if (!(await opaqueThroughCanvas(picture, points, job))) {
+          try {
+            await throughWebGL2(picture, points, job);
+          } catch (error) {
+            if (!(error instanceof NoWebGL2)) throw error;
+            await showBox({ text: NO_WEBGL2, title: 'Veilmark - Error', critical: true });
+            return false;
+          }
+        }
+        stored = { points: points.buffer, width: picture.width, height: picture.height, blueFirst: 0,
+                   degrees: 0, mirrored: 0 };
+      }
+      checkCancelled(job);
+      const reply = await inWorker('openPoints', { tab, name: file.name, ...stored }, [stored.points]);
+      if (reply.box) return coreBox(reply.box).then(() => false);
+      return reply.opened;
     } finally {
-      picture.close();
+      picture?.close();
     }
   }
 
-  async function openPicture(tab, file) {
+  // Opens the file on the tab: true when it is open. `again` when a fresh worker
+  // reopens what the tab showed.
+  async function openPicture(tab, file, job, again = false) {
     if (file.size === 0) return refusePicture(EMPTY, file);
-    const head = new Uint8Array(await file.slice(0, 12).arrayBuffer());
-    let opened = false;
+    const head = new Uint8Array(await file.slice(0, 32).arrayBuffer());
+    const size = await claimedSize(file, head);
+    if (size && size[0] * size[1] > MAX_POINTS)
+      return coreBox((await inWorker('refuse', { name: file.name, width: size[0], height: size[1] })).box)
+        .then(() => false);
+    let done = false;
+    const found = {};  // what decoding found on the way: a preview
     if (startsAs(head, BITMAP)) {  // the core reads bitmaps itself
-      if (!(await fileIntoCore(file))) return refusePicture(NO_MEMORY, file);
-      const outcome = core.ccall('vm_open_file', 'number', ['number', 'string', 'number'],
-        [tab, file.name, file.size]);
-      if (outcome === REFUSED || outcome < 0) return coreBox();
-      opened = outcome === OPENED || (outcome === FOR_BROWSER && await decodeInBrowser(tab, file, head));
+      const reply = await inWorker('openFile', { tab, file });
+      if (reply.outcome === OPENED) done = true;
+      else if (reply.outcome === FOR_BROWSER) done = await decodeInBrowser(tab, file, head, job, found);
+      else return coreBox(reply.box).then(() => false);
     } else {
-      opened = await decodeInBrowser(tab, file, head);
+      done = await decodeInBrowser(tab, file, head, job, found);
     }
-    if (opened !== true) return;
-    showPreview(pages[tab], file);
+    if (done !== true || again) return done;
+    opened[tab] = { file, when: ++openings, bytes: handed };
+    showPreview(pages[tab], file, size?.[0], found.preview);
     if (tab === 0) downloadName = file.name.replace(/\.[^.]*$/, '') + '-vm.bmp';
+    return true;
+  }
+  function forget(tab) {
+    opened[tab] = null;
+    showPreview(pages[tab], null);
   }
 
-  function showPreview(page, file) {
+  // The browser's decoder, in a worker of its own (see veilmarkDecodeWorker).
+  let decodeSource = null;
+  async function decodeOffThread(message) {
+    decodeSource ??= URL.createObjectURL(new Blob(
+      [veilmarkDecodeWorker.toString(), '\nveilmarkDecodeWorker();\n'], { type: 'text/javascript' }));
+    const decoder = new Worker(decodeSource);
+    try {
+      return await new Promise((resolve) => {
+        decoder.onmessage = ({ data }) => resolve(data);
+        decoder.onerror = () => resolve(null);
+        decoder.postMessage(message);
+      });
+    } finally {
+      decoder.terminate();
+    }
+  }
+
+  // The preview: a copy at most PREVIEW_WIDTH points wide, made off the page's thread;
+  // a whole large picture decoded for an <img> would hold the page up.
+  const PREVIEW_WIDTH = 1600;
+  const previews = [0, 0];
+  async function showPreview(page, file, width = PREVIEW_WIDTH, ready = null) {
+    const tab = Number(page.dataset.tab), mine = ++previews[tab];
     const img = page.querySelector('.preview img');
     if (img.src) URL.revokeObjectURL(img.src);
-    if (file) {
-      img.src = URL.createObjectURL(file);
-      img.hidden = false;
-    } else {
-      img.removeAttribute('src');
-      img.hidden = true;
+    img.removeAttribute('src');
+    img.hidden = true;
+    if (!file) return;
+    const copy = await (ready || decodeOffThread({ file, width: Math.min(width, PREVIEW_WIDTH) }))
+      .catch(() => null);
+    if (mine !== previews[tab]) return;
+    img.src = URL.createObjectURL(copy || file);
+    img.hidden = false;
+  }
+
+  // A JPEG's preview from the planes already decoded, upright, at most `most` points
+  // wide: a point picked for each (the colours as a viewer converts them).
+  // The points across a preview needs to look sharp in its box as it is now.
+  const shownSize = (box) => Math.min(PREVIEW_WIDTH,
+    Math.max(480, Math.ceil(Math.max(box.clientWidth, box.clientHeight) * devicePixelRatio)));
+  function previewOfPlanes(planes, width, height, across, down, frame, most) {
+    const { rotation, flip } = frame;  // read once: each read is a call into the browser
+    const sideways = rotation % 180 !== 0;
+    const uprightWidth = sideways ? height : width, uprightHeight = sideways ? width : height;
+    const shownWidth = Math.min(most, uprightWidth);
+    const shownHeight = Math.max(1, Math.round(uprightHeight * shownWidth / uprightWidth));
+    const shown = new ImageData(shownWidth, shownHeight);
+    const chromaWidth = (width + across) >> across, lumaSize = width * height;
+    const crAt = lumaSize + chromaWidth * ((height + down) >> down);
+    for (let v = 0, out = 0; v < shownHeight; v++) {
+      for (let u = 0; u < shownWidth; u++, out += 4) {
+        let X = Math.floor(u * uprightWidth / shownWidth), Y = Math.floor(v * uprightHeight / shownHeight);
+        if (flip) X = uprightWidth - 1 - X;
+        // Where the upright point lies as stored: the frame is turned clockwise by its rotation.
+        const [x, y] = rotation === 90 ? [Y, height - 1 - X] : rotation === 180
+          ? [width - 1 - X, height - 1 - Y] : rotation === 270 ? [width - 1 - Y, X] : [X, Y];
+        const luma = planes[y * width + x], chroma = (y >> down) * chromaWidth + (x >> across);
+        const cb = planes[lumaSize + chroma] - 128, cr = planes[crAt + chroma] - 128;
+        shown.data[out] = luma + 1.402 * cr;
+        shown.data[out + 1] = luma - 0.344136 * cb - 0.714136 * cr;
+        shown.data[out + 2] = luma + 1.772 * cb;
+        shown.data[out + 3] = 255;
+      }
     }
+    const canvas = new OffscreenCanvas(shownWidth, shownHeight);
+    canvas.getContext('2d').putImageData(shown, 0, 0);
+    return canvas.convertToBlob({ type: 'image/jpeg', quality: 0.9 });
   }
 
   // ---- Encrypt and Decrypt.
   async function hide() {
     const page = pages[0];
-    putText(0, page.querySelector('.password').value);
-    putText(1, toCrLf(page.querySelector('.message').value));
-    const check = core._vm_check_hide();
-    if (check !== READY && check !== ASK) return coreBox();
-    if (check === ASK && !(await coreBox(true))) return;
-    if (core.ccall('vm_hide', 'number', ['string'], [downloadName]) !== 1) return coreBox();
-    const at = core._vm_saved(), size = core._vm_saved_size();
-    const picture = new Blob([core.HEAPU8.subarray(at, at + size)], { type: 'image/bmp' });
-    core._vm_release_saved();
+    const texts = { password: page.querySelector('.password').value,
+                    message: toCrLf(page.querySelector('.message').value) };
+    const check = await inWorker('checkHide', texts);
+    if (check.check !== READY && check.check !== ASK) return coreBox(check.box);
+    if (check.check === ASK && !(await coreBox(check.box, true))) return;
+    const reply = await inWorker('hide', { ...texts, name: downloadName });
+    if (!reply.picture) return coreBox(reply.box);
+    // What the Encrypt tab holds now, should a fresh worker have to reopen it.
+    if (opened[0]) opened[0].file = new File([reply.picture], opened[0].file.name);
     // The browser's save flow stands in for the save dialog.
     const link = document.createElement('a');
-    link.href = URL.createObjectURL(picture);
+    link.href = URL.createObjectURL(reply.picture);
     link.download = downloadName;
     link.click();
     setTimeout(() => URL.revokeObjectURL(link.href), 60000);
@@ -372,21 +570,33 @@
 
   async function reveal() {
     const page = pages[1];
-    putText(0, page.querySelector('.password').value);
-    if (core._vm_reveal() !== 1) return coreBox();
-    page.querySelector('.message').value = fromCrLf(core.UTF8ToString(core._vm_revealed()));
+    const reply = await inWorker('reveal', { password: page.querySelector('.password').value });
+    if (reply.box) return coreBox(reply.box);
+    const area = page.querySelector('.message');
+    area.value = fromCrLf(reply.message);
+    fitToText(area);
     showCount(page);
   }
 
   function clearAll() {
-    core._vm_clear();
+    endWorker();  // its memory goes with it; the next command starts a fresh one
+    coreBytes = 0;
     for (const page of pages) {
       page.querySelector('.password').value = '';
       page.querySelector('.message').value = '';
       page.querySelector('input[type="file"]').value = '';
-      showPreview(page, null);
+      fitToText(page.querySelector('.message'));
       showCount(page);
     }
+    forget(0);
+    forget(1);
+  }
+
+  // A message box grows with its text, so a long message reads to its end.
+  function fitToText(area) {
+    area.style.height = '';
+    if (area.scrollHeight > area.clientHeight)
+      area.style.height = area.scrollHeight + (area.offsetHeight - area.clientHeight) + 'px';
   }
 
   // ---- Tabs, as a tab control: click, or the arrow keys on the tab row.
@@ -410,9 +620,11 @@
   for (const page of pages) {
     const tab = Number(page.dataset.tab);
     limitTyping(page);
+    const area = page.querySelector('.message');
+    area.addEventListener('input', () => fitToText(area));
     const input = page.querySelector('input[type="file"]');
     input.addEventListener('change', () => {
-      if (input.files.length === 1) command('open', () => openPicture(tab, input.files[0]));
+      if (input.files.length === 1) command('open', (job) => openPicture(tab, input.files[0], job));
     });
     page.querySelector('.action').addEventListener('click',
       () => (tab === 0 ? command('hide', hide) : command('reveal', reveal)));
@@ -422,41 +634,90 @@
     });
     page.addEventListener('drop', (event) => {
       event.preventDefault();
-      if (event.dataTransfer.files.length === 1)
-        command('open', () => openPicture(tab, event.dataTransfer.files[0]));
+      const file = event.dataTransfer.files[0];
+      if (event.dataTransfer.files.length === 1) command('open', (job) => openPicture(tab, file, job));
     });
   }
   // A file dropped anywhere else is not opened by the browser in place of the page.
   window.addEventListener('dragover', (event) => event.preventDefault());
   window.addEventListener('drop', (event) => event.preventDefault());
+  jobBar.querySelector('.cancel').addEventListener('click', cancel);
 
-  // ---- Menus.
+  // ---- Menus, as a menu bar: Enter, Space or the down arrow opens one on its first
+  // item, the arrows move between items and menus, Escape closes it and gives the
+  // focus back to its title.
+  const menus = [...document.querySelectorAll('.menu')];
+  const titleOf = (menu) => menu.querySelector('.menu-title');
+  const itemsOf = (menu) => [...menu.querySelectorAll('[role="menuitem"]')];
   function closeMenus() {
-    for (const menu of document.querySelectorAll('.menu')) {
+    for (const menu of menus) {
       menu.querySelector('.menu-items').hidden = true;
-      menu.querySelector('.menu-title').setAttribute('aria-expanded', 'false');
+      titleOf(menu).setAttribute('aria-expanded', 'false');
     }
   }
-  for (const menu of document.querySelectorAll('.menu')) {
-    const title = menu.querySelector('.menu-title'), items = menu.querySelector('.menu-items');
+  function openMenu(menu, item = 0) {
+    closeMenus();
+    menu.querySelector('.menu-items').hidden = false;
+    titleOf(menu).setAttribute('aria-expanded', 'true');
+    const items = itemsOf(menu);
+    items[(item + items.length) % items.length].focus();
+  }
+  menus.forEach((menu, m) => {
+    const title = titleOf(menu);
     title.addEventListener('click', (event) => {
       event.stopPropagation();
-      const open = items.hidden;
+      if (title.getAttribute('aria-expanded') === 'true') closeMenus();
+      else openMenu(menu);
+    });
+    title.addEventListener('keydown', (event) => {
+      if (event.key === 'ArrowDown') openMenu(menu);
+      else if (event.key === 'ArrowUp') openMenu(menu, -1);
+      else if (event.key === 'ArrowRight' || event.key === 'ArrowLeft')
+        titleOf(menus[(m + (event.key === 'ArrowRight' ? 1 : menus.length - 1)) % menus.length]).focus();
+      else return;
+      event.preventDefault();
+    });
+    menu.querySelector('.menu-items').addEventListener('keydown', (event) => {
+      const items = itemsOf(menu), at = items.indexOf(document.activeElement);
+      const moves = { ArrowDown: at + 1, ArrowUp: at - 1, Home: 0, End: items.length - 1 };
+      if (event.key in moves) items[(moves[event.key] + items.length) % items.length].focus();
+      else if (event.key === 'ArrowRight' || event.key === 'ArrowLeft')
+        openMenu(menus[(m + (event.key === 'ArrowRight' ? 1 : menus.length - 1)) % menus.length]);
+      else if (event.key === 'Escape') {
+        closeMenus();
+        title.focus();
+      } else if (event.key === 'Tab') closeMenus();
+      else return;
+      event.preventDefault();
+    });
+  });
+  document.addEventListener('click', closeMenus);
+  // Help and About as modal dialogs; on closing, the focus goes back to the menu.
+  function showDialog(id, title) {
+    const dialog = document.getElementById(id);
+    dialog.addEventListener('close', () => title.focus(), { once: true });
+    dialog.showModal();
+    dialog.querySelector('.close').focus();
+  }
+  for (const item of document.querySelectorAll('[data-command]')) {
+    const title = titleOf(item.closest('.menu'));
+    const commands = {
+      clear: () => command('clear', clearAll).then(() => title.focus()),
+      contents: () => showDialog('help', title),
+      about: () => showDialog('about', title),
+    };
+    item.addEventListener('click', () => {
       closeMenus();
-      items.hidden = !open;
-      title.setAttribute('aria-expanded', String(open));
-      if (open) items.querySelector('button').focus();
+      title.focus();
+      commands[item.dataset.command]();
     });
   }
-  document.addEventListener('click', closeMenus);
-  document.addEventListener('keydown', (event) => { if (event.key === 'Escape') closeMenus(); });
-  const commands = {
-    clear: () => command('clear', clearAll),
-    contents: () => document.getElementById('help').show(),
-    about: () => document.getElementById('about').show(),
-  };
-  for (const item of document.querySelectorAll('[data-command]'))
-    item.addEventListener('click', () => { closeMenus(); commands[item.dataset.command](); });
   for (const close of document.querySelectorAll('dialog .close'))
     close.addEventListener('click', () => close.closest('dialog').close());
+
+  // ---- Offline: a service worker keeps the page's own files for when there is no
+  // network (only where the page is served over http(s); a saved copy needs none).
+  if ('serviceWorker' in navigator && window.isSecureContext && location.protocol !== 'file:')
+    navigator.serviceWorker.register('offline.js').catch(() => {});
+  startWorker();
 })();

@@ -54,11 +54,13 @@ std::string spelled(int value) {
     return "?";
 }
 
-bool parseDimension(std::string_view text, std::int32_t& value) {
-    if (text.empty() || text.front() < '0' || text.front() > '9') return false;
+std::optional<std::int32_t> parseDimension(std::string_view text) {
+    if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
     const char* end = text.data() + text.size();
+    std::int32_t value = 0;
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end && value > 0;
+    if (ec != std::errc() || ptr != end || value <= 0) return std::nullopt;
+    return value;
 }
 
 std::optional<Command> commandNamed(std::string_view word) {
@@ -92,54 +94,55 @@ std::string refusal(int returned, const std::string& word) {
     return "unknown option " + name;
 }
 
-// Applies one option; the reason when it does not belong on this line.
-std::optional<std::string> apply(Arguments& a, int value, const char* text) {
+// Applies one option, or says why it does not belong on this line.
+Result<void> apply(Arguments& a, int value, const char* text) {
     const std::string given = text != nullptr ? text : "";
     switch (value) {
         case kPassword:
         case kPasswordFile:
             if (a.command == Command::Scan)
-                return "scan takes no password (" + spelled(value) + "): it tries them all";
+                return failure("scan takes no password (" + spelled(value) +
+                               "): it tries them all");
             if (a.password || a.passwordFile)
-                return std::string("give the password once: -p, --password or --password-file");
+                return failure("give the password once: -p, --password or --password-file");
             (value == kPassword ? a.password : a.passwordFile) = given;
-            return std::nullopt;
+            return {};
         case kMessage:
         case kMessageFile:
             if (a.command != Command::Hide)
-                return std::string(commandName(a.command)) + " takes no message (" +
-                       spelled(value) + ")";
+                return failure(std::string(commandName(a.command)) + " takes no message (" +
+                               spelled(value) + ")");
             if (a.message || a.messageFile)
-                return std::string("give the message once: -m, --message or --message-file");
+                return failure("give the message once: -m, --message or --message-file");
             (value == kMessage ? a.message : a.messageFile) = given;
-            return std::nullopt;
+            return {};
         case kArea:
             if (a.command == Command::Hide)
-                return std::string(
+                return failure(
                     "--area is for reveal and scan only; hide always uses the size of INPUT");
-            if (a.area) return std::string("give --area once");
+            if (a.area) return failure("give --area once");
             a.area = parseAreaSize(given);
             if (!a.area)
-                return "--area wants WIDTHxHEIGHT in points, such as 640x480, not '" + given + "'";
-            return std::nullopt;
+                return failure("--area wants WIDTHxHEIGHT in points, such as 640x480, not '" +
+                               given + "'");
+            return {};
         case kForce:
             if (a.command != Command::Hide)
-                return std::string("-f/--force is for hide only, which replaces OUTPUT");
+                return failure("-f/--force is for hide only, which replaces OUTPUT");
             a.force = true;
-            return std::nullopt;
+            return {};
         case kRaw:
             if (a.command == Command::Hide)
-                return std::string("--raw is for reveal and scan only, which print a message");
+                return failure("--raw is for reveal and scan only, which print a message");
             a.raw = true;
-            return std::nullopt;
+            return {};
         case kSeal:
             if (a.command != Command::Hide)
-                return std::string(
-                    "--seal is for hide only; reveal opens a sealed message by itself");
+                return failure("--seal is for hide only; reveal opens a sealed message by itself");
             a.seal = true;
-            return std::nullopt;
+            return {};
         default:
-            return std::string("unknown option");
+            return failure("unknown option");
     }
 }
 
@@ -201,11 +204,13 @@ const char* commandName(Command command) {
 std::optional<AreaSize> parseAreaSize(const std::string& text) {
     const std::size_t x = text.find_first_of("xX");
     if (x == std::string::npos) return std::nullopt;
-    AreaSize size;
     const std::string_view all(text);
-    if (!parseDimension(all.substr(0, x), size.width) ||
-        !parseDimension(all.substr(x + 1), size.height))
-        return std::nullopt;
+    const std::optional<std::int32_t> width = parseDimension(all.substr(0, x));
+    const std::optional<std::int32_t> height = parseDimension(all.substr(x + 1));
+    if (!width || !height) return std::nullopt;
+    AreaSize size;
+    size.width = *width;
+    size.height = *height;
     return size;
 }
 
@@ -255,7 +260,7 @@ Result<Arguments> parseArguments(const std::vector<std::string>& words) {
             a.command = Command::Version;
             return a;
         }
-        if (std::optional<std::string> why = apply(a, value, optarg)) return failure(*why);
+        if (Result<void> applied = apply(a, value, optarg); !applied) return applied.why();
     }
     files.insert(files.end(), argv.begin() + optind, argv.begin() + argc);  // after "--"
     return placeFiles(std::move(a), files);

@@ -25,9 +25,9 @@ Result<std::string> readTextFile(const std::string& path, const char* what) {
     std::string bytes;
     char buffer[16384];
     for (;;) {
-        std::size_t got = 0;
-        if (const int err = readUpTo(fd.get(), buffer, sizeof buffer, &got); err != 0)
-            return stopped(kFileError, "cannot read " + name + ": " + errnoWording(err));
+        const Result<std::size_t> read = readUpTo(fd.get(), buffer, sizeof buffer);
+        if (!read) return stopped(kFileError, "cannot read " + name + ": " + read.error());
+        const std::size_t got = *read;
         bytes.append(buffer, got);
         if (bytes.size() > kTextFileLimit)
             return stopped(kRefused, name + " is too large to be a " + what + " (more than 1 MiB)");

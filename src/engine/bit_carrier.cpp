@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/user_messages.h"
+
 namespace vm {
 
 namespace {
@@ -26,11 +28,11 @@ std::optional<Slot> drawFreshSlot(SlotDraw& draw) {
     return std::nullopt;
 }
 
-bool embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value) {
+Result<void> embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value) {
     unsigned mask = 1;
     for (int i = 0; i < 8; ++i) {
         const std::optional<Slot> fresh = drawFreshSlot(draw);
-        if (!fresh) return false;
+        if (!fresh) return failure(kNoFreeSlots);
         const Slot& slot = *fresh;
         const auto colour = static_cast<std::uint32_t>(canvas.point(slot.x, slot.y));
         std::uint32_t rgb[3] = {colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF};
@@ -39,15 +41,15 @@ bool embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value) {
         canvas.setPoint(slot.x, slot.y, makeColour(rgb[0], rgb[1], rgb[2]));
         mask *= 2;
     }
-    return true;
+    return {};
 }
 
-std::optional<std::int16_t> extractByte(SlotDraw& draw, const Canvas& canvas) {
+Result<std::int16_t> extractByte(SlotDraw& draw, const Canvas& canvas) {
     unsigned mask = 1;
     unsigned result = 0;
     for (int i = 0; i < 8; ++i) {
         const std::optional<Slot> slot = drawFreshSlot(draw);
-        if (!slot) return std::nullopt;
+        if (!slot) return failure(kNoFreeSlots);
         if (slotBit(canvas, *slot) != 0) result |= mask;
         mask *= 2;
     }

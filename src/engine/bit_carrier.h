@@ -10,6 +10,7 @@
 #include "engine/used_slots.h"
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
+#include "platform/result.h"
 
 namespace vm {
 
@@ -45,8 +46,8 @@ inline unsigned slotBit(const Canvas& picture, const Slot& slot) {
     return (colour >> (8 * slot.channel)) & 1;
 }
 
-// One byte, lowest bit first; false, or nothing, when the slots run out part way.
-[[nodiscard]] bool embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value);
-std::optional<std::int16_t> extractByte(SlotDraw& draw, const Canvas& canvas);
+// One byte, lowest bit first; a failure (kNoFreeSlots) when the slots run out part way.
+Result<void> embedByte(SlotDraw& draw, Canvas& canvas, std::uint8_t value);
+Result<std::int16_t> extractByte(SlotDraw& draw, const Canvas& canvas);
 
 }  // namespace vm

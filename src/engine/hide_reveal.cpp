@@ -135,13 +135,13 @@ std::optional<std::string> readBytesFrom(const Canvas& canvas, const WorkingArea
     SlotDraw draw{generator, usedSlots, area};
     // A stream whose slots run out before the payload ends carries none.
     if (slotsForPayload(1) > area.slots()) return std::nullopt;
-    const std::optional<std::int16_t> n = extractByte(draw, canvas);
+    const Result<std::int16_t> n = extractByte(draw, canvas);
     if (!n || (only && *n != *only) ||
         slotsForPayload(1 + static_cast<std::size_t>(*n)) > area.slots())
         return std::nullopt;
     std::string bytes(1, static_cast<char>(*n));
     for (std::int16_t i = 1; i <= *n; ++i) {
-        const std::optional<std::int16_t> byte = extractByte(draw, canvas);
+        const Result<std::int16_t> byte = extractByte(draw, canvas);
         if (!byte) return std::nullopt;
         bytes.push_back(static_cast<char>(*byte));
     }

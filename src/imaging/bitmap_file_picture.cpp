@@ -3,24 +3,29 @@
 #include <cstring>
 
 #include "imaging/picture_reader.h"
+#include "imaging/picture_refusals.h"
 
 namespace vm {
 
-std::shared_ptr<BitmapFilePicture> BitmapFilePicture::open(PictureInputRef input) {
+Result<std::shared_ptr<BitmapFilePicture>> BitmapFilePicture::open(PictureInputRef input) {
     const std::vector<std::uint8_t> head = input->head(kBitmapHeadersMaxSize);
     const Result<BitmapHeader> header = parseBitmapHeader(head.data(), head.size());
-    if (!header || !header->plain24() || header->width > INT32_MAX || header->height > INT32_MAX)
-        return nullptr;
+    if (!header) return header.why();
+    const PictureRefusals refuse{input->path()};
+    if (!header->plain24()) return refuse.unsupported("not an uncompressed 24-bit bitmap");
+    if (header->width > INT32_MAX || header->height > INT32_MAX)
+        return refuse.tooLarge(header->width, header->height);
     // Every point must be there; the last row need not be padded.
     const std::uint64_t need = header->rowsStart() + header->rowStride * (header->height - 1) +
                                std::uint64_t{header->width} * 3;
-    if (need > input->size()) return nullptr;
+    if (need > input->size()) return refuse.cutShort();
     return std::shared_ptr<BitmapFilePicture>(new BitmapFilePicture(std::move(input), *header));
 }
 
-std::shared_ptr<BitmapFilePicture> BitmapFilePicture::open(const std::string& path) {
+Result<std::shared_ptr<BitmapFilePicture>> BitmapFilePicture::open(const std::string& path) {
     Result<PictureInputRef> input = PictureInput::open(path, decodeMemoryLimit());
-    return input ? open(input.take()) : nullptr;
+    if (!input) return input.why();
+    return open(input.take());
 }
 
 BitmapFilePicture::BitmapFilePicture(PictureInputRef input, const BitmapHeader& header)
@@ -46,11 +51,12 @@ Colour BitmapFilePicture::colourAt(std::int32_t x, std::int32_t y) const {
     return makeColour(bgr[2], bgr[1], bgr[0]);
 }
 
-bool BitmapFilePicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
+Result<void> BitmapFilePicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     const auto size = static_cast<std::size_t>(width()) * 3;
     if (!m_bytes) return m_input->readAt(rowOffset(y), out, size);
     std::memcpy(out, m_bytes + rowOffset(y), size);
-    return m_input->intact();
+    if (!m_input->intact()) return m_input->changedWhileRead();
+    return {};
 }
 
 Result<void> checkReadWhole(const Picture& picture) {

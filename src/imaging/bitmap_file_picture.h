@@ -16,15 +16,16 @@ namespace vm {
 
 class BitmapFilePicture : public Picture {
   public:
-    // Nothing when the input is not a 24-bit uncompressed bitmap holding every point
-    // (the last row may lack its padding).
-    static std::shared_ptr<BitmapFilePicture> open(PictureInputRef input);
+    // The picture, or why the input is not a 24-bit uncompressed bitmap holding every
+    // point (the last row may lack its padding); a caller with other readers tries
+    // those then.
+    static Result<std::shared_ptr<BitmapFilePicture>> open(PictureInputRef input);
     // As above, for a file not opened yet.
-    static std::shared_ptr<BitmapFilePicture> open(const std::string& path);
+    static Result<std::shared_ptr<BitmapFilePicture>> open(const std::string& path);
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
-    // False, besides a row of black, when the file was found cut short.
-    bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
+    // A failure, besides a row of black, when the file was found cut short.
+    Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const override;
     const BitmapFilePicture* bitmapFile() const override { return this; }
 
     // Many scattered points are about to be read (a scan reads some 130,000): read

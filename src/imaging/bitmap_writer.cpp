@@ -105,19 +105,21 @@ Result<std::uint64_t> bitmapFileSize(const Picture& picture) {
     return size;
 }
 
-int sourceFile(const Picture& picture) {
+std::optional<int> sourceFile(const Picture& picture) {
     const BitmapFilePicture* source = fileUnder(picture);
-    return source ? source->fd() : -1;
+    if (!source || source->fd() < 0) return std::nullopt;
+    return source->fd();
 }
 
-int sameLayoutFile(const Picture& picture) {
+std::optional<int> sameLayoutFile(const Picture& picture) {
     const BitmapFilePicture* source = fileUnder(picture);
     // Padded rows (an odd width) are laid out alike too: the stride is what matters.
     const bool same =
         source && source->fd() >= 0 && source->bottomUp() &&
         source->pixelOffset() == kBitmapHeadersSize &&
         source->stride() == bitmapRowStride(static_cast<std::uint64_t>(picture.width()), 24);
-    return same ? source->fd() : -1;
+    if (!same) return std::nullopt;
+    return source->fd();
 }
 
 Result<void> writeBitmap(const Picture& picture, BitmapSink& sink, const std::string& name) {
@@ -127,8 +129,8 @@ Result<void> writeBitmap(const Picture& picture, BitmapSink& sink, const std::st
     writeBitmapHeaders(header, static_cast<std::uint32_t>(picture.width()),
                        static_cast<std::uint32_t>(picture.height()), 24);
     if (Result<void> written = sink.write(header, sizeof header); !written) return written;
-    if (const int fd = sameLayoutFile(picture); fd >= 0)
-        return copyUnchangedBitmap(picture, fd, sink);
+    if (const std::optional<int> fd = sameLayoutFile(picture))
+        return copyUnchangedBitmap(picture, *fd, sink);
     return writeRows(picture, sink, name);
 }
 

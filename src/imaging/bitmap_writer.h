@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "imaging/picture.h"
@@ -44,9 +45,9 @@ Result<std::uint64_t> bitmapFileSize(const Picture& picture);
 // Whether the picture is read in place from a plain bitmap laid out exactly as the
 // one written for it (bottom-up, 24 bits, rows at byte 54), and if so, its file.
 // Such a picture may be written over its own file: only the changed points move.
-int sameLayoutFile(const Picture& picture);
-// The file a picture is read from in place, whatever its layout; -1 for none.
-int sourceFile(const Picture& picture);
+std::optional<int> sameLayoutFile(const Picture& picture);
+// The file a picture is read from in place, whatever its layout; nothing for none.
+std::optional<int> sourceFile(const Picture& picture);
 
 // Writes the picture into the sink as a 24-bit bitmap. `name` names the target in
 // the sentence of a failure.

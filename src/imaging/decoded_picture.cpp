@@ -14,7 +14,7 @@ Colour DecodedPicture::colourAt(std::int32_t x, std::int32_t y) const {
                       static_cast<unsigned>(qBlue(p)));
 }
 
-bool DecodedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
+Result<void> DecodedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     const auto* row = reinterpret_cast<const QRgb*>(m_image.constScanLine(y));
     for (std::int32_t x = 0; x < width(); ++x) {
         const QRgb p = row[x];
@@ -22,7 +22,7 @@ bool DecodedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
         *out++ = static_cast<std::uint8_t>(qGreen(p));
         *out++ = static_cast<std::uint8_t>(qRed(p));
     }
-    return true;
+    return {};
 }
 
 const std::uint32_t* DecodedPicture::pointsInMemory() const {

@@ -14,7 +14,7 @@ class DecodedPicture : public Picture {
     explicit DecodedPicture(QImage image);
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
-    bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
+    Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const override;
     const std::uint32_t* pointsInMemory() const override;
     const QImage& image() const { return m_image; }
 

@@ -36,12 +36,12 @@ Colour LayeredPicture::colourAt(std::int32_t x, std::int32_t y) const {
     return m_base->colourAt(x, y);
 }
 
-bool LayeredPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
-    if (!m_base->readRowBgr(y, out)) return false;
+Result<void> LayeredPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
+    if (Result<void> read = m_base->readRowBgr(y, out); !read) return read;
     auto it = std::lower_bound(m_changes.begin(), m_changes.end(), ChangedPoint{0, y, 0}, before);
     for (; it != m_changes.end() && it->y == y; ++it)
         putBgr(it->colour, out + static_cast<std::size_t>(it->x) * 3);
-    return true;
+    return {};
 }
 
 }  // namespace vm

@@ -16,7 +16,7 @@ class LayeredPicture : public Picture {
     LayeredPicture(PictureRef base, std::vector<ChangedPoint> changes);
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
-    bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
+    Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const override;
 
     const BitmapFilePicture* bitmapFile() const override { return m_base->bitmapFile(); }
     std::span<const ChangedPoint> changes() const override { return m_changes; }

@@ -7,6 +7,8 @@
 #include <memory>
 #include <span>
 
+#include "platform/result.h"
+
 namespace vm {
 
 // red + 256 * green + 65536 * blue
@@ -46,9 +48,9 @@ class Picture {
 
     // The colour at a point inside the picture (0 <= x < width, 0 <= y < height).
     virtual Colour colourAt(std::int32_t x, std::int32_t y) const = 0;
-    // Row y as width blue-green-red triples, the order of a bitmap file. False when the
+    // Row y as width blue-green-red triples, the order of a bitmap file, or why the
     // row could not be read (a file that changed under us).
-    virtual bool readRowBgr(std::int32_t y, std::uint8_t* out) const = 0;
+    virtual Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const = 0;
 
     // What the picture is made of, for those that can use it without reading every
     // point (a writer copying rows file to file, a layer merging layers, a window

@@ -89,11 +89,10 @@ Result<PictureInputRef> PictureInput::open(const std::string& path, std::uint64_
         if (bytes->size() > sizeLimit) return pipeTooLarge(path, sizeLimit);
         if (!bytes->reserve(kChunk))
             return failure("There is not enough memory to read the picture in " + path + ".");
-        std::size_t got = 0;
-        if (const int err = readUpTo(fd.get(), bytes->end(), kChunk, &got); err != 0)
-            return cannotRead(path, err);
-        bytes->grow(got);
-        if (got < kChunk) break;
+        const Result<std::size_t> got = readUpTo(fd.get(), bytes->end(), kChunk);
+        if (!got) return cannotRead(path, errnoOf(got.why()));
+        bytes->grow(*got);
+        if (*got < kChunk) break;
     }
     if (bytes->size() > sizeLimit) return pipeTooLarge(path, sizeLimit);
     if (bytes->size() == 0) return failure("Nothing came through " + path + ": it is empty.");
@@ -107,18 +106,18 @@ PictureInput::PictureInput(std::string path, UniqueFd fd, std::uint64_t size,
 
 PictureInput::~PictureInput() = default;
 
-bool PictureInput::readAt(std::uint64_t offset, void* out, std::size_t size) const {
-    if (offset > m_size || size > m_size - offset) return false;
+Result<void> PictureInput::readAt(std::uint64_t offset, void* out, std::size_t size) const {
+    if (offset > m_size || size > m_size - offset) return cannotRead(m_path, ENODATA);
     if (m_bytes) {
         std::memcpy(out, m_bytes->data() + offset, size);
-        return true;
+        return {};
     }
     // A system call rather than the mapping: where a page fault costs more than one
     // (in a virtual machine, say), a few scattered reads are cheaper so.
-    std::size_t got = 0;
-    if (readUpTo(m_fd.get(), out, size, offset, &got) == 0 && got == size) return true;
+    const Result<std::size_t> got = readUpTo(m_fd.get(), out, size, offset);
+    if (got && *got == size) return {};
     m_readFailed.store(true);
-    return false;
+    return got ? changedWhileRead() : cannotRead(m_path, errnoOf(got.why()));
 }
 
 std::vector<std::uint8_t> PictureInput::head(std::size_t n) const {

@@ -42,8 +42,8 @@ class PictureInput {
     // The descriptor of a seekable file (-1 otherwise). Readers must not move its offset.
     int fd() const { return m_fd.get(); }
 
-    // Reads size bytes at offset; false when the file ends first or cannot be read.
-    bool readAt(std::uint64_t offset, void* out, std::size_t size) const;
+    // Reads size bytes at offset, or says why not: the file ends first, or cannot be read.
+    Result<void> readAt(std::uint64_t offset, void* out, std::size_t size) const;
     // Up to n bytes from the start.
     std::vector<std::uint8_t> head(std::size_t n) const;
     // The whole file, mapped or in memory; nullptr when it cannot be mapped. For

@@ -25,7 +25,7 @@ Result<PictureRef> decodePictureFile(const std::string& path, PictureDecoder& de
 Result<PictureRef> openPictureFile(const std::string& path, PictureDecoder& decoder) {
     Result<PictureInputRef> input = PictureInput::open(path, decodeMemoryLimit());
     if (!input) return input.why();
-    if (auto bitmap = BitmapFilePicture::open(*input)) return PictureRef(std::move(bitmap));
+    if (auto bitmap = BitmapFilePicture::open(*input)) return PictureRef(bitmap.take());
     return decoder.decode(*input);
 }
 

@@ -18,16 +18,17 @@ namespace {
 // file or a renamed folder would refuse.
 class WrittenBitmap : public Picture {
   public:
-    using ReadAt = std::function<bool(std::uint64_t offset, void* out, std::size_t size)>;
+    using ReadAt = std::function<Result<void>(std::uint64_t offset, void* out, std::size_t size)>;
 
-    static std::shared_ptr<const WrittenBitmap> open(ReadAt read) {
+    // The bitmap written for name, or why it does not read back as one.
+    static Result<PictureRef> open(ReadAt read, const std::string& name) {
         std::uint8_t bytes[kBitmapHeadersSize];
-        if (!read(0, bytes, sizeof bytes)) return nullptr;
+        if (!read(0, bytes, sizeof bytes)) return failure(unreadableSave(name));
         const Result<BitmapHeader> header = parseBitmapHeader(bytes, sizeof bytes);
         if (!header || !header->plain24() || header->width > INT32_MAX ||
             header->height > INT32_MAX)
-            return nullptr;
-        return std::shared_ptr<const WrittenBitmap>(new WrittenBitmap(std::move(read), *header));
+            return failure(unreadableSave(name));
+        return PictureRef(new WrittenBitmap(std::move(read), *header));
     }
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override {
@@ -35,7 +36,7 @@ class WrittenBitmap : public Picture {
         if (!m_read(rowOffset(y) + static_cast<std::uint64_t>(x) * 3, bgr, sizeof bgr)) return -1;
         return makeColour(bgr[2], bgr[1], bgr[0]);
     }
-    bool readRowBgr(std::int32_t y, std::uint8_t* out) const override {
+    Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const override {
         return m_read(rowOffset(y), out, static_cast<std::size_t>(width()) * 3);
     }
 
@@ -58,9 +59,9 @@ class WrittenBitmap : public Picture {
 Result<void> checkWritten(WrittenBitmap::ReadAt read, const std::string& name,
                           const WrittenPictureCheck& check) {
     if (!check) return {};
-    const std::shared_ptr<const WrittenBitmap> written = WrittenBitmap::open(std::move(read));
-    if (!written) return failure(unreadableSave(name));
-    return check(written);
+    const Result<PictureRef> written = WrittenBitmap::open(std::move(read), name);
+    if (!written) return written.why();
+    return check(*written);
 }
 
 class MemorySink : public BitmapSink {
@@ -76,9 +77,8 @@ class MemorySink : public BitmapSink {
         const auto size = static_cast<std::size_t>(length);
         int err = 0;
         Result<void> grew = grown(size, [&](std::uint8_t* at) {
-            std::size_t got = 0;
-            err = readUpTo(fd, at, size, offset, &got);
-            if (err == 0 && got != size) err = ENODATA;
+            const Result<std::size_t> got = readUpTo(fd, at, size, offset);
+            err = !got ? errnoOf(got.why()) : *got != size ? ENODATA : 0;
         });
         if (!grew) return grew;
         if (err != 0)
@@ -144,10 +144,12 @@ Result<std::vector<std::uint8_t>> savePictureToMemory(const Picture& picture,
     }
     MemorySink sink(bytes, name);
     if (Result<void> written = writeBitmap(picture, sink, name); !written) return written.why();
-    const auto readAt = [&bytes](std::uint64_t offset, void* out, std::size_t count) {
-        if (offset > bytes.size() || count > bytes.size() - offset) return false;
+    const std::string cutShort = unreadableSave(name);
+    const auto readAt = [&bytes, &cutShort](std::uint64_t offset, void* out,
+                                            std::size_t count) -> Result<void> {
+        if (offset > bytes.size() || count > bytes.size() - offset) return failure(cutShort);
         std::memcpy(out, bytes.data() + offset, count);
-        return true;
+        return {};
     };
     if (Result<void> checked = checkWritten(readAt, name, check); !checked) return checked.why();
     return bytes;
@@ -160,8 +162,8 @@ Result<void> savePicture(const Picture& picture, const std::string& path,
     if (Result<void> opened = file.open(); !opened) return opened;
     // A picture read in place from the very file that is rewritten in place keeps
     // reading it afterwards, so the file may change only where the picture did.
-    const int source = sourceFile(picture);
-    if (source >= 0 && sameLayoutFile(picture) < 0 && file.rewritesInPlace(source)) {
+    const std::optional<int> source = sourceFile(picture);
+    if (source && !sameLayoutFile(picture) && file.rewritesInPlace(*source)) {
         const std::string why = "Could not write " + path +
                                 ": it is the file the picture was opened from, which can only be "
                                 "rewritten in place here, and its layout would change. Save to "
@@ -174,10 +176,15 @@ Result<void> savePicture(const Picture& picture, const std::string& path,
         file.abandon();
         return written;
     }
-    const int staged = file.stagedFd();
-    const auto readAt = [staged](std::uint64_t offset, void* out, std::size_t count) {
-        std::size_t got = 0;
-        return readUpTo(staged, out, count, offset, &got) == 0 && got == count;
+    const Result<int> staged = file.stagedFd();
+    if (!staged) return staged.why();
+    const std::string cutShort = unreadableSave(path);
+    const auto readAt = [fd = *staged, &cutShort](std::uint64_t offset, void* out,
+                                                  std::size_t count) -> Result<void> {
+        const Result<std::size_t> got = readUpTo(fd, out, count, offset);
+        if (!got) return got.why();
+        if (*got != count) return failure(cutShort);
+        return {};
     };
     if (Result<void> checked = checkWritten(readAt, path, check); !checked) {
         file.abandon();

@@ -166,7 +166,7 @@ Result<Route> routeBitmap(const PictureInputRef& input, const BitmapHeader& h, s
     // A plain 24-bit bitmap is read by the program's own reader, even when its last
     // row lacks its padding.
     if (auto bitmap = BitmapFilePicture::open(input)) {
-        Result<PictureRef> copy = decodedCopy(*bitmap, refuse);
+        Result<PictureRef> copy = decodedCopy(**bitmap, refuse);
         if (!copy) return copy.why();
         return Route{{}, copy.take()};
     }

@@ -319,22 +319,26 @@ Result<void> FileReplacement::openForRewrite() {
 Result<void> FileReplacement::write(const void* data, std::size_t size) {
     if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
     if (g_writeFault) return fail("write", *g_writeFault);
-    if (const int err = writeAll(m_fd.get(), data, size)) return fail("write", err);
+    if (Result<void> written = writeAll(m_fd.get(), data, size); !written)
+        return fail("write", errnoOf(written.why()));
     return {};
 }
 
 Result<void> FileReplacement::copyFrom(int fd, std::uint64_t offset, std::uint64_t length) {
     if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
     if (g_writeFault) return fail("write", *g_writeFault);
-    if (const int err = copyAll(fd, offset, m_fd.get(), length))
+    if (Result<void> copied = copyAll(fd, offset, m_fd.get(), length); !copied) {
+        const int err = errnoOf(copied.why());
         return err == ENODATA ? fail("read the picture for", ENODATA) : fail("write", err);
+    }
     return {};
 }
 
 Result<void> FileReplacement::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
     if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
     if (g_writeFault) return fail("write", *g_writeFault);
-    if (const int err = writeAllAt(m_fd.get(), data, size, offset)) return fail("write", err);
+    if (Result<void> written = writeAllAt(m_fd.get(), data, size, offset); !written)
+        return fail("write", errnoOf(written.why()));
     return {};
 }
 
@@ -344,6 +348,11 @@ bool FileReplacement::rewritesInPlace(int fd) const {
     return m_method == Method::InPlace && m_targetFd && ::fstat(m_targetFd.get(), &ours) == 0 &&
            ::fstat(fd, &theirs) == 0 && ours.st_dev == theirs.st_dev &&
            ours.st_ino == theirs.st_ino;
+}
+
+Result<int> FileReplacement::stagedFd() const {
+    if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
+    return m_fd.get();
 }
 
 std::string FileReplacement::stagedPath() const {
@@ -455,13 +464,14 @@ Result<void> FileReplacement::commitInPlace() {
                           " KB). Nothing was changed. Free some room, or save to another name.");
         UniqueFd old(::open(procPath(m_oldFd.get()).c_str(), O_RDONLY | O_CLOEXEC));
         backup.reset(::memfd_create("veilmark-old", MFD_CLOEXEC));
-        if (!old || !backup || copyAll(old.get(), 0, backup.get(), m_oldSize) != 0)
+        if (!old || !backup || !copyAll(old.get(), 0, backup.get(), m_oldSize))
             return refuse("Could not write " + m_target +
                           ": this file system cannot promise room to rewrite it in place, and "
                           "no copy of its old contents could be kept. Nothing was changed. Save "
                           "to another name.");
     }
-    int err = copyAll(m_fd.get(), 0, target, m_size);
+    const Result<void> copied = copyAll(m_fd.get(), 0, target, m_size);
+    int err = copied ? 0 : errnoOf(copied.why());
     if (err == 0 && ::ftruncate(target, static_cast<off_t>(m_size)) != 0) err = errno;
     if (err == 0 && (m_mode & (S_ISUID | S_ISGID)) != 0)
         (void)::fchmod(target, m_mode & ~mode_t{S_ISUID | S_ISGID});
@@ -472,16 +482,12 @@ Result<void> FileReplacement::commitInPlace() {
     }
     const std::string why = errnoWording(err, FileAccess::Writing);
     if (backup && ::lseek(target, 0, SEEK_SET) == 0 &&
-        copyAll(backup.get(), 0, target, m_oldSize) == 0 &&
+        copyAll(backup.get(), 0, target, m_oldSize) &&
         ::ftruncate(target, static_cast<off_t>(m_oldSize)) == 0 && ::fsync(target) == 0)
         return refuse("Could not write " + m_target + ": " + why +
                       ". Its old contents were put back.");
     return refuse("Could not write " + m_target + ": " + why +
                   ". It was being rewritten in place and may be damaged.");
-}
-
-void cleanUpSavesOnSignals() {
-    installEndingSignalPolicy();
 }
 
 }  // namespace vm

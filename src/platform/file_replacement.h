@@ -49,8 +49,8 @@ class FileReplacement {
     Result<void> copyFrom(int fd, std::uint64_t offset, std::uint64_t length);
     // Overwrites bytes already written.
     Result<void> writeAt(std::uint64_t offset, const void* data, std::size_t size);
-    // The staged contents, open for reading; -1 after a failure.
-    int stagedFd() const { return m_failed ? -1 : m_fd.get(); }
+    // The staged contents, open for reading; a failure after a failure.
+    Result<int> stagedFd() const;
     // A name under which the staged contents read back; the empty text after a failure.
     std::string stagedPath() const;
     Result<void> commit();
@@ -104,8 +104,5 @@ class FileReplacement {
     bool m_failed = false;
     bool m_committed = false;
 };
-
-// The program's signal policy (see ending_signals.h), under its older name.
-void cleanUpSavesOnSignals();
 
 }  // namespace vm

@@ -1,13 +1,14 @@
 #include "ui/app_main.h"
 
 #include <QApplication>
-#include <QTimer>
 
 #include "ui/app_style.h"
 #include "ui/main_window.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/qt_translations.h"
 #include "ui/qt_window_host.h"
+#include "ui/when_shown.h"
 
 namespace vm::ui {
 
@@ -17,6 +18,7 @@ void setUpApplication() {
     QApplication::setFont(appFont());
     // Dialogs and message boxes carry it too; the About window sets a blank one of its own.
     QApplication::setWindowIcon(appIcon());
+    loadQtTranslations(*QCoreApplication::instance());
 }
 
 namespace {
@@ -33,11 +35,11 @@ int run(QApplication& app, const std::function<void(QWidget& main)>& beforeShow,
     dialogs.setOwner(&main);
     if (beforeShow) beforeShow(main);
     main.show();
-    if (!picture.path.empty()) {
-        // From the event loop, so that a refusal's message box stands over the shown window.
+    if (!picture.path.empty() || picture.onDecrypt) {
+        // Once the window is placed, so that a refusal's message box is centred on it.
         const auto tab = picture.onDecrypt ? MainWindow::Tab::Decrypt : MainWindow::Tab::Encrypt;
         const QString path = QString::fromStdString(picture.path);
-        QTimer::singleShot(0, &main, [&main, tab, path] { main.openOnTab(tab, path); });
+        whenShown(main, [&main, tab, path] { main.openOnTab(tab, path); });
     }
     return app.exec();
 }

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QTabWidget>
 
 #include <chrono>
@@ -239,6 +240,13 @@ void MainWindow::buildMenus() {
     addItem(help, QStringLiteral("contentsAction"), QStringLiteral("Contents"),
             &MainWindow::showHelp);
     addItem(help, QStringLiteral("aboutAction"), QStringLiteral("About"), &MainWindow::showAbout);
+
+    // Every desktop program's keys for opening and quitting, beside the menus' own.
+    auto* open = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+    connect(open, &QShortcut::activated, this,
+            [this] { m_tabs->currentIndex() == 0 ? openOnEncrypt() : openOnDecrypt(); });
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &MainWindow::exitProgram);
 }
 
 void MainWindow::orderFocus() {
@@ -313,7 +321,7 @@ void MainWindow::run(const std::function<void()>& handler) {
 
 void MainWindow::openOnTab(Tab tab, const QString& path) {
     m_tabs->setCurrentIndex(tab == Tab::Encrypt ? 0 : 1);
-    openDropped(tab, path);
+    if (!path.isEmpty()) openDropped(tab, path);
 }
 
 void MainWindow::runAside(const std::function<void()>& work) {

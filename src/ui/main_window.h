@@ -38,7 +38,7 @@ class MainWindow : public QMainWindow {
     enum class Tab { Encrypt, Decrypt };
     // Opens a picture on a tab as Open Image would, for a file dropped there.
     void openDropped(Tab tab, const QString& path);
-    // Shows the tab, then opens a picture there as a drop would; for the command line.
+    // Shows the tab, then opens a picture there (if any) as a drop would; for the command line.
     void openOnTab(Tab tab, const QString& path);
 
     const WindowModel& form() const { return m_form; }

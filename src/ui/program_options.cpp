@@ -1,7 +1,8 @@
 #include "ui/program_options.h"
 
-#include <algorithm>
-#include <array>
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include <cstdio>
 #include <string>
 
@@ -9,7 +10,7 @@ namespace vm::ui {
 
 namespace {
 
-constexpr std::string_view kHelp = R"(Usage: veilmark [PICTURE | --decrypt PICTURE] [Qt options]
+constexpr std::string_view kHelp = R"(Usage: veilmark [--decrypt] [PICTURE] [Qt options]
        veilmark --help | --version
 
 Opens Veilmark's window, which hides a short text message in a picture and
@@ -20,28 +21,51 @@ option is an error.
 
   -h, --help               show this help
       --version            show the version
-      --decrypt PICTURE    open PICTURE on the Decrypt tab, to read its message
+      --decrypt [PICTURE]  open on the Decrypt tab (with PICTURE, open it there)
 
 veilmark-cli does the same from the command line; see veilmark-cli --help.
 )";
 
 // Qt's options, as QGuiApplication, QApplication and the X11 plugin take them
 // (with one dash or two); these must reach Qt untouched.
-constexpr std::array<std::string_view, 14> kQtOptionsWithValue = {
-    "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
-    "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
-    "-display",         "-geometry",           "-title",         "-name",
-    "-style",           "-stylesheet"};
-constexpr std::array<std::string_view, 5> kQtFlags = {"-reverse", "-widgetcount", "-nograb",
-                                                      "-dograb", "-sync"};
-constexpr std::array<std::string_view, 3> kQtOptionsWithJoinedValue = {
-    "-style=", "-stylesheet=", "-qmljsdebugger="};
+const char* const kQtOptionsWithValue[] = {
+    "platform",        "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+    "display",         "geometry",           "title",         "name",
+    "style",           "stylesheet",         "qmljsdebugger"};
+const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
-template <std::size_t N>
-bool isOneOf(std::string_view word, const std::array<std::string_view, N>& list) {
-    for (std::string_view item : list)
-        if (word == item) return true;
-    return false;
+// Veilmark's own options, with the only spelling each has (Qt would take any with one
+// dash or two).
+struct OwnOption {
+    const char* spelling;
+    const char* name;
+};
+constexpr OwnOption kOwnOptions[] = {
+    {"-h", "h"}, {"--help", "help"}, {"--version", "version"}, {"--decrypt", "decrypt"}};
+constexpr std::string_view kJoinedDecrypt = "--decrypt=";
+
+// An option word's name, as the parser reads it: no dashes, no "=value".
+QString optionName(const QString& word) {
+    const QString bare = word.startsWith(QLatin1String("--")) ? word.mid(2) : word.mid(1);
+    return bare.section(u'=', 0, 0);
+}
+
+void addOptions(QCommandLineParser& parser) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    parser.addOption(QCommandLineOption(QStringLiteral("version")));
+    parser.addOption(QCommandLineOption(QStringLiteral("decrypt")));
+    for (const char* name : kQtOptionsWithValue) {
+        QCommandLineOption option(QString::fromLatin1(name), {}, QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : kQtFlags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
 }
 
 ProgramOptions usage(std::string error) {
@@ -51,14 +75,49 @@ ProgramOptions usage(std::string error) {
     return options;
 }
 
-ProgramOptions secondPicture(std::string_view path) {
-    return usage("one picture at most, but " + std::string(path) + " is another");
+// The words as the parser takes them, with the program's name first. A joined
+// --decrypt=PICTURE becomes the flag and the picture; a misspelt option of our
+// own gives its word back through `wrong`.
+QStringList parserWords(const std::vector<std::string_view>& args, QString& wrong) {
+    QStringList words{QStringLiteral("veilmark")};
+    bool options = true;
+    for (std::string_view arg : args) {
+        QString word = QString::fromUtf8(arg.data(), qsizetype(arg.size()));
+        if (options && word == QLatin1String("--")) options = false;
+        if (options && word.size() > 1 && word.startsWith(u'-')) {
+            if (arg.starts_with(kJoinedDecrypt)) {
+                words << QStringLiteral("--decrypt");
+                word = word.mid(qsizetype(kJoinedDecrypt.size()));
+                if (word.isEmpty()) continue;
+            } else {
+                for (const OwnOption& own : kOwnOptions)
+                    if (optionName(word) == QLatin1String(own.name) &&
+                        word.section(u'=', 0, 0) != QLatin1String(own.spelling) && wrong.isEmpty())
+                        wrong = word;
+            }
+        }
+        words << word;
+    }
+    return words;
 }
 
-bool isQtOption(std::string_view word) {
-    return isOneOf(word, kQtFlags) ||
-           std::any_of(kQtOptionsWithJoinedValue.begin(), kQtOptionsWithJoinedValue.end(),
-                       [word](std::string_view prefix) { return word.starts_with(prefix); });
+// The first word that the parser read as this unknown option.
+std::string wordFor(const QString& name, const QStringList& words) {
+    for (const QString& word : words) {
+        if (word == QLatin1String("--")) break;
+        if (word.startsWith(u'-') && optionName(word) == name) return word.toStdString();
+    }
+    return name.toStdString();
+}
+
+std::string parserError(const QCommandLineParser& parser, const QStringList& words) {
+    if (!parser.unknownOptionNames().isEmpty())
+        return "unknown option " + wordFor(parser.unknownOptionNames().front(), words);
+    // A Qt option without its value, or a flag with one: the parser's own words.
+    QString text = parser.errorText();
+    if (text.endsWith(u'.')) text.chop(1);
+    if (!text.isEmpty()) text[0] = text[0].toLower();
+    return text.toStdString();
 }
 
 int print(std::FILE* stream, std::string_view text) {
@@ -69,43 +128,28 @@ int print(std::FILE* stream, std::string_view text) {
 }  // namespace
 
 ProgramOptions parseProgramOptions(const std::vector<std::string_view>& args) {
+    QString wrong;
+    const QStringList words = parserWords(args, wrong);
+    QCommandLineParser parser;
+    addOptions(parser);
+    const bool parsed = parser.parse(words);
     ProgramOptions options;
-    bool onlyPictures = false;
-    auto takePicture = [&options](std::string_view path, bool onDecrypt) {
-        if (!options.picture.path.empty()) return false;
-        options.picture = {std::string(path), onDecrypt};
-        return true;
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view word = args[i];
-        if (onlyPictures || word.size() < 2 || word[0] != '-') {
-            if (!takePicture(word, false)) return secondPicture(word);
-            continue;
-        }
-        if (word == "--") {
-            onlyPictures = true;
-        } else if (word == "-h" || word == "--help") {
-            options.action = ProgramOptions::Action::Help;
-            return options;
-        } else if (word == "--version") {
-            options.action = ProgramOptions::Action::Version;
-            return options;
-        } else if (word == "--decrypt" || word.starts_with("--decrypt=")) {
-            const bool joined = word != "--decrypt";
-            if (!joined && i + 1 == args.size()) return usage("option --decrypt needs a picture");
-            const std::string_view path = joined ? word.substr(10) : args[++i];
-            if (path.empty()) return usage("option --decrypt needs a picture");
-            if (!takePicture(path, true)) return secondPicture(path);
-        } else {
-            // Qt reads its options with one dash or two.
-            const std::string_view qt = word.starts_with("--") ? word.substr(1) : word;
-            if (isOneOf(qt, kQtOptionsWithValue)) {
-                ++i;
-            } else if (!isQtOption(qt)) {
-                return usage("unknown option " + std::string(word));
-            }
-        }
+    // --help and --version answer whatever else the line holds, as they always have.
+    if (parser.isSet(QStringLiteral("help")) && wrong.isEmpty()) {
+        options.action = ProgramOptions::Action::Help;
+        return options;
     }
+    if (parser.isSet(QStringLiteral("version")) && wrong.isEmpty()) {
+        options.action = ProgramOptions::Action::Version;
+        return options;
+    }
+    if (!wrong.isEmpty()) return usage("unknown option " + wrong.toStdString());
+    if (!parsed) return usage(parserError(parser, words));
+    const QStringList pictures = parser.positionalArguments();
+    if (pictures.size() > 1)
+        return usage("one picture at most, but " + pictures[1].toStdString() + " is another");
+    options.picture.onDecrypt = parser.isSet(QStringLiteral("decrypt"));
+    if (!pictures.isEmpty()) options.picture.path = pictures.front().toStdString();
     return options;
 }
 

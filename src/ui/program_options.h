@@ -2,7 +2,8 @@
 // The windowed program's command line, read before any window or display is
 // needed: --help and --version are answered on the terminal, a picture named
 // there is opened once the window is up (as a file manager's "Open with" does),
-// Qt's own options are left to Qt, and anything else is an error.
+// --decrypt alone opens the window on its Decrypt tab (as a launcher's action
+// does), Qt's own options are left to Qt, and anything else is an error.
 
 #include <string>
 #include <string_view>
@@ -10,9 +11,9 @@
 
 namespace vm::ui {
 
-// A picture given on the command line, and the tab it opens on.
+// A picture given on the command line, and the tab the window opens on.
 struct PictureArgument {
-    std::string path;  // empty: none given
+    std::string path;  // empty: none given (the tab is still shown)
     bool onDecrypt = false;
 };
 

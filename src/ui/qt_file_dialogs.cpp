@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "ui/window_fit.h"
+
 namespace vm::ui {
 
 QStringList qtNameFilters(const std::string& filter) {
@@ -47,6 +49,7 @@ std::string QtFileDialogs::show(const FileDialogRequest& request, bool save) {
     if (suffix.startsWith(u'.')) suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
 
+    fitToScreen(dialog);
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.front().isEmpty()) return {};

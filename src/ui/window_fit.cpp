@@ -1,6 +1,7 @@
 #include "ui/window_fit.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -48,8 +49,7 @@ WindowFit::WindowFit(QWidget* window, QScrollArea* scroller, QSize around)
 }
 
 void WindowFit::apply() {
-    // Not while the window is, or is about to be, as large as the window system says.
-    if (!m_window || m_released) return;
+    if (!m_window) return;
     const QSize content = m_scroller->widget()->size();
     QSize room = content;
     if (QScreen* screen = m_window->screen()) {
@@ -61,62 +61,49 @@ void WindowFit::apply() {
     const int extent = m_window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const QSize fitted = fittedSize(content, room.expandedTo(QSize(1, 1)), extent);
     m_scroller->setMinimumSize(fitted);
-    m_window->setFixedSize(fitted + m_around);
+    if (!compositorSetsSize()) {
+        m_window->setFixedSize(fitted + m_around);
+        return;
+    }
+    m_window->setMinimumSize(fitted + m_around);
+    m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // Maximised or full screen, the compositor's size stands until the state is left.
+    if (!(m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        m_window->resize(fitted + m_around);
 }
 
 bool WindowFit::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_window) {
-        switch (event->type()) {
-            case QEvent::Show:
-                if (QWindow* handle = m_window->windowHandle(); handle && !m_watching) {
-                    m_watching = true;
-                    connect(handle, &QWindow::windowStateChanged, this, &WindowFit::stateRequested);
-                    connect(handle, &QWindow::screenChanged, this, &WindowFit::apply);
-                }
-                apply();
-                // Again once the window system has framed the window.
-                QTimer::singleShot(300, this, &WindowFit::apply);
-                break;
-            case QEvent::WindowStateChange:
-                // Only the window system's answer counts: a request may still be refused,
-                // and a size changed before the answer would not match what it allows.
-                if (!event->spontaneous()) break;
-                if (m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
-                    m_released = true;
-                    m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-                    // Back to the fixed size; the window stays this large until the
-                    // window system agrees.
-                    QTimer::singleShot(0, this, [this] {
-                        if (m_window && m_window->windowHandle())
-                            m_window->windowHandle()->setWindowStates(Qt::WindowNoState);
-                    });
-                } else {
-                    m_released = false;
-                    apply();
-                }
-                break;
-            default:
-                break;
+    if (watched != m_window) return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Show) {
+        if (QWindow* handle = m_window->windowHandle(); handle && !m_watching) {
+            m_watching = true;
+            connect(handle, &QWindow::screenChanged, this, &WindowFit::apply);
         }
+        apply();
+        // Again once the window system has framed the window.
+        QTimer::singleShot(300, this, &WindowFit::apply);
+    } else if (event->type() == QEvent::WindowStateChange && event->spontaneous() &&
+               compositorSetsSize()) {
+        // Left maximised or full screen: the window's own size again.
+        apply();
     }
     return QObject::eventFilter(watched, event);
 }
 
-void WindowFit::stateRequested(Qt::WindowState state) {
-    // Asked before the compositor answers (a click on Qt's own title bar): let the
-    // window take whatever size the answer brings, so the window stays valid.
-    if (state == Qt::WindowMaximized || state == Qt::WindowFullScreen) {
-        m_released = true;
-        m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        // A window system that ignores the request leaves the window as it was: fixed again.
-        QTimer::singleShot(2000, this, [this] {
-            if (m_window &&
-                !(m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-                m_released = false;
-                apply();
-            }
-        });
-    }
+void fitToScreen(QWidget& dialog) {
+    const QWidget* owner = dialog.parentWidget() ? dialog.parentWidget()->window() : &dialog;
+    QScreen* screen = owner->screen();
+    if (!screen) return;
+    const QSize room = screen->availableGeometry().size().shrunkBy(kAssumedFrame);
+    dialog.ensurePolished();
+    const QSize wanted = dialog.testAttribute(Qt::WA_Resized) ? dialog.size() : dialog.sizeHint();
+    // Only its first size: a greatest size would end the program under a Wayland
+    // compositor that maximises the dialog.
+    dialog.resize(wanted.boundedTo(room));
+}
+
+bool compositorSetsSize() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 }  // namespace vm::ui

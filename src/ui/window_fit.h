@@ -4,11 +4,12 @@
 //    the content, the window is exactly the content's size and nothing scrolls;
 //    where it does not (a high scale on a small screen), the window shrinks to the
 //    free area and the content scrolls, so every control can still be reached.
-//  - A compositor that draws no decorations of its own leaves them to Qt, whose
-//    title bar offers Maximise even on a fixed-size window; the compositor then
-//    insists on the maximised size and ends a client that keeps another. So when
-//    the window is maximised or made full screen it takes the size it is given,
-//    shows its content centred, and goes back to normal at once.
+//  - A Wayland compositor may make any window maximised or full screen (its own
+//    keyboard shortcut, tiling, a click on Qt's title bar) and then insists on the
+//    size it gives, ending a client that keeps another. So there the window has a
+//    least size and no greatest: it takes the size it is given, shows its content
+//    centred, and comes back to its own size when the state is left. Window
+//    managers on X11 honour a fixed size, and keep it.
 
 #include <QObject>
 #include <QPointer>
@@ -24,6 +25,13 @@ namespace vm::ui {
 // heightened by a scroll bar where the other direction scrolls and room allows.
 QSize fittedSize(QSize content, QSize room, int scrollBarExtent);
 
+// Makes a dialog no larger than the free area of its owner's screen (less a frame),
+// as far as its layout lets it shrink; called before it is shown.
+void fitToScreen(QWidget& dialog);
+
+// Whether the compositor, not the window, has the last word on a window's size (Wayland).
+bool compositorSetsSize();
+
 class WindowFit : public QObject {
     Q_OBJECT
   public:
@@ -37,13 +45,10 @@ class WindowFit : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void stateRequested(Qt::WindowState state);
-
     QPointer<QWidget> m_window;
     QScrollArea* m_scroller;
     QSize m_around;
     bool m_watching = false;
-    bool m_released = false;  // maximised or full screen, or asked to be
 };
 
 // A scroll area for a window's fixed content: no frame, scroll bars only when needed,

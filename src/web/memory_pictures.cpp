@@ -50,10 +50,10 @@ Colour BitmapBytesPicture::colourAt(std::int32_t x, std::int32_t y) const {
     return makeColour(bgr[2], bgr[1], bgr[0]);
 }
 
-bool BitmapBytesPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
+Result<void> BitmapBytesPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     const std::uint8_t* in = row(y);
     std::copy(in, in + static_cast<std::size_t>(width()) * 3, out);
-    return true;
+    return {};
 }
 
 Colour DecodedPointsPicture::colourAt(std::int32_t x, std::int32_t y) const {
@@ -62,7 +62,7 @@ Colour DecodedPointsPicture::colourAt(std::int32_t x, std::int32_t y) const {
                                              : makeColour(p[2], p[1], p[0]);
 }
 
-bool DecodedPointsPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
+Result<void> DecodedPointsPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     const std::uint8_t* p = at(0, y);
     const int blue = m_order == ChannelOrder::RedFirst ? 2 : 0;
     for (std::int32_t x = 0; x < width(); ++x, p += 4) {
@@ -70,7 +70,7 @@ bool DecodedPointsPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
         *out++ = p[1];
         *out++ = p[2 - blue];
     }
-    return true;
+    return {};
 }
 
 }  // namespace vm::web

@@ -32,7 +32,7 @@ class BitmapBytesPicture : public Picture {
                                                                   const std::string& name);
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
-    bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
+    Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const override;
 
   private:
     BitmapBytesPicture(Bytes bytes, const BitmapHeader& header);
@@ -52,7 +52,7 @@ class DecodedPointsPicture : public Picture {
         : Picture(width, height), m_points(std::move(points)), m_order(order) {}
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
-    bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
+    Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const override;
 
   private:
     const std::uint8_t* at(std::int32_t x, std::int32_t y) const {

@@ -134,6 +134,16 @@ EMSCRIPTEN_KEEPALIVE void vm_refuse_picture(int why, const char* name) {
     form().refuse(said.message);
 }
 
+// The picture in `name` claims width x height points, more than the page can hold:
+// the box says so in the desktop's words, with its size.
+EMSCRIPTEN_KEEPALIVE void vm_refuse_too_large(const char* name, double width, double height) {
+    const std::string file(name);
+    form().refuse(
+        vm::PictureRefusals{file}
+            .tooLarge(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height))
+            .message);
+}
+
 // Room for the password (0) or message (1) as length code points.
 EMSCRIPTEN_KEEPALIVE char32_t* vm_text_in(int which, std::size_t length) {
     std::u32string& text = textIn(which);

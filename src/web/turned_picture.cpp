@@ -46,12 +46,12 @@ void TurnedPicture::readHeldColumn(std::int32_t y, std::uint8_t* out) const {
     const Point first = storedPoint(0, y);
     // Along the row, the stored point moves by one stored row, up or down.
     const Point second = width() > 1 ? storedPoint(1, y) : first;
-    const std::ptrdiff_t step = 3 * (second.y - first.y) * storedWidth;
+    const std::ptrdiff_t step = std::ptrdiff_t{3} * (second.y - first.y) * storedWidth;
     const std::uint8_t* in = m_heldRows.get() + 3 * (first.y * storedWidth + first.x);
     for (std::int32_t x = 0; x < width(); ++x, in += step, out += 3) std::copy(in, in + 3, out);
 }
 
-bool TurnedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
+Result<void> TurnedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     if (sideways(m_turn)) {  // a row of the turned picture is a column of the stored one
         const std::uint64_t bytes = std::uint64_t{3} *
                                     static_cast<std::uint64_t>(m_stored->width()) *
@@ -60,10 +60,11 @@ bool TurnedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
             m_heldRows.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]);
             const std::size_t rowBytes = 3 * static_cast<std::size_t>(m_stored->width());
             for (std::int32_t row = 0; m_heldRows && row < m_stored->height(); ++row) {
-                if (!m_stored->readRowBgr(
-                        row, m_heldRows.get() + static_cast<std::size_t>(row) * rowBytes)) {
+                Result<void> read = m_stored->readRowBgr(
+                    row, m_heldRows.get() + static_cast<std::size_t>(row) * rowBytes);
+                if (!read) {
                     m_heldRows.reset();
-                    return false;
+                    return read;
                 }
             }
             m_rowsRead = 0;
@@ -71,21 +72,22 @@ bool TurnedPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
         if (m_heldRows) {
             readHeldColumn(y, out);
             if (++m_rowsRead == height()) m_heldRows.reset();
-            return true;
+            return {};
         }
         for (std::int32_t x = 0; x < width(); ++x, out += 3) putBgr(colourAt(x, y), out);
-        return true;
+        return {};
     }
     // Turned half way or not at all, a row is a stored row, reversed when the turn
     // and the mirroring do not cancel out.
     const bool halfWay = m_turn.degrees == 180;
-    if (!m_stored->readRowBgr(halfWay ? height() - 1 - y : y, out)) return false;
+    if (Result<void> read = m_stored->readRowBgr(halfWay ? height() - 1 - y : y, out); !read)
+        return read;
     if (halfWay != m_turn.mirrored) {
         std::uint8_t* left = out;
         std::uint8_t* right = out + 3 * (static_cast<std::size_t>(width()) - 1);
         for (; left < right; left += 3, right -= 3) std::swap_ranges(left, left + 3, right);
     }
-    return true;
+    return {};
 }
 
 }  // namespace vm::web

@@ -24,7 +24,7 @@ class TurnedPicture : public Picture {
     TurnedPicture(PictureRef stored, Turn turn);
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
-    bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
+    Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const override;
 
   private:
     struct Point {

@@ -14,6 +14,7 @@ namespace {
 constexpr int kFractionBits = 16;
 constexpr std::int32_t kHalf = std::int32_t{1} << (kFractionBits - 1);
 constexpr std::int32_t fixedPoint(double value) {
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings): the decoder's own rounding, on purpose
     return static_cast<std::int32_t>(value * (std::int32_t{1} << kFractionBits) + 0.5);
 }
 
@@ -158,7 +159,7 @@ Colour YCbCrPlanesPicture::colourAt(std::int32_t x, std::int32_t y) const {
     return makeColour(bgr[2], bgr[1], bgr[0]);
 }
 
-bool YCbCrPlanesPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
+Result<void> YCbCrPlanesPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     const auto columns = static_cast<std::size_t>(width());
     std::vector<std::uint8_t> chroma(2 * columns);
     chromaRow(m_cb, y, chroma.data());
@@ -166,7 +167,7 @@ bool YCbCrPlanesPicture::readRowBgr(std::int32_t y, std::uint8_t* out) const {
     const std::uint8_t* luma = m_planes.get() + static_cast<std::size_t>(y) * columns;
     for (std::size_t x = 0; x < columns; ++x, out += 3)
         convert(luma[x], chroma[x], chroma[columns + x], out);
-    return true;
+    return {};
 }
 
 }  // namespace vm::web

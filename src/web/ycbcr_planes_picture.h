@@ -31,7 +31,7 @@ class YCbCrPlanesPicture : public Picture {
                        ChromaHalving halving);
 
     Colour colourAt(std::int32_t x, std::int32_t y) const override;
-    bool readRowBgr(std::int32_t y, std::uint8_t* out) const override;
+    Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const override;
 
   private:
     // The chroma value of one plane at point (x, y), as the decoder spreads it.

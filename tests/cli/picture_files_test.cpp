@@ -68,8 +68,9 @@ TEST(CliPictureFiles, ABitmapCutShortWhileReadIsRefusedNotASignal) {
         SCOPED_TRACE(mapped ? "through the mapping" : "with system calls");
         const QImage pattern = patternImage(201, 100);  // padded rows
         ASSERT_TRUE(pattern.save(QString::fromStdString(bmp), "BMP"));
-        const auto bitmap = BitmapFilePicture::open(bmp);
-        ASSERT_TRUE(bitmap);
+        const auto opened = BitmapFilePicture::open(bmp);
+        ASSERT_TRUE(opened) << opened.error();
+        const auto bitmap = *opened;
         if (mapped) bitmap->readScattered();
         const Colour top = bitmap->colourAt(200, 0);  // the top row lies at the end of the file
         ASSERT_NE(top, 0);
@@ -103,8 +104,9 @@ TEST(CliPictureFiles, ABusErrorSentByAnotherProcessIsNotTakenForACutFile) {
     TempDir dir;
     const std::string bmp = dir.file("cover.bmp");
     ASSERT_TRUE(patternImage(40, 30).save(QString::fromStdString(bmp), "BMP"));
-    const auto bitmap = BitmapFilePicture::open(bmp);
-    ASSERT_TRUE(bitmap);
+    const auto opened = BitmapFilePicture::open(bmp);
+    ASSERT_TRUE(opened) << opened.error();
+    const auto bitmap = *opened;
     bitmap->readScattered();  // maps the file, and installs the mapping's handler once
     struct sigaction now {};
     ::sigaction(SIGBUS, nullptr, &now);

@@ -100,7 +100,11 @@ TEST(BitCarrier, EveryValueReadsBackFromACopyInOrder) {
     Canvas copy;
     copy.setPicture(canvas.image());
     Operation read(64, 48, -77);
-    for (int v = 0; v < 256; ++v) ASSERT_EQ(extractByte(read.draw, copy), v);
+    for (int v = 0; v < 256; ++v) {
+        const Result<std::int16_t> byte = extractByte(read.draw, copy);
+        ASSERT_TRUE(byte);
+        ASSERT_EQ(*byte, v);
+    }
     EXPECT_EQ(hide.generator.state(), read.generator.state());
 }
 
@@ -118,7 +122,11 @@ TEST(BitCarrier, RedrawsKeepHideAndReadInStepOnATinyArea) {
     copy.setPicture(canvas.image());
     Operation read(4, 4, 99);
     std::uint32_t drawsBefore = 0;
-    for (std::uint8_t b : bytes) ASSERT_EQ(extractByte(read.draw, copy), b);
+    for (std::uint8_t b : bytes) {
+        const Result<std::int16_t> byte = extractByte(read.draw, copy);
+        ASSERT_TRUE(byte);
+        ASSERT_EQ(*byte, b);
+    }
     EXPECT_EQ(read.generator.state(), hide.generator.state());
     // More than three draws a slot were needed: count them by replaying.
     RandomSource replay;

@@ -30,14 +30,14 @@ class ComputedPicture : public Picture {
         return static_cast<Colour>((u ^ (u >> 13)) & 0xFFFFFF);
     }
     Colour colourAt(std::int32_t x, std::int32_t y) const override { return at(x, y); }
-    bool readRowBgr(std::int32_t y, std::uint8_t* out) const override {
+    Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const override {
         for (std::int32_t x = 0; x < width(); ++x) {
             const auto c = static_cast<std::uint32_t>(at(x, y));
             *out++ = static_cast<std::uint8_t>(c >> 16);
             *out++ = static_cast<std::uint8_t>(c >> 8);
             *out++ = static_cast<std::uint8_t>(c);
         }
-        return true;
+        return {};
     }
 };
 

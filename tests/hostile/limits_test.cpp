@@ -143,7 +143,7 @@ class SizeOnly : public Picture {
   public:
     using Picture::Picture;
     Colour colourAt(std::int32_t, std::int32_t) const override { return 0; }
-    bool readRowBgr(std::int32_t, std::uint8_t*) const override { return true; }
+    Result<void> readRowBgr(std::int32_t, std::uint8_t*) const override { return {}; }
 };
 
 TEST(WorkingArea, IsThePicturesExactSizeHoweverTall) {

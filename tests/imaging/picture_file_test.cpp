@@ -89,8 +89,9 @@ TEST(PictureFile, ABitmapOpenedInPlaceSavesWithItsWrittenPointsByteForByte) {
     for (const auto& [width, height] : {std::pair{8, 5}, std::pair{7, 5}}) {
         const std::string source = dir.file("source.bmp");
         ASSERT_TRUE(savePicture(*patternPicture(width, height), source));
-        const auto inPlace = BitmapFilePicture::open(source);
-        ASSERT_TRUE(inPlace);
+        const auto opened = BitmapFilePicture::open(source);
+        ASSERT_TRUE(opened) << opened.error();
+        const auto inPlace = *opened;
         const std::vector<ChangedPoint> changes = {
             {0, 0, 0x010203}, {width - 1, height - 1, 0xFFFFFF}, {3, 2, 0}};
         const LayeredPicture layered(inPlace, changes);

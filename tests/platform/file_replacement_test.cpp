@@ -296,13 +296,13 @@ TEST_P(KilledMidSave, LeavesOldOrNewAndNothingElse) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            cleanUpSavesOnSignals();
+            installEndingSignalPolicy();
             FileReplacement::stageInNamedFiles(row.named);
             for (int n = 0;; ++n) {
                 const std::string& bytes = n % 2 ? second : first;
                 FileReplacement file(target);
-                if (!(file.open() && file.write(bytes.data(), bytes.size()) &&
-                      file.stagedFd() >= 0 && file.commit()))
+                if (!(file.open() && file.write(bytes.data(), bytes.size()) && file.stagedFd() &&
+                      file.commit()))
                     ::_exit(3);
             }
         }
@@ -369,7 +369,7 @@ TEST_P(SignalDuringCommit, WaitsForTheCommit) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        cleanUpSavesOnSignals();
+        installEndingSignalPolicy();
         if (row.finishing) finishOnceCommitted();
         // A thread started later must not take the signal and end the process early.
         std::thread([] { std::this_thread::sleep_for(std::chrono::seconds(10)); }).detach();

@@ -512,6 +512,28 @@ class MainWindowTest : public QObject {
         }
     }
 
+    void ctrlOOpensOnTheTabShownAndCtrlQQuits_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("opened");  // the preview that shows the picture, or none
+        QTest::newRow("Ctrl+O on Encrypt") << 0 << int(Qt::Key_O) << "encryptPreview";
+        QTest::newRow("Ctrl+O on Decrypt") << 1 << int(Qt::Key_O) << "decryptPreview";
+        QTest::newRow("Ctrl+Q") << 1 << int(Qt::Key_Q) << "";
+    }
+    void ctrlOOpensOnTheTabShownAndCtrlQQuits() {
+        QFETCH(int, tab);
+        QFETCH(int, key);
+        QFETCH(QString, opened);
+        Session s;
+        s.selectTab(tab);
+        s.user.answer(m_picture.toStdString());
+        QTest::keyClick(&s.window, Qt::Key(key), Qt::ControlModifier);
+        QCOMPARE(s.user.dialogs.size(), opened.isEmpty() ? 0u : 1u);
+        QCOMPARE(s.quits, opened.isEmpty() ? 1 : 0);
+        for (const char* preview : {"encryptPreview", "decryptPreview"})
+            QCOMPARE(child<PreviewBox>(&s.window, preview)->isEmpty(), opened != preview);
+    }
+
     void enterPressesTheFocusedButton() {
         Session s;
         auto* command2 = child<QPushButton>(&s.window, "hideButton");

@@ -38,8 +38,15 @@ class ProgramOptionsTest : public QObject {
                                  << false;
         QTest::newRow("unknown option")
             << QStringList{"-decrypt", "a.jpg"} << usage << "unknown option -decrypt" << false;
-        QTest::newRow("decrypt without a picture")
-            << QStringList{"--decrypt"} << usage << "option --decrypt needs a picture" << false;
+        QTest::newRow("decrypt alone, as a launcher's action")
+            << QStringList{"--decrypt"} << window << "" << true;
+        QTest::newRow("decrypt after the picture")
+            << QStringList{"a.jpg", "--decrypt"} << window << "a.jpg" << true;
+        QTest::newRow("own options have one spelling")
+            << QStringList{"--h"} << usage << "unknown option --h" << false;
+        QTest::newRow("a Qt option without its value")
+            << QStringList{"a.jpg", "-platform"} << usage << "missing value after '-platform'"
+            << false;
         QTest::newRow("two pictures") << QStringList{"a.jpg", "--decrypt", "b.bmp"} << usage
                                       << "one picture at most, but b.bmp is another" << false;
     }
@@ -64,6 +71,11 @@ class ProgramOptionsTest : public QObject {
         const QString picture = writePicture(dir, "x.png", vm::test::patternImage(40, 30));
         const std::string notPicture = dir.file("notes.txt");
         vm::test::writeFile(notPicture, "just words");
+
+        Session bare;  // --decrypt alone: the tab, and nothing opened or said
+        bare.window.openOnTab(vm::ui::MainWindow::Tab::Decrypt, QString());
+        QCOMPARE(child<QTabWidget>(&bare.window, "tabs")->currentIndex(), 1);
+        QVERIFY(bare.user.boxes.empty() && bare.user.dialogs.empty());
 
         Session s;
         s.window.openOnTab(vm::ui::MainWindow::Tab::Decrypt, picture);

@@ -22,12 +22,39 @@ def bmp24(width, height, colour):
             struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(rows), 3780, 3780, 0, 0) + rows)
 
 
-def png_rgba(width, height, colour):
+def png(width, height, colour, depth=8, kind=6):
+    """A PNG of `kind` (0 grey, 2 RGB, 6 RGBA) whose colour(x, y) gives its channels at
+    `depth` bits; rows take every filter in turn, so a reader must undo each."""
     def chunk(kind, data):
         return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
-    raw = b''.join(b'\0' + b''.join(bytes(colour(x, y)) for x in range(width)) for y in range(height))
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 6, 0, 0, 0)) +
+    step = {0: 1, 2: 3, 6: 4}[kind] * depth // 8
+    raw, above = b'', bytes(width * step)
+    for y in range(height):
+        row = b''.join(b''.join(v.to_bytes(depth // 8, 'big') for v in colour(x, y)) for x in range(width))
+        def predict(filter, i):
+            a, b = row[i - step] if i >= step else 0, above[i]
+            c = above[i - step] if i >= step else 0
+            p = a + b - c
+            paeth = min((abs(p - a), 0, a), (abs(p - b), 1, b), (abs(p - c), 2, c))[2]
+            return (0, a, b, (a + b) >> 1, paeth)[filter]
+        filter = y % 5
+        raw += bytes([filter]) + bytes((v - predict(filter, i)) & 255 for i, v in enumerate(row))
+        above = row
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, depth, kind, 0, 0, 0)) +
             chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
+
+
+def deep(x, y):  # 16-bit channels whose low bytes make rounding and cutting differ
+    return ((x * 4099 + y * 517) % 65536, (y * 9001 + 300) % 65536, (x * y * 131 + 129) % 65536)
+
+
+def big_bmp(width, height):
+    """A bitmap of width x height points, quickly: each row a shifted run of every byte."""
+    stride = width * 3
+    pattern = bytes(range(256)) * (stride // 256 + 2)
+    rows = b''.join(pattern[y % 256:y % 256 + stride] for y in range(height))
+    return (b'BM' + struct.pack('<IHHI', 54 + len(rows), 0, 0, 54) +
+            struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(rows), 3780, 3780, 0, 0) + rows)
 
 
 def bmp_point(data, x, y):
@@ -160,7 +187,9 @@ class PageTest(unittest.TestCase):
 
     def setUp(self):
         self.browser.do('POST', '/url', {'url': self.site.url})
-        self.browser.wait('return document.readyState === "complete"')
+        self.browser.wait('return document.readyState === "complete" && !!document.body.dataset.coreBytes')
+        self.browser.do('POST', '/execute/async', {'script': '''
+            navigator.serviceWorker.ready.then(() => arguments[0]())''', 'args': []})
 
     # ---- Steps a user takes.
     def file(self, name, data):
@@ -207,6 +236,13 @@ class PageTest(unittest.TestCase):
         text = self.browser.js('return document.getElementById("message-box-text").textContent')
         self.browser.click('#message-box [value="ok"]')
         return f'{title}: {text}'
+
+    def press(self, *keys):
+        actions = [a for key in keys for a in ({'type': 'keyDown', 'value': key}, {'type': 'keyUp', 'value': key})]
+        self.browser.do('POST', '/actions', {'actions': [{'type': 'key', 'id': 'keys', 'actions': actions}]})
+
+    def focused(self):
+        return self.browser.js('const e = document.activeElement; return e.textContent.trim() || e.id')
 
     def cli(self, *args):
         return subprocess.run([CLI, *args], capture_output=True)
@@ -285,10 +321,96 @@ class PageTest(unittest.TestCase):
                 self.assertEqual(self.box(), 'Veilmark - Error: ' + sentence[0].upper() + sentence[1:])
                 self.assertFalse(self.browser.js('return !!document.querySelector("#encrypt-page .preview img").src'))
 
+    def test_pictures_the_page_cannot_read_say_why(self):
+        chunk = b'IHDR' + struct.pack('>IIBBBBB', 30000, 30000, 8, 2, 0, 0, 0)
+        huge = b'\x89PNG\r\n\x1a\n' + struct.pack('>I', 13) + chunk + struct.pack('>I', zlib.crc32(chunk))
+        no_webgl2 = 'const get = HTMLCanvasElement.prototype.getContext; HTMLCanvasElement.prototype.getContext =' \
+            ' function (kind, ...rest) { return kind === "webgl2" ? null : get.call(this, kind, ...rest); }'
+        rows = {  # case: (name, picture, script run first, what the box says)
+            'too large': ('huge.png', huge, '',
+                          'The picture in huge.png is too large to open (30000 x 30000 points).'),
+            'no WebGL2': ('clear.png', png(8, 8, lambda x, y: (x, y, 9, x * 30)), no_webgl2,
+                          'This picture has transparent points, and this browser cannot read them exactly: '
+                          'it offers no WebGL2'),
+        }
+        for case, (name, data, script, said) in rows.items():
+            with self.subTest(case):
+                self.setUp()
+                if script:
+                    self.browser.js(script)
+                self.open_on('encrypt-page', self.file(name, data))
+                self.assertTrue(self.box().startswith('Veilmark - Error: ' + said))
+                self.assertFalse(self.browser.js('return !!document.querySelector("#encrypt-page .preview img").src'))
+
+    def large_bmp(self):
+        path = os.path.join(self.work, 'large.bmp')
+        return path if os.path.exists(path) else self.file('large.bmp', big_bmp(7000, 6000))
+
+    def test_a_large_job_runs_in_the_worker_and_gives_its_memory_back(self):
+        self.browser.js('''window.shown = []; new MutationObserver(() => shown.push(document.querySelector(
+            ".job progress").value)).observe(document.querySelector(".job progress"), { attributes: true });''')
+        self.open_on('encrypt-page', self.large_bmp())
+        self.assertTrue([done for done in self.browser.js('return shown') if 0 < done < 1], 'no progress shown')
+        self.fill('encrypt-page', 'tulip', 'large')
+        self.browser.js('''window.longest = 0; new PerformanceObserver((list) => { for (const task of
+            list.getEntries()) longest = Math.max(longest, task.duration); }).observe({ type: "longtask" });''')
+        self.encrypt('large-vm.bmp')
+        self.browser.wait('return !document.body.classList.contains("busy")')
+        self.assertEqual(len(self.browser.js('return performance.getEntriesByName("veilmark fresh worker")')), 1)
+        held = int(self.browser.js('return document.body.dataset.coreBytes'))
+        self.assertLess(held, 256 << 20, 'the fresh worker holds the picture again, no more')
+        self.assertGreater(held, 7000 * 6000 * 3)
+        self.assertLess(self.browser.js('return longest'), 200, 'the page froze during the hide')
+
+    def test_cancel_ends_a_hide_and_keeps_the_picture(self):
+        self.open_on('encrypt-page', self.large_bmp())
+        self.fill('encrypt-page', 'tulip', 'never')
+        made = os.path.join(self.downloads, 'large-vm.bmp')
+        if os.path.exists(made):
+            os.remove(made)
+        # Cancel as soon as the worker has the job (the button shows after a moment).
+        self.browser.js('document.querySelector("#encrypt-page .action").click();'
+                        ' setTimeout(() => document.querySelector(".job .cancel").click(), 50)')
+        self.browser.wait('return !document.body.classList.contains("busy")')
+        self.assertFalse(self.browser.js('return document.getElementById("message-box").open'))
+        self.assertFalse(os.path.exists(made))
+        self.assertEqual(len(self.browser.js('return performance.getEntriesByName("veilmark fresh worker")')), 1)
+        self.fill('encrypt-page', '', 'kept')  # the fresh worker holds the picture again
+        self.assertEqual(struct.unpack_from('<ii', self.encrypt('large-vm.bmp'), 18), (7000, 6000))
+
+    def test_a_twelve_line_message_reads_to_its_end(self):
+        message = '\n'.join(f'line {n}' for n in range(1, 13))
+        self.open_on('encrypt-page', self.file('lines.bmp', bmp24(64, 48, cover)))
+        self.fill('encrypt-page', 'tulip', message)
+        made = self.encrypt('lines-vm.bmp')
+        self.browser.click('#decrypt-tab')
+        self.open_on('decrypt-page', self.file('lines-vm.bmp', made))
+        self.fill('decrypt-page', 'tulip')
+        self.assertEqual(self.decrypt(), message)
+        self.assertTrue(self.browser.js('const box = document.querySelector("#revealed-message");'
+                                        ' return box.scrollHeight <= box.clientHeight'), 'the last lines are cut')
+
+    def test_menus_and_dialogs_work_from_the_keyboard(self):
+        self.browser.js('document.querySelector(".menu-title").focus()')
+        steps = [  # keys pressed: (focus then, what is open then)
+            (['\ue015'], 'Clear', 'File'), (['\ue00c'], 'File', ''),
+            (['\ue014', '\ue015', '\ue015'], 'About', 'Help'), (['\ue015'], 'Contents', 'Help'),
+            (['\ue007'], 'Close', 'help'), (['\ue00c'], 'Help', ''),
+            (['\ue013'], 'About', 'Help'), (['\ue007'], 'Close', 'about'), (['\ue00c'], 'Help', '')]
+        for keys, focus, shown in steps:
+            with self.subTest(keys=keys):
+                self.press(*keys)
+                self.assertEqual(self.focused(), focus)
+                self.assertEqual(self.browser.js('''return document.querySelector("dialog:modal")?.id ||
+                    document.querySelector(".menu-title[aria-expanded=true]")?.textContent || ""'''), shown)
+
     def test_pictures_the_browser_decodes_give_veilmark_cli_bitmap(self):
         def colour(x, y):  # every third point fully transparent, yet with a colour
             return (200, 100, 50, 0) if (x + y) % 3 == 0 else (*cover(x, y), 255)
-        rows = {'PNG with transparent points': ('alpha.png', png_rgba(32, 32, colour))}
+        rows = {'PNG with transparent points': ('alpha.png', png(32, 32, colour)),
+                '16-bit RGB PNG': ('deep-rgb.png', png(23, 17, deep, 16, 2)),
+                '16-bit grey PNG': ('deep-grey.png', png(23, 17, lambda x, y: deep(x, y)[:1], 16, 0)),
+                '16-bit RGBA PNG': ('deep-rgba.png', png(23, 17, lambda x, y: (*deep(x, y), 40000 + x), 16, 6))}
         if shutil.which('convert'):
             # JPEG's chroma halvings, odd sizes, a chroma plane too narrow to average,
             # and one the browser converts itself; every EXIF orientation, from planes
@@ -342,7 +464,9 @@ class PageTest(unittest.TestCase):
             fetch(arguments[0] + 'probe').then(() => done('sent'), () => done('blocked'));''',
             'args': [self.site.url]})
         self.assertEqual(outcome, 'blocked')
-        self.assertEqual(self.site.requests[loaded:], [])
+        # The browser asks for the service worker's script after each load, to see
+        # whether it changed; nothing else is requested.
+        self.assertEqual([r for r in self.site.requests[loaded:] if r != '/offline.js'], [])
         sent = [json.loads(entry['message'])['message'] for entry in
                 self.browser.do('POST', '/se/log', {'type': 'performance'})]
         urls = [m['params']['request']['url'] for m in sent if m['method'] == 'Network.requestWillBeSent']
@@ -354,4 +478,4 @@ if __name__ == '__main__':
         if not shutil.which(tool):
             print(f'web page test skipped: {tool} is not installed')
             sys.exit(0)
-    unittest.main(argv=sys.argv[:1], verbosity=2)
+    unittest.main(argv=sys.argv[:1] + sys.argv[3:], verbosity=2)  # then: test names, if any

@@ -453,10 +453,12 @@ class MainWindowTest : public QObject {
         for (const bool on : {true, false}) {
             QTest::keyClick(&s.window, Qt::Key_F, Qt::AltModifier);
             QMenu* menu = nullptr;
-            QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+            QVERIFY(QTest::qWaitFor([&menu] {
+                return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr;
+            }));
             QCOMPARE(menu->objectName(), QStringLiteral("fileMenu"));
             QTest::keyClick(menu, Qt::Key_P);
-            QTRY_VERIFY(!QApplication::activePopupWidget());
+            QVERIFY(QTest::qWaitFor([] { return !QApplication::activePopupWidget(); }));
             QCOMPARE(seal->isChecked(), on);
             QCOMPARE(s.window.form().sealing, on);
             QAccessibleInterface* item = QAccessible::queryAccessibleInterface(menu)->child(

@@ -47,8 +47,8 @@ constexpr const char* kSafetyNote =
     "A plain message is concealed, not protected: anyone with Veilmark can read it without "
     "the password. With File > Seal Message With Password on, Encrypt seals it: only its "
     "password opens it, and any change to it is detected. Anyone can still see that a sealed "
-    "message is there, and a short or common password can still be guessed (about 0.2 s of "
-    "one processor core per guess). Converting the picture to JPEG destroys any message; PNG "
+    "message is there, and a short or common password can still be guessed (about 0.1 to 0.2 s "
+    "of one processor core per guess). Converting the picture to JPEG destroys any message; PNG "
     "keeps it.";
 
 }  // namespace

@@ -14,7 +14,11 @@
 #     there and back; the program must live on, and come back to its size.
 #  4. X11: SIGTERM while a hard-linked file is rewritten in place ends the program
 #     only once the whole new picture is there.
-#  5. X11: sealing turned on from the File menu by keyboard; the sealed picture opens
+#  5. X11: a FIFO on the command line is refused, not waited on; closing the window
+#     while a large picture opens ends the program at once.
+#  6. X11: after a save refused in /proc the next save dialog does not start there;
+#     Qt's file dialogs leave no QtProject.conf.
+#  7. X11: sealing turned on from the File menu by keyboard; the sealed picture opens
 #     in the window with its password, a wrong one is told, veilmark-cli reveal opens
 #     it and scan does not show it.
 # The saved picture is read back with veilmark-cli where it is built beside BINARY.
@@ -412,8 +416,79 @@ else
   echo "skipped the SIGTERM part: strace, veilmark-cli or the C preprocessor is missing"
 fi
 
-echo "== $(date +%T) 5. X11: a sealed message, turned on from the File menu by keyboard"
-# ---- 5. X11: sealing on by Alt+F, P; hide, then Decrypt with the right and a wrong password
+echo "== $(date +%T) 5. X11: a pipe on the command line, and closing while a large picture opens"
+# ---- 5. X11: a pipe on the command line, and closing while a large picture opens
+# A FIFO named on the command line is refused with a message, not waited on; closing
+# the window while a picture that takes many seconds to decode opens ends the program
+# at once.
+start_x 1024x768
+start_openbox
+mkfifo "$work/pipe.bmp"
+QT_QPA_PLATFORM=xcb "$bin" "$work/pipe.bmp" >"$work/veilmark.log" 2>&1 &
+app=$!
+pids+=($app)
+check "a pipe on the command line: no message said it is one" 'window "Veilmark - Error" >/dev/null'
+stop_all
+start_x 1024x768
+start_openbox
+python3 - "$work/large.png" <<'PY'
+import struct, sys, zlib
+side = 16000  # all black, so it is small on disk but long to decode
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+packer, row = zlib.compressobj(1), bytes(1 + side * 3)
+rows = b"".join(packer.compress(row) for _ in range(side)) + packer.flush()
+head = struct.pack(">IIBBBBB", side, side, 8, 2, 0, 0, 0)
+with open(sys.argv[1], "wb") as out:
+    out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", head) + chunk(b"IDAT", rows) + chunk(b"IEND", b""))
+PY
+QT_QPA_PLATFORM=xcb "$bin" "$work/large.png" >"$work/veilmark.log" 2>&1 &
+app=$!
+pids+=($app)
+if main=$(window Veilmark); then
+  sleep 1
+  check "closing while a large picture opens: the picture had already opened" alive
+  wmctrl -i -c "$main"
+  for _ in $(seq 20); do alive || break; sleep 0.1; done
+  check "closing while a large picture opens: the program still ran 2 s later" '! alive'
+else
+  fail "closing while a large picture opens: the main window did not appear"
+fi
+stop_all
+
+echo "== $(date +%T) 6. X11: the save dialog after a refused save, and nothing kept"
+# ---- 6. X11: the save dialog after a refused save, and nothing kept
+# A save refused in /proc must not make the next save dialog start there (listing it
+# can wait on /proc/kmsg for ever): a bare name then lands in the folder the program
+# started in. Qt's dialogs keep no history or last folder in the user's settings.
+start_x 1024x768
+start_openbox
+cd "$work"
+QT_QPA_PLATFORM=xcb start_app
+cd - >/dev/null
+if main=$(window Veilmark); then
+  activate "$main"
+  hide_keys "words" "A message." "/proc/refused.bmp"
+  sleep 1
+  k Return  # the refusal
+  activate "$main"
+  k space  # Encrypt again
+  dialog_shown "Save image"
+  sleep 1
+  typed "again.bmp"
+  k Return
+  sleep 1
+  shot refused-then-saved
+  check "a refused save in /proc: the next save did not land where the program started" '[ -s "$work/again.bmp" ]'
+  stop_all
+  check "Qt's dialogs kept settings: $(ls "$XDG_CONFIG_HOME" 2>/dev/null)" '[ ! -e "$XDG_CONFIG_HOME/QtProject.conf" ]'
+else
+  fail "refused save: the main window did not appear"
+  stop_all
+fi
+
+echo "== $(date +%T) 7. X11: a sealed message, turned on from the File menu by keyboard"
+# ---- 7. X11: sealing on by Alt+F, P; hide, then Decrypt with the right and a wrong password
 start_x 1024x768
 start_openbox
 scale=1

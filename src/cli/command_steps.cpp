@@ -2,8 +2,9 @@
 
 #include <ostream>
 
-#include "cli/visible_text.h"
 #include "flows/open_flow.h"
+#include "imaging/picture_reader.h"
+#include "platform/visible_text.h"
 
 namespace vm::cli {
 
@@ -13,9 +14,9 @@ std::string fileName(const std::string& path) {
 
 Result<void> openInto(const std::string& path, Console& console, Canvas& canvas,
                       WorkingArea& area) {
-    return OpenFlow(canvas, area)
-        .openFile(path == kStandardStream ? "/dev/stdin" : path, console.decoder,
-                  OpenFlow::Reading::BitmapInPlace);
+    OpenFlow flow(canvas, area);
+    if (path == kStandardStream) return flow.open(openStandardInputPicture(console.decoder));
+    return flow.openFile(path, console.decoder, OpenFlow::Reading::BitmapInPlace);
 }
 
 void applyArea(const Arguments& arguments, WorkingArea& area) {

@@ -1,10 +1,12 @@
 #include "cli/commands.h"
 
+#include <cerrno>
 #include <new>
 #include <ostream>
 
 #include "cli/help_text.h"
 #include "cli/hide_command.h"
+#include "cli/output_failure.h"
 #include "cli/reveal_command.h"
 #include "cli/scan_command.h"
 
@@ -28,9 +30,9 @@ int runCommand(const Arguments& arguments, Console& console) {
                 console.out.flush();
                 if (!console.out)
                     return report(console, kFileError,
-                                  std::string("could not write the ") +
-                                      (arguments.command == Command::Help ? "help" : "version") +
-                                      " to standard output");
+                                  outputFailure(arguments.command == Command::Help ? "the help"
+                                                                                   : "the version",
+                                                errno));
                 return kDone;
             case Command::Hide:
                 return hide(arguments, console);

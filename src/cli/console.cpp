@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "cli/visible_text.h"
+#include "platform/visible_text.h"
 
 namespace vm::cli {
 

@@ -1,9 +1,11 @@
 #include "cli/hide_command.h"
 
 #include <sys/stat.h>
+#include <cerrno>
 #include <ostream>
 
 #include "cli/command_steps.h"
+#include "cli/output_failure.h"
 #include "cli/text_inputs.h"
 #include "engine/random_source.h"
 #include "flows/hide_flow.h"
@@ -39,8 +41,7 @@ int writeBitmapToOutput(const HideFlow& flow, Console& console) {
     console.out.write(reinterpret_cast<const char*>(bitmap->data()),
                       static_cast<std::streamsize>(bitmap->size()));
     console.out.flush();
-    if (!console.out)
-        return report(console, kFileError, "could not write the bitmap to standard output");
+    if (!console.out) return report(console, kFileError, outputFailure("the bitmap", errno));
     return kDone;
 }
 

@@ -1,6 +1,9 @@
 #include "cli/reveal_command.h"
 
+#include <cerrno>
+
 #include "cli/command_steps.h"
+#include "cli/output_failure.h"
 #include "cli/text_inputs.h"
 #include "engine/hide_reveal.h"
 #include "engine/random_source.h"
@@ -36,15 +39,15 @@ Failure closedSeal(const MessageReading& found, const std::string& where) {
 int reveal(const Arguments& arguments, Console& console) {
     if (Result<void> streams = checkPictureStreams(arguments, console); !streams)
         return report(console, streams.why());
-    const Result<std::u32string> password = obtainPassword(arguments, console, false);
-    if (!password) return report(console, password.why());
-    const Result<std::int32_t> seed = seedFor(*password);
-    if (!seed) return report(console, kRefused, seed.error());
-
+    // The picture first: a file that is missing or no picture costs no typed password.
     Canvas canvas;
     WorkingArea area;
     if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
         return report(console, opened.why());
+    const Result<std::u32string> password = obtainPassword(arguments, console, false);
+    if (!password) return report(console, password.why());
+    const Result<std::int32_t> seed = seedFor(*password);
+    if (!seed) return report(console, kRefused, seed.error());
     applyArea(arguments, area);
 
     // The password's own slots and the sealed ones; a key is derived only where a
@@ -74,7 +77,7 @@ int reveal(const Arguments& arguments, Console& console) {
     std::string bytes = shown.front();
     if (shown.size() > 1) bytes = shown[0] + '\0' + shown[1] + '\0';
     if (!writeMessage(console, arguments, std::move(bytes)))
-        return report(console, kFileError, "could not write the message to standard output");
+        return report(console, kFileError, outputFailure("the message", errno));
     if (shown.size() > 1)
         say(console, "a plain and a sealed message found in " + where +
                          " under this password, each followed by a NUL byte");

@@ -1,6 +1,7 @@
 #include "cli/scan_command.h"
 
 #include "cli/command_steps.h"
+#include "cli/output_failure.h"
 #include "engine/message_scan.h"
 #include "engine/sealed_payload.h"
 #include "imaging/bitmap_file_picture.h"
@@ -41,8 +42,7 @@ int scan(const Arguments& arguments, Console& console) {
     }
     if (!writeMessage(console, arguments, std::move(bytes)))
         return report(console, kFileError,
-                      messages.size() > 1 ? "could not write the messages to standard output"
-                                          : "could not write the message to standard output");
+                      outputFailure(messages.size() > 1 ? "the messages" : "the message", errno));
     if (messages.size() > 1)
         say(console, std::to_string(messages.size()) + " different messages found in " +
                          fileName(arguments.input) + ", each followed by a NUL byte");

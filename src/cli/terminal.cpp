@@ -16,6 +16,8 @@ namespace {
 // What a signal handler needs to put the terminal back before the signal ends us.
 volatile std::sig_atomic_t g_restoreFd = -1;
 termios g_saved{};
+termios g_quiet{};
+struct sigaction g_previousSuspend {};
 
 struct sigaction g_previous[std::size(kEndingSignals)];
 
@@ -25,6 +27,22 @@ extern "C" void restoreEchoAndResend(int signal) {
         if (kEndingSignals[i] == signal) ::sigaction(signal, &g_previous[i], nullptr);
     // Delivered once this handler returns, with the disposition the program had.
     ::raise(signal);
+}
+
+// Ctrl-Z suspends as it does at a shell's `read -s`: echo comes back while the
+// program is stopped, and goes off again when it is continued.
+extern "C" void suspendWithEchoOn(int) {
+    const int savedErrno = errno;
+    if (g_restoreFd >= 0) ::tcsetattr(g_restoreFd, TCSANOW, &g_saved);
+    struct sigaction stop {};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    struct sigaction ours {};
+    ::sigaction(SIGTSTP, &stop, &ours);
+    ::raise(SIGTSTP);  // stops here (the handler runs with SA_NODEFER) until continued
+    ::sigaction(SIGTSTP, &ours, nullptr);
+    if (g_restoreFd >= 0) ::tcsetattr(g_restoreFd, TCSANOW, &g_quiet);
+    errno = savedErrno;
 }
 
 // Echo off for as long as it lives, and the signal handlers that undo that.
@@ -39,18 +57,23 @@ class EchoOff {
         for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
             ::sigaction(kEndingSignals[i], &action, &g_previous[i]);
 
-        termios quiet = saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK);
-        quiet.c_lflag |= ECHONL;  // the Enter still moves to the next line
-        // Ctrl-Z would leave the shell with echo off; it does nothing while we ask.
-        quiet.c_cc[VSUSP] = _POSIX_VDISABLE;
-        m_active = ::tcsetattr(fd, TCSAFLUSH, &quiet) == 0;
+        struct sigaction suspend {};
+        suspend.sa_handler = suspendWithEchoOn;
+        suspend.sa_flags = SA_NODEFER;
+        sigemptyset(&suspend.sa_mask);
+        ::sigaction(SIGTSTP, &suspend, &g_previousSuspend);
+
+        g_quiet = saved;
+        g_quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK);
+        g_quiet.c_lflag |= ECHONL;  // the Enter still moves to the next line
+        m_active = ::tcsetattr(fd, TCSAFLUSH, &g_quiet) == 0;
     }
     ~EchoOff() {
         ::tcsetattr(m_fd, TCSAFLUSH, &g_saved);
         g_restoreFd = -1;
         for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
             ::sigaction(kEndingSignals[i], &g_previous[i], nullptr);
+        ::sigaction(SIGTSTP, &g_previousSuspend, nullptr);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;

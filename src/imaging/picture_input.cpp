@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "imaging/picture_refusals.h"
+#include "imaging/picture_signatures.h"
 #include "platform/file_io.h"
 #include "platform/user_messages.h"
 
@@ -68,6 +69,14 @@ Failure pipeTooLarge(const std::string& path, std::uint64_t limit) {
 
 }  // namespace
 
+Result<void> checkPlainFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    if (S_ISFIFO(st.st_mode)) return refusedKind(path, "a pipe");
+    if (const char* kind = otherKind(st.st_mode)) return refusedKind(path, kind);
+    return {};
+}
+
 Result<PictureInputRef> PictureInput::open(const std::string& path, std::uint64_t sizeLimit) {
     // Devices are refused before they are opened: opening some of them does something.
     struct stat st {};
@@ -77,12 +86,35 @@ Result<PictureInputRef> PictureInput::open(const std::string& path, std::uint64_
     if (!fd) return cannotRead(path, errno);
     if (::fstat(fd.get(), &st) != 0) return cannotRead(path, errno);
     if (const char* kind = otherKind(st.st_mode)) return refusedKind(path, kind);
-    if (S_ISREG(st.st_mode)) {
-        if (st.st_size == 0) return PictureRefusals{path}.empty();
-        return PictureInputRef(
-            new PictureInput(path, std::move(fd), static_cast<std::uint64_t>(st.st_size), {}));
-    }
-    // A pipe is read whole, straight into memory, and never past the limit.
+    if (S_ISREG(st.st_mode)) return whole(path, std::move(fd), st);
+    return readStream(path, std::move(fd), sizeLimit);
+}
+
+// Descriptor 0 as it is, not /dev/stdin opened anew: a socket reads, and a file
+// already read past is read from where it stands.
+Result<PictureInputRef> PictureInput::openStandardInput(std::uint64_t sizeLimit) {
+    const std::string name = "standard input";
+    UniqueFd fd(::fcntl(0, F_DUPFD_CLOEXEC, 3));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0) return cannotRead(name, errno);
+    if (const char* kind = otherKind(st.st_mode); kind && !S_ISSOCK(st.st_mode))
+        return refusedKind(name, kind);
+    if (S_ISREG(st.st_mode) && ::lseek(fd.get(), 0, SEEK_CUR) == 0)
+        return whole(name, std::move(fd), st);
+    return readStream(name, std::move(fd), sizeLimit);
+}
+
+Result<PictureInputRef> PictureInput::whole(const std::string& path, UniqueFd fd,
+                                            const struct stat& st) {
+    if (st.st_size == 0) return PictureRefusals{path}.empty();
+    return PictureInputRef(
+        new PictureInput(path, std::move(fd), static_cast<std::uint64_t>(st.st_size), {}));
+}
+
+// A stream is read whole, straight into memory, and never past the limit; what
+// cannot begin a picture is refused after its first bytes.
+Result<PictureInputRef> PictureInput::readStream(const std::string& path, UniqueFd fd,
+                                                 std::uint64_t sizeLimit) {
     auto bytes = std::make_unique<PipeBytes>();
     constexpr std::size_t kChunk = 1 << 20;
     for (;;) {
@@ -91,7 +123,10 @@ Result<PictureInputRef> PictureInput::open(const std::string& path, std::uint64_
             return failure("There is not enough memory to read the picture in " + path + ".");
         const Result<std::size_t> got = readUpTo(fd.get(), bytes->end(), kChunk);
         if (!got) return cannotRead(path, errnoOf(got.why()));
+        const bool first = bytes->size() == 0;
         bytes->grow(*got);
+        if (first && *got > 0 && !mayBePicture(bytes->data(), bytes->size()))
+            return PictureRefusals{path}.notAPicture();
         if (*got < kChunk) break;
     }
     if (bytes->size() > sizeLimit) return pipeTooLarge(path, sizeLimit);

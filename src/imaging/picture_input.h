@@ -10,6 +10,8 @@
 // reader refuses what it read with changedWhileRead() instead of the program
 // ending on a signal.
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +26,12 @@
 namespace vm {
 
 class PictureInput;
+
+// Refuses a path that names a pipe, a socket, a device or a folder, with the sentence
+// opening it would give, without opening it: for a window, which must not wait on a
+// pipe that nobody writes. A path that cannot be looked at passes; opening it says why.
+Result<void> checkPlainFile(const std::string& path);
+
 using PictureInputRef = std::shared_ptr<const PictureInput>;
 
 class PictureInput {
@@ -31,6 +39,8 @@ class PictureInput {
     // Opens the path as the bytes it is (no text conversion). A pipe is read whole;
     // one longer than sizeLimit bytes is refused.
     static Result<PictureInputRef> open(const std::string& path, std::uint64_t sizeLimit);
+    // The same for descriptor 0, named "standard input".
+    static Result<PictureInputRef> openStandardInput(std::uint64_t sizeLimit);
     ~PictureInput();
     PictureInput(const PictureInput&) = delete;
     PictureInput& operator=(const PictureInput&) = delete;
@@ -58,6 +68,10 @@ class PictureInput {
 
   private:
     class PipeBytes;
+    static Result<PictureInputRef> whole(const std::string& path, UniqueFd fd,
+                                         const struct stat& st);
+    static Result<PictureInputRef> readStream(const std::string& path, UniqueFd fd,
+                                              std::uint64_t sizeLimit);
     PictureInput(std::string path, UniqueFd fd, std::uint64_t size,
                  std::unique_ptr<PipeBytes> bytes);
 

@@ -22,8 +22,9 @@ class PictureDecoder {
     virtual Result<PictureRef> decode(const PictureInputRef& input) = 0;
 };
 
-// The most memory, in bytes, that decoding one picture may take: half of the
-// machine's memory, so that an opened picture never starves the system.
+// The most memory, in bytes, that decoding one picture may take: half of what this
+// process may use (the machine's memory, or its control group's limit, if smaller),
+// so that an opened picture never starves the system nor gets the program killed.
 std::uint64_t decodeMemoryLimit();
 
 // Opens the file and decodes all of it.
@@ -31,5 +32,7 @@ Result<PictureRef> decodePictureFile(const std::string& path, PictureDecoder& de
 
 // As decodePictureFile, but a plain 24-bit bitmap is read in place instead of decoded.
 Result<PictureRef> openPictureFile(const std::string& path, PictureDecoder& decoder);
+// The same for the picture on standard input (descriptor 0).
+Result<PictureRef> openStandardInputPicture(PictureDecoder& decoder);
 
 }  // namespace vm

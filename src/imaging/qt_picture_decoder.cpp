@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QTransform>
 
 #include <unistd.h>
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/bitmap_header.h"
 #include "imaging/decoded_picture.h"
+#include "imaging/exif_orientation.h"
 #include "imaging/picture_refusals.h"
 #include "imaging/run_length_bitmap.h"
 
@@ -191,28 +193,54 @@ Result<Route> guardAndRoute(const PictureInputRef& input, std::uint64_t limit,
     return Route{{}, nullptr, jpegCoefficientBytes(*input)};
 }
 
+// Pictures are used upright, as viewers show them (a portrait photograph whose
+// camera stored it on its side, say): the EXIF orientation as Qt numbers its turns.
+QImageIOHandler::Transformations exifTurn(const PictureInput& input) {
+    using T = QImageIOHandler::Transformation;
+    static constexpr T kTurns[] = {T::TransformationNone,     T::TransformationNone,
+                                   T::TransformationMirror,   T::TransformationRotate180,
+                                   T::TransformationFlip,     T::TransformationFlipAndRotate90,
+                                   T::TransformationRotate90, T::TransformationMirrorAndRotate90,
+                                   T::TransformationRotate270};
+    return kTurns[exifOrientation(input)];
+}
+
+// Mirrored or flipped first, then turned a quarter, as Qt's decoders would do it.
+QImage turnedUpright(QImage image, QImageIOHandler::Transformations turn) {
+    if (turn == QImageIOHandler::TransformationNone) return image;
+    if (turn == QImageIOHandler::TransformationRotate270)
+        return image.transformed(QTransform().rotate(270));
+    image = std::move(image).mirrored((turn & QImageIOHandler::TransformationMirror) != 0,
+                                      (turn & QImageIOHandler::TransformationFlip) != 0);
+    if ((turn & QImageIOHandler::TransformationRotate90) != 0)
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
 // Decodes from the device, refusing before decoding what would take more than the
 // limit (extra: bytes already held for this picture, or that the decoder holds
 // besides the image).
 Result<PictureRef> decodeFrom(QIODevice& device, bool asBitmap, std::uint64_t limit,
-                              std::uint64_t extra, const PictureRefusals& refuse) {
+                              std::uint64_t extra, const PictureRefusals& refuse,
+                              QImageIOHandler::Transformations turn = {}) {
     QImageReader reader(&device, asBitmap ? QByteArray("bmp") : QByteArray());
     reader.setDecideFormatFromContent(!asBitmap);
-    // Pictures are used upright, as viewers show them (a portrait photograph whose
-    // camera stored it on its side, say); a bitmap has no orientation.
-    reader.setAutoTransform(true);
+    // Turned by the caller as browsers turn it, not as Qt's decoders would.
+    reader.setAutoTransform(false);
     if (!reader.canRead()) return refuse.notAPicture();
     const QSize size = reader.size();
     if (size.isValid()) {
         const auto w = static_cast<std::uint64_t>(size.width());
         const auto h = static_cast<std::uint64_t>(size.height());
-        const bool turned = reader.transformation() != QImageIOHandler::TransformationNone;
+        const bool turned = turn != QImageIOHandler::TransformationNone;
         const std::uint64_t need = decodingNeed(w, h, reader.imageFormat(), turned);
         if (need > limit || extra > limit - need) return refuse.tooLarge(w, h);
     }
     try {
         QImage image = reader.read();
         if (image.isNull()) return refuse.damaged();
+        image = turnedUpright(std::move(image), turn);
+        if (image.isNull()) return refuse.noMemory();
         if (image.format() != QImage::Format_RGB32) {
             // In place where the depth allows it (32-bit formats with transparency).
             image = std::move(image).convertToFormat(QImage::Format_RGB32);
@@ -249,14 +277,15 @@ Result<PictureRef> QtPictureDecoder::decode(const PictureInputRef& input) {
         device.setData(QByteArray::fromRawData(reinterpret_cast<const char*>(input->contents()),
                                                static_cast<qsizetype>(input->size())));
         device.open(QIODevice::ReadOnly);
-        return decodeFrom(device, false, limit, input->size() + route->decoderHolds, refuse);
+        return decodeFrom(device, false, limit, input->size() + route->decoderHolds, refuse,
+                          exifTurn(*input));
     }
     // The descriptor opened once, by the bytes of its name: read from the start.
     ::lseek(input->fd(), 0, SEEK_SET);
     QFile device;
     if (!device.open(input->fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return refuse.damaged();
-    return decodeFrom(device, false, limit, route->decoderHolds, refuse);
+    return decodeFrom(device, false, limit, route->decoderHolds, refuse, exifTurn(*input));
 }
 
 }  // namespace vm

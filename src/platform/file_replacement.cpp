@@ -16,6 +16,7 @@
 
 #include "platform/ending_signals.h"
 #include "platform/file_io.h"
+#include "platform/file_number_lock.h"
 #include "platform/user_messages.h"
 
 namespace vm {
@@ -233,7 +234,25 @@ Result<void> FileReplacement::open() {
     noteCommitted(false);
     if (Result<void> resolved = resolveTarget(); !resolved) return resolved;
     if (Result<void> inspected = inspectTarget(); !inspected) return inspected;
+    if (Result<void> allowed = checkStickyFolder(); !allowed) return allowed;
     return createStaging();
+}
+
+// Another user's file in a sticky folder that others may write to: the kernel
+// refuses to open it for writing (protected_regular), even to root, as it refuses a
+// shell's `>`. A rename would not meet that check, so it is asked for here.
+Result<void> FileReplacement::checkStickyFolder() {
+    struct stat folder {};
+    if (!m_existed || ::fstat(m_folderFd.get(), &folder) != 0 || (folder.st_mode & S_ISVTX) == 0 ||
+        m_owner == ::geteuid() || m_owner == folder.st_uid)
+        return {};
+    const UniqueFd probe(
+        ::openat(m_folderFd.get(), m_name.c_str(),
+                 O_WRONLY | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0600));
+    if (probe || (errno != EACCES && errno != EPERM)) return {};
+    return refuse("Could not write " + m_target +
+                  ": it is another user's file in a folder that others may write to, and the "
+                  "system does not let you write it there. Save to another name.");
 }
 
 // Makes the file that takes the new contents: unnamed in the target's folder where
@@ -367,6 +386,7 @@ Result<void> FileReplacement::commit() {
     if (::fstat(m_fd.get(), &st) != 0) return fail("write", errno);
     m_size = static_cast<std::uint64_t>(st.st_size);
     Result<void> done = m_method == Method::InPlace ? commitInPlace() : commitByRename();
+    if (!done && m_mountedOver) done = rewriteMountedTarget();
     if (!done) return done;
     m_committed = true;
     discard();
@@ -392,7 +412,7 @@ Result<void> FileReplacement::commitByRename() {
     const int folder = m_folderFd.get();
     if (!m_stagedName.empty()) {
         if (::renameat(folder, m_stagedName.c_str(), folder, m_name.c_str()) != 0)
-            return fail("write", errno);
+            return errno == EBUSY ? mountedOver() : fail("write", errno);
         m_stagedName.clear();
         forgetStagedFile();
         return flushedAndNoted();
@@ -418,10 +438,24 @@ Result<void> FileReplacement::commitByRename() {
         err = errno;
         ::unlinkat(folder, hidden.c_str(), 0);
         forgetStagedFile();
-        return fail("write", err);
+        return err == EBUSY ? mountedOver() : fail("write", err);
     }
     forgetStagedFile();
     return flushedAndNoted();
+}
+
+// A file mounted over the name (a bind mount, as containers get theirs) cannot be
+// renamed over, while writing to it works: commit() rewrites it in place instead.
+Failure FileReplacement::mountedOver() {
+    m_mountedOver = true;
+    return failure("Could not write " + m_target + ": a file is mounted over it.");
+}
+
+Result<void> FileReplacement::rewriteMountedTarget() {
+    m_mountedOver = false;
+    m_method = Method::InPlace;
+    if (Result<void> opened = openForRewrite(); !opened) return opened;
+    return commitInPlace();
 }
 
 Result<void> FileReplacement::flushedAndNoted() {
@@ -434,7 +468,9 @@ Result<void> FileReplacement::commitInPlace() {
     EndingSignalsHeld held;
     if (g_whileCommitting) g_whileCommitting();
     const int target = m_targetFd.get();
-    // One rewrite at a time: another save of this file waits for this one.
+    // One rewrite at a time: another save of this file waits for this one, also one
+    // that reached it by another name where each name is an inode of its own (FUSE).
+    const FileNumberLock sameFile(target);
     while (::flock(target, LOCK_EX) != 0)
         if (errno != EINTR) return fail("write", errno);
     // Room for the whole new length, holes included, so that a full disk stops the

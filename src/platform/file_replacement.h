@@ -16,6 +16,7 @@
 //    reserved, holes included, and the staged contents copied over the old ones.
 //    Where the file system cannot promise that room (no reservation, or copy on
 //    write), a copy of the old contents is kept and put back if the copy fails.
+//    A file mounted over its name (EBUSY on rename) is rewritten in place too.
 // Symbolic links are resolved by the kernel, as it would for any write by this
 // user: a link it refuses to follow (protected_symlinks) is refused here too, and
 // the file it leads to gets the contents (a link to nothing creates that file).
@@ -74,11 +75,14 @@ class FileReplacement {
     Failure refuse(const std::string& sentence);
     Result<void> resolveTarget();
     Result<void> inspectTarget();
+    Result<void> checkStickyFolder();
     Result<void> createStaging();
     Result<void> takeIdentity();
     Result<void> openForRewrite();
     Result<void> commitByRename();
     Result<void> commitInPlace();
+    Failure mountedOver();
+    Result<void> rewriteMountedTarget();
     Result<void> flushFolder();
     Result<void> flushedAndNoted();  // flushFolder(), and the commit noted once it held
     void discard();
@@ -103,6 +107,7 @@ class FileReplacement {
     Method m_method = Method::NewFile;
     bool m_failed = false;
     bool m_committed = false;
+    bool m_mountedOver = false;  // the rename met a mount: rewrite in place instead
 };
 
 }  // namespace vm

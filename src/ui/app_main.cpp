@@ -1,6 +1,7 @@
 #include "ui/app_main.h"
 
 #include <QApplication>
+#include <QSettings>
 
 #include "ui/app_style.h"
 #include "ui/main_window.h"
@@ -13,6 +14,13 @@
 namespace vm::ui {
 
 void setUpApplication() {
+    // The window keeps nothing between runs, but Qt's file dialog writes its history
+    // and last folder to the user's settings (QtProject.conf): those go where nothing
+    // can be written, a folder that cannot exist.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStringLiteral("/proc/veilmark-keeps-no-settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QStringLiteral("/proc/veilmark-keeps-no-settings"));
     QCoreApplication::setApplicationName(QStringLiteral("Veilmark"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.veilmark.Veilmark"));
     QApplication::setFont(appFont());

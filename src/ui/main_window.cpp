@@ -14,11 +14,15 @@
 #include <QShortcut>
 #include <QTabWidget>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <future>
 
 #include "imaging/decoded_picture.h"
+#include "imaging/picture_input.h"
 #include "platform/user_messages.h"
 #include "ui/accessible_roles.h"
 #include "ui/app_style.h"
@@ -31,6 +35,14 @@
 namespace vm::ui {
 
 namespace {
+
+// Ends the program without waiting for a decode that may run for a minute more (or
+// block on a pipe), or a key derivation: neither writes anything, so nothing is left
+// half done.
+[[noreturn]] void endWithoutWaiting() {
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
 
 constexpr qsizetype kLimit = static_cast<qsizetype>(kMessageBoxLimit);
 
@@ -326,12 +338,17 @@ void MainWindow::openOnTab(Tab tab, const QString& path) {
 
 void MainWindow::runAside(const std::function<void()>& work) {
     QEventLoop wait;
-    std::future<void> job = std::async(std::launch::async, [&work, &wait] {
+    std::atomic<bool> finished{false};
+    std::future<void> job = std::async(std::launch::async, [&work, &wait, &finished] {
         // The loop is told to end also when the work throws; get() passes it on.
         struct Wake {
             QEventLoop& loop;
-            ~Wake() { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); }
-        } wake{wait};
+            std::atomic<bool>& done;
+            ~Wake() {
+                done.store(true);
+                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            }
+        } wake{wait, finished};
         work();
     });
     // Most pictures are done before anyone would notice a pause.
@@ -344,7 +361,9 @@ void MainWindow::runAside(const std::function<void()>& work) {
     const QPointer<QWidget> focus = QApplication::focusWidget();
     setEnabled(false);
     wait.exec();
-    job.wait();  // also when the program is ending meanwhile
+    // The program is ending (the window was closed) while the work still runs:
+    // nothing is being saved, so it ends now rather than when the work does.
+    if (!finished.load()) endWithoutWaiting();
     setEnabled(true);
     if (focus) focus->setFocus();
     QApplication::restoreOverrideCursor();
@@ -354,6 +373,10 @@ void MainWindow::runAside(const std::function<void()>& work) {
 void MainWindow::openDropped(Tab tab, const QString& path) {
     const std::string file = path.toStdString();
     run([this, tab, &file] {
+        if (const Result<void> plain = checkPlainFile(file); !plain) {
+            m_boxes.showMessage(plain.error(), vbCritical, std::string(kErrorTitle));
+            return;
+        }
         if (tab == Tab::Encrypt)
             m_form.dropOnEncrypt(file);
         else

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/visible_text.h"
+
 namespace vm::ui {
 
 namespace {
@@ -71,7 +73,8 @@ void addOptions(QCommandLineParser& parser) {
 ProgramOptions usage(std::string error) {
     ProgramOptions options;
     options.action = ProgramOptions::Action::Usage;
-    options.error = std::move(error);
+    // Said on a terminal: a name's control characters are shown, not obeyed.
+    options.error = visibleText(error, false);
     return options;
 }
 

@@ -35,9 +35,25 @@ std::string QtFileDialogs::showSave(const FileDialogRequest& request) {
     return show(request, true);
 }
 
+// Where the next dialog opens: never in /proc, /sys or /dev, where listing a folder
+// can read a device (or wait on one, as /proc/kmsg does).
+QString QtFileDialogs::startFolder() {
+    if (!m_savedFile.isEmpty()) {
+        const QFileInfo saved(m_savedFile);
+        if (saved.exists() && saved.lastModified() >= m_savedSince) m_folder = saved.absolutePath();
+        m_savedFile.clear();
+    }
+    const QString real = QFileInfo(m_folder).canonicalFilePath();
+    for (const char* system : {"/proc", "/sys", "/dev"}) {
+        const QString root = QString::fromLatin1(system);
+        if (real == root || real.startsWith(root + u'/')) return {};
+    }
+    return m_folder;
+}
+
 std::string QtFileDialogs::show(const FileDialogRequest& request, bool save) {
     QFileDialog dialog(m_owner ? m_owner.data() : QApplication::activeWindow(),
-                       QString::fromStdString(request.title), m_folder);
+                       QString::fromStdString(request.title), startFolder());
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = qtNameFilters(request.filter);
@@ -55,7 +71,13 @@ std::string QtFileDialogs::show(const FileDialogRequest& request, bool save) {
     if (chosen.isEmpty() || chosen.front().isEmpty()) return {};
     const QFileInfo file(chosen.front());
     if (file.fileName().isEmpty()) return {};
-    m_folder = file.absolutePath();
+    if (save) {
+        // Kept only if the save succeeds: a refused one must not pick the next start.
+        m_savedFile = file.absoluteFilePath();
+        m_savedSince = QDateTime::currentDateTime().addSecs(-1);
+    } else {
+        m_folder = file.absolutePath();
+    }
     // Qt adds the suffix itself; this covers a native dialog that does not.
     return withDefaultExtension(file.absoluteFilePath().toStdString(), request.defaultExtension);
 }

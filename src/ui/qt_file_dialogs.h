@@ -3,6 +3,7 @@
 // name filters, the first one selected; the default extension is added to a
 // name typed without one; a cancel is the empty text.
 
+#include <QDateTime>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -26,9 +27,13 @@ class QtFileDialogs : public FileDialogs {
 
   private:
     std::string show(const FileDialogRequest& request, bool save);
+    QString startFolder();
 
-    // The folder of the last chosen file, where the next dialog of this run opens.
+    // The folder of the last file opened or saved, where the next dialog of this run
+    // opens; a folder chosen for a save counts once the file is there, written since.
     QString m_folder;
+    QString m_savedFile;
+    QDateTime m_savedSince;
     QPointer<QWidget> m_owner;
 };
 

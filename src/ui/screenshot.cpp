@@ -13,6 +13,7 @@
 
 #include "flows/file_dialogs.h"
 #include "flows/message_box.h"
+#include "platform/visible_text.h"
 #include "ui/main_window.h"
 #include "ui/message_text_edit.h"
 #include "ui/qt_window_host.h"
@@ -27,7 +28,8 @@ class Unattended : public MessageBoxes, public FileDialogs {
     explicit Unattended(std::string savePath) : m_savePath(std::move(savePath)) {}
     void showMessage(const std::string& prompt, int code,
                      const std::optional<std::string>&) override {
-        if (code == vbCritical) std::fprintf(stderr, "veilmark: %s\n", prompt.c_str());
+        if (code == vbCritical)
+            std::fprintf(stderr, "veilmark: %s\n", visibleText(prompt, false).c_str());
     }
     bool confirm(const std::string&, const std::string&) override { return true; }
     std::string showOpen(const FileDialogRequest&) override { return {}; }

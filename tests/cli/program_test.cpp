@@ -21,15 +21,17 @@ struct Finished {
 };
 
 // Runs the program with these arguments, standard input and environment.
+// Standard input starts skip bytes in, as if something before had read them.
 Finished runProgram(const std::string& program, const std::vector<std::string>& args,
                     const std::string& input, const std::vector<std::string>& environment,
-                    const TempDir& dir) {
+                    const TempDir& dir, off_t skip = 0) {
     const std::string in = dir.file(".stdin"), out = dir.file(".stdout"), err = dir.file(".stderr");
     writeFile(in, input);
     const pid_t child = ::fork();
     if (child == 0) {
         ::setsid();  // no controlling terminal: a password is never asked for
         ::dup2(::open(in.c_str(), O_RDONLY), 0);
+        ::lseek(0, skip, SEEK_SET);
         ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
@@ -78,11 +80,15 @@ TEST_F(CliProgram, HidesFromAJpegAndRevealsWithPasswordFromTheEnvironment) {
 TEST_F(CliProgram, SaysEachFailureInOneLine) {
     writeFile(dir.file("damaged.jpg"),
               std::string("\xff\xd8\xff\xdb\x00\x43", 6) + std::string(300, '\x11'));
+    ASSERT_TRUE(patternImage(16, 8).save(QString::fromStdString(dir.file("whole.png")), "PNG"));
+    writeFile(dir.file("cut.png"), readFile(dir.file("whole.png")).substr(0, 80));
     const std::vector<std::pair<std::vector<std::string>, int>> cases = {
         {{"reveal", "-p", "x", dir.file("damaged.jpg")}, 3},
         {{"reveal", "-p", "x", dir.file("missing.gif")}, 3},
+        {{"reveal", "-p", "x", dir.file("cut.png")}, 3},  // libpng's own line not said
         {{"reveal", "-p", "x"}, 2},
-        {{"reveal", dir.file("damaged.jpg")}, 2},  // no password, no terminal
+        {{"reveal", dir.file("whole.png")}, 2},    // no password, no terminal
+        {{"reveal", dir.file("missing.gif")}, 3},  // said before a password is asked for
         {{"hide", "-p", "x", "-m", "中", dir.file("damaged.jpg"), dir.file("o.bmp")}, 4},
     };
     for (const auto& [args, status] : cases) {
@@ -107,6 +113,23 @@ TEST_F(CliProgram, PicturesThroughStandardInputAndOutput) {
         EXPECT_EQ(f.status, 0) << words[0] << ": " << f.err;
         EXPECT_EQ(f.out, "through pipes") << words[0];
     }
+    // Descriptor 0 itself: where the file was read past, the picture starts there.
+    f = runProgram(VEILMARK_CLI_PROGRAM, {"reveal", "-p", "pw", "-"}, "skipped " + readFile(bmp),
+                   {}, dir, 8);
+    EXPECT_EQ(f.out, "through pipes") << f.err;
+    // A pipe of what no picture starts with is refused at its first bytes: its writer
+    // is cut off (141: SIGPIPE) instead of all 64 MB being read.
+    f = runProgram("/bin/bash",
+                   {"-c", "head -c 64000000 /dev/zero | \"$0\" reveal -p pw -; echo $PIPESTATUS",
+                    VEILMARK_CLI_PROGRAM},
+                   "", {"PATH=/usr/bin:/bin"}, dir);
+    EXPECT_EQ(f.out, "141\n") << f.err;
+    EXPECT_NE(f.err.find("not a picture"), std::string::npos) << f.err;
+    // A full standard output is said with its reason.
+    f = runProgram("/bin/bash",
+                   {"-c", "\"$0\" reveal -p pw \"$1\" >/dev/full", VEILMARK_CLI_PROGRAM, bmp}, "",
+                   {}, dir);
+    EXPECT_NE(f.err.find("to standard output: no space left"), std::string::npos) << f.err;
     f = run({"hide", "-p", "pw", "--message-file", "-", "-", bmp}, "x");
     EXPECT_EQ(f.status, 2);
     EXPECT_NE(f.err.find("not both"), std::string::npos) << f.err;

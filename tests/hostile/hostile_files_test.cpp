@@ -201,6 +201,11 @@ const Row kRows[] = {
      opens(8, 8, makeColour(200, 40, 90), {}, 3)},
     // Stored 16 x 8 on its side; its EXIF orientation turns it upright, red on top.
     {"JpegTurnedUprightByExif", "turned.jpg", copyOf("turned.jpg"), opens(8, 16, kRed, kBlue, 4)},
+    // As browsers read it: the thumbnail's orientation (second IFD) is not the
+    // picture's, and a PNG's eXIf chunk turns it.
+    {"JpegOrientationOfTheThumbnailOnly", "thumb.jpg", copyOf("exif_thumbnail_only.jpg"),
+     opens(16, 8, kRed, kBlue, 4)},
+    {"PngTurnedUprightByExif", "turned.png", copyOf("exif_turned.png"), opens(8, 16, kRed, kBlue)},
     {"Png16BitsAChannel", "deep16.png", copyOf("deep16.png"), opens(4, 3, kRed, kBlue)},
     {"PngWithAlpha", "alpha.png", copyOf("alpha.png"), opens(4, 3, kRed, kBlue)},
     {"OnePoint", "one_point.bmp", copyOf("one_point.bmp"), opens(1, 1, kRed, kRed)},

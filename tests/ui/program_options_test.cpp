@@ -49,6 +49,9 @@ class ProgramOptionsTest : public QObject {
             << false;
         QTest::newRow("two pictures") << QStringList{"a.jpg", "--decrypt", "b.bmp"} << usage
                                       << "one picture at most, but b.bmp is another" << false;
+        QTest::newRow("a name's control characters shown, not obeyed")
+            << QStringList{"a.png", "b\x1b]0;PWN\a\x1b[2J.png"} << usage
+            << "one picture at most, but b\\033]0;PWN\\a\\033[2J.png is another" << false;
     }
     void eachCommandLineAsksForOneThing() {
         QFETCH(QStringList, args);

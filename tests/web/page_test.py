@@ -78,9 +78,24 @@ def jpeg(width, height, sampling, orientation=None):
     return data if orientation is None else data[:2] + exif_orientation(orientation) + data[2:]
 
 
-def exif_orientation(value):
-    tiff = b'MM\0*' + struct.pack('>IHHHIHHI', 8, 1, 0x0112, 3, 1, value, 0, 0)
+def exif_orientation(value, thumbnail_only=False):
+    """A JPEG's Exif segment; with thumbnail_only, the tag is in the second IFD alone."""
+    tiff = exif_tiff(value, thumbnail_only)
     return b'\xff\xe1' + struct.pack('>H', 2 + 6 + len(tiff)) + b'Exif\0\0' + tiff
+
+
+def exif_tiff(value, thumbnail_only=False):
+    entry = struct.pack('>HHIHH', 0x0112, 3, 1, value, 0)
+    if thumbnail_only:
+        return b'MM\0*' + struct.pack('>IHI', 8, 0, 14) + struct.pack('>H', 1) + entry + struct.pack('>I', 0)
+    return b'MM\0*' + struct.pack('>IH', 8, 1) + entry + struct.pack('>I', 0)
+
+
+def png_exif(data, value):
+    """The PNG with an eXIf chunk after its header."""
+    tiff = exif_tiff(value)
+    return (data[:33] + struct.pack('>I', len(tiff)) + b'eXIf' + tiff +
+            struct.pack('>I', zlib.crc32(b'eXIf' + tiff)) + data[33:])
 
 
 # ---- A small WebDriver client.
@@ -436,7 +451,8 @@ class PageTest(unittest.TestCase):
         rows = {'PNG with transparent points': ('alpha.png', png(32, 32, colour)),
                 '16-bit RGB PNG': ('deep-rgb.png', png(23, 17, deep, 16, 2)),
                 '16-bit grey PNG': ('deep-grey.png', png(23, 17, lambda x, y: deep(x, y)[:1], 16, 0)),
-                '16-bit RGBA PNG': ('deep-rgba.png', png(23, 17, lambda x, y: (*deep(x, y), 40000 + x), 16, 6))}
+                '16-bit RGBA PNG': ('deep-rgba.png', png(23, 17, lambda x, y: (*deep(x, y), 40000 + x), 16, 6)),
+                'eXIf 6 in a PNG': ('turned.png', png_exif(png(13, 7, lambda x, y: (*cover(x, y), 255)), 6))}
         if shutil.which('convert'):
             # JPEG's chroma halvings, odd sizes, a chroma plane too narrow to average,
             # and one the browser converts itself; every EXIF orientation, from planes
@@ -448,6 +464,9 @@ class PageTest(unittest.TestCase):
                     ('4:4:0', (37, 23), '1x2', None), ('4:4:0, EXIF 6', (37, 23), '1x2', 6),
                     *((f'4:2:0, EXIF {o}', (37, 23), '2x2', o) for o in range(2, 9))]:
                 rows['JPEG ' + case] = (f'photo{len(rows)}.jpg', jpeg(*size, sampling, orientation))
+            plain = jpeg(37, 23, '2x2')
+            rows['JPEG, EXIF 6 in the thumbnail\'s IFD only'] = (
+                'thumbnail.jpg', plain[:2] + exif_orientation(6, thumbnail_only=True) + plain[2:])
         for case, (name, data) in rows.items():
             with self.subTest(case):
                 self.setUp()

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-namespace vm::cli {
+namespace vm {
 
 // keepLineBreaks: LF and CR LF stay line breaks, as a typed message has them.
 std::string visibleText(std::string_view bytes, bool keepLineBreaks);
 
-}  // namespace vm::cli
+}  // namespace vm

@@ -1,8 +1,8 @@
-#include "cli/visible_text.h"
+#include "platform/visible_text.h"
 
 #include <cstdint>
 
-namespace vm::cli {
+namespace vm {
 
 namespace {
 
@@ -98,4 +98,4 @@ std::string visibleText(std::string_view bytes, bool keepLineBreaks) {
     return out;
 }
 
-}  // namespace vm::cli
+}  // namespace vm

@@ -18,6 +18,9 @@
 #     while a large picture opens ends the program at once.
 #  6. X11: after a save refused in /proc the next save dialog does not start there;
 #     Qt's file dialogs leave no QtProject.conf.
+#  7. X11: sealing turned on from the File menu by keyboard; the sealed picture opens
+#     in the window with its password, a wrong one is told, veilmark-cli reveal opens
+#     it and scan does not show it.
 # The saved picture is read back with veilmark-cli where it is built beside BINARY.
 # VEILMARK_DESKTOP_SHOTS=DIR keeps screenshots of each step there (look at them).
 # Usage: scripts/check-desktop.sh [BINARY]
@@ -494,6 +497,55 @@ else
   fail "refused save: the main window did not appear"
   stop_all
 fi
+
+echo "== $(date +%T) 7. X11: a sealed message, turned on from the File menu by keyboard"
+# ---- 7. X11: sealing on by Alt+F, P; hide, then Decrypt with the right and a wrong password
+start_x 1024x768
+start_openbox
+scale=1
+QT_QPA_PLATFORM=xcb start_app
+if main=$(window Veilmark); then
+  activate "$main"
+  sealed="$work/sealed.bmp"
+  k alt+f
+  sleep 0.3
+  shot sealed-menu
+  k p
+  hide_keys "tulip mountain" "Meet at noon." "$sealed"
+  sleep 2  # the key derivation, then the save
+  shot sealed-saved
+  k Return
+  activate "$main"
+  k shift+Tab shift+Tab shift+Tab shift+Tab Right
+  k Tab space
+  dialog_shown "Veilmark - Open Image"
+  sleep 1
+  typed "$sealed"
+  k Return
+  sleep 1
+  k Tab Tab
+  typed "tulip mountain"
+  k Tab space
+  sleep 2
+  shot sealed-opened
+  k shift+Tab ctrl+a
+  typed "tulip mountains"
+  k Tab space
+  closed=$(window "Veilmark - Error") || closed=
+  shot sealed-not-opened
+  check "sealed: a wrong password was not told" '[ -n "$closed" ]'
+  [ -n "$closed" ] && k Return
+  check "sealed: the picture was not saved" '[ -s "$sealed" ]'
+  if [ -x "$cli" ] && [ -s "$sealed" ]; then
+    check "sealed: veilmark-cli reveal does not open it" \
+      '[ "$("$cli" reveal -p "tulip mountain" "$sealed" 2>/dev/null)" = "Meet at noon." ]'
+    check "sealed: veilmark-cli scan shows the sealed message" \
+      '! "$cli" scan "$sealed" 2>/dev/null | grep -aq "Meet at noon"'
+  fi
+else
+  fail "sealed: the main window did not appear"
+fi
+stop_all
 
 echo "desktop check: $passed passed, $failures failed (screenshots in $shots)"
 [ "$failures" -eq 0 ]

@@ -156,17 +156,19 @@ function veilmarkCoreWorker() {
       else core.ccall('vm_refuse_picture', null, ['number', 'string'], [why, name]);
       return { box: box() };
     },
-    checkHide({ password, message }) {
+    checkHide({ password, message, seal }) {
       putText(0, password);
       putText(1, message);
-      const check = core._vm_check_hide();
+      const check = core._vm_check_hide(seal ? 1 : 0);
       return { check, box: check === 0 ? null : box() };
     },
-    hide({ password, message, name }) {
+    hide({ password, message, name, seal }) {
       putText(0, password);
       putText(1, message);
-      progress('Hiding the message and writing the new picture');
-      if (core.ccall('vm_hide', 'number', ['string'], [name]) !== 1) return { box: box() };
+      progress(seal ? 'Sealing the message with the password and writing the new picture'
+                    : 'Hiding the message and writing the new picture');
+      if (core.ccall('vm_hide', 'number', ['string', 'number'], [name, seal ? 1 : 0]) !== 1)
+        return { box: box() };
       const at = core._vm_saved(), size = core._vm_saved_size();
       const picture = new Blob([core.HEAPU8.subarray(at, at + size)], { type: 'image/bmp' });
       core._vm_release_saved();
@@ -175,8 +177,10 @@ function veilmarkCoreWorker() {
     reveal({ password }) {
       putText(0, password);
       progress('Reading the message');
-      if (core._vm_reveal() !== 1) return { box: box() };
-      return { message: core.UTF8ToString(core._vm_revealed()) };
+      // 2: read, and a sealed message this password does not open is to be told.
+      const done = core._vm_reveal();
+      if (done !== 1 && done !== 2) return { box: box() };
+      return { message: core.UTF8ToString(core._vm_revealed()), told: done === 2 ? box() : null };
     },
   };
 

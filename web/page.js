@@ -552,7 +552,8 @@
   async function hide() {
     const page = pages[0];
     const texts = { password: page.querySelector('.password').value,
-                    message: toCrLf(page.querySelector('.message').value) };
+                    message: toCrLf(page.querySelector('.message').value),
+                    seal: page.querySelector('.seal').checked };
     const check = await inWorker('checkHide', texts);
     if (check.check !== READY && check.check !== ASK) return coreBox(check.box);
     if (check.check === ASK && !(await coreBox(check.box, true))) return;
@@ -576,6 +577,8 @@
     area.value = fromCrLf(reply.message);
     fitToText(area);
     showCount(page);
+    // A sealed message this password does not open: the box is emptied, then told why.
+    if (reply.told) await coreBox(reply.told);
   }
 
   function clearAll() {

@@ -1,6 +1,7 @@
 #include "flows/window_model.h"
 
 #include "engine/hide_reveal.h"
+#include "engine/sealed_payload.h"
 #include "flows/hide_flow.h"
 #include "flows/open_flow.h"
 #include "flows/save_flow.h"
@@ -12,12 +13,19 @@ void WindowModel::refuse(const std::string& why) {
     m_boxes.showMessage(why, vbCritical, std::string(kErrorTitle));
 }
 
+void WindowModel::runSlow(const std::function<void()>& work) {
+    if (m_runSlow)
+        m_runSlow(work);
+    else
+        work();
+}
+
 bool WindowModel::openFile(const std::string& path, Canvas& canvas, PictureRef& preview) {
-    const auto read = [this, &path] {
-        return OpenFlow::read(path, m_decoder, OpenFlow::Reading::Whole);
-    };
-    const Result<void> opened =
-        OpenFlow(canvas, area, &preview).open(m_runDecode ? m_runDecode(read) : read());
+    std::optional<Result<PictureRef>> read;
+    runSlow([this, &path, &read] {
+        read.emplace(OpenFlow::read(path, m_decoder, OpenFlow::Reading::Whole));
+    });
+    const Result<void> opened = OpenFlow(canvas, area, &preview).open(std::move(*read));
     if (!opened) refuse(opened.error());
     return static_cast<bool>(opened);
 }
@@ -42,9 +50,12 @@ bool WindowModel::dropOnDecrypt(const std::string& path) {
 }
 
 void WindowModel::hideMessage() {
-    HideFlow flow(encryptCanvas, area, generator);
-    if (const Result<void> checked = flow.check(encryptPassword, message); !checked) {
-        refuse(checked.error());
+    HideFlow flow(encryptCanvas, area, generator, sealing ? Sealing::On : Sealing::Off);
+    // Sealing, the check derives the key: a moment the window shows as busy.
+    std::optional<Result<void>> checked;
+    runSlow([this, &flow, &checked] { checked.emplace(flow.check(encryptPassword, message)); });
+    if (!*checked) {
+        refuse(checked->error());
         return;
     }
     if (const std::optional<std::string> question = flow.question();
@@ -73,8 +84,24 @@ void WindowModel::revealMessage() {
         refuse(seed.error());
         return;
     }
-    const Revealed revealed = revealPayload(*seed, decryptCanvas, area, generator);
-    revealedMessage = revealed.found ? revealed.message : std::u32string();
+    PasswordReading reading;
+    runSlow([this, &reading] {
+        reading = revealWithPassword(decryptPassword, decryptCanvas, area, generator);
+    });
+    // The sealed message when this password opens it, else what its own slots hold;
+    // a wrong password empties the box, as it always has.
+    const MessageReading& shown =
+        reading.sealed.state == Reading::SealedOpened ? reading.sealed : reading.own;
+    const bool readable = shown.state == Reading::Plain || shown.state == Reading::SealedOpened;
+    revealedMessage = readable ? shown.text : std::u32string();
+    // A sealed message that stays closed is said, also beside a plain one shown: the
+    // user would otherwise take the emptied box for "nothing here".
+    for (const MessageReading* closed : {&reading.own, &reading.sealed}) {
+        if (!closed->sentence.empty()) {
+            refuse(closed->sentence);
+            return;
+        }
+    }
 }
 
 void WindowModel::saveEncryptPicture() {

@@ -20,11 +20,11 @@ namespace vm {
 
 inline constexpr std::size_t kMessageBoxLimit = 160;  // characters the user can type
 
-// Runs the decoding of a chosen picture and returns what it gave. The window runs it
-// off its own thread and keeps the user's hands off meanwhile; nothing is changed
-// until it has returned, so a failed decode changes nothing.
-using DecodeRunner =
-    std::function<Result<PictureRef>(const std::function<Result<PictureRef>()>& decode)>;
+// Runs work that may take a while (decoding a chosen picture, deriving a sealed
+// message's key) and returns when it is done. The window runs it off its own thread,
+// busy, and keeps the user's hands off meanwhile; the work changes nothing the
+// window shows until it has returned.
+using SlowRunner = std::function<void(const std::function<void()>& work)>;
 
 class WindowModel {
   public:
@@ -39,8 +39,8 @@ class WindowModel {
     void saveEncryptPicture();  // Alt+S: saves the Encrypt tab's picture as it is
     void clearAll();            // File > Clear: both tabs as at start
 
-    // How opening a picture runs its decoding (see DecodeRunner); in place by default.
-    void setDecodeRunner(DecodeRunner run) { m_runDecode = std::move(run); }
+    // How decoding and key derivation run (see SlowRunner); in place by default.
+    void setSlowRunner(SlowRunner run) { m_runSlow = std::move(run); }
 
     // A picture dropped on a tab opens as Open Image would.
     bool dropOnEncrypt(const std::string& path);
@@ -54,17 +54,21 @@ class WindowModel {
     PictureRef encryptPreview, decryptPreview;
     WorkingArea area;
     RandomSource generator;
+    // File > Seal: Encrypt seals the message with its password instead of only
+    // hiding it. Off at start and never kept: each run starts plain.
+    bool sealing = false;
 
   private:
     // Asks for a picture for this tab and opens it; opens a file chosen otherwise.
     void openWithDialog(Canvas& canvas, PictureRef& preview);
     bool openFile(const std::string& path, Canvas& canvas, PictureRef& preview);
     void refuse(const std::string& why);
+    void runSlow(const std::function<void()>& work);
 
     MessageBoxes& m_boxes;
     FileDialogs& m_dialogs;
     PictureDecoder& m_decoder;
-    DecodeRunner m_runDecode;
+    SlowRunner m_runSlow;
 };
 
 // CR LF <-> the single line break a text widget shows.

@@ -37,8 +37,9 @@ namespace vm::ui {
 namespace {
 
 // Ends the program without waiting for a decode that may run for a minute more (or
-// block on a pipe): it writes nothing, so nothing is left half done.
-[[noreturn]] void abandonDecode() {
+// block on a pipe), or a key derivation: neither writes anything, so nothing is left
+// half done.
+[[noreturn]] void endWithoutWaiting() {
     std::fflush(nullptr);
     std::_Exit(0);
 }
@@ -96,9 +97,9 @@ MainWindow::MainWindow(WindowHost& host, MessageBoxes& boxes, FileDialogs& dialo
                               Qt::WindowCloseButtonHint),
       m_host(host),
       m_boxes(boxes),
-      m_form(boxes, dialogs, m_decoder) {
-    m_form.setDecodeRunner(
-        [this](const std::function<Result<PictureRef>()>& decode) { return decodeAside(decode); });
+      m_formBoxes(*this, boxes),
+      m_form(m_formBoxes, dialogs, m_decoder) {
+    m_form.setSlowRunner([this](const std::function<void()>& work) { runAside(work); });
     announceOwnWidgets();
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Veilmark"));
@@ -228,9 +229,21 @@ void MainWindow::buildMenus() {
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, handler);
     };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    // File and its Seal command carry access keys (Alt+F, then P) so that sealing can
+    // be turned on from the keyboard; none of them is taken by the off-screen buttons.
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("fileMenu"));
+    file->setToolTipsVisible(true);
     addItem(file, QStringLiteral("clearAction"), QStringLiteral("Clear"), &MainWindow::clearAll);
+    // A menu command rather than a box on the Encrypt tab, whose layout is fixed.
+    m_sealAction = file->addAction(QStringLiteral("Seal Message With &Password"));
+    m_sealAction->setObjectName(QStringLiteral("sealAction"));
+    m_sealAction->setCheckable(true);
+    m_sealAction->setToolTip(
+        QStringLiteral("Encrypt seals the message: only its password opens it, and any change "
+                       "to it is found. It may then hold any characters, up to 216 bytes."));
+    m_sealAction->setStatusTip(m_sealAction->toolTip());
+    connect(m_sealAction, &QAction::toggled, this, &MainWindow::setSealing);
     file->addSeparator()->setObjectName(QStringLiteral("fileSeparator"));
     addItem(file, QStringLiteral("exitAction"), QStringLiteral("Exit"), &MainWindow::exitProgram);
 
@@ -294,6 +307,17 @@ void MainWindow::showModel() {
     }
 }
 
+void MainWindow::ShownFirst::showMessage(const std::string& prompt, int code,
+                                         const std::optional<std::string>& title) {
+    m_window.showModel();
+    m_boxes.showMessage(prompt, code, title);
+}
+
+bool MainWindow::ShownFirst::confirm(const std::string& prompt, const std::string& title) {
+    m_window.showModel();
+    return m_boxes.confirm(prompt, title);
+}
+
 void MainWindow::run(const std::function<void()>& handler) {
     pullBoxes();
     try {
@@ -312,32 +336,38 @@ void MainWindow::openOnTab(Tab tab, const QString& path) {
     if (!path.isEmpty()) openDropped(tab, path);
 }
 
-Result<PictureRef> MainWindow::decodeAside(const std::function<Result<PictureRef>()>& decode) {
+void MainWindow::runAside(const std::function<void()>& work) {
     QEventLoop wait;
     std::atomic<bool> finished{false};
-    std::future<Result<PictureRef>> job = std::async(std::launch::async, [&] {
-        Result<PictureRef> decoded = decode();
-        finished.store(true);
-        QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
-        return decoded;
+    std::future<void> job = std::async(std::launch::async, [&work, &wait, &finished] {
+        // The loop is told to end also when the work throws; get() passes it on.
+        struct Wake {
+            QEventLoop& loop;
+            std::atomic<bool>& done;
+            ~Wake() {
+                done.store(true);
+                QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            }
+        } wake{wait, finished};
+        work();
     });
     // Most pictures are done before anyone would notice a pause.
     if (job.wait_for(std::chrono::milliseconds(150)) == std::future_status::ready) return job.get();
 
-    // A large one: the window keeps drawing, shows it is busy, and takes no input, so
-    // no second open, Encrypt or Clear can start before this one has ended.
+    // A large picture or a key derivation: the window keeps drawing, shows it is busy,
+    // and takes no input, so no second open, Encrypt or Clear can start before this
+    // one has ended.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QPointer<QWidget> focus = QApplication::focusWidget();
     setEnabled(false);
     wait.exec();
-    // The program is ending (the window was closed) while a picture is still being
-    // read: nothing is being saved, so it ends now rather than when the decode does.
-    if (!finished.load()) abandonDecode();
-    Result<PictureRef> decoded = job.get();
+    // The program is ending (the window was closed) while the work still runs:
+    // nothing is being saved, so it ends now rather than when the work does.
+    if (!finished.load()) endWithoutWaiting();
     setEnabled(true);
     if (focus) focus->setFocus();
     QApplication::restoreOverrideCursor();
-    return decoded;
+    job.get();
 }
 
 void MainWindow::openDropped(Tab tab, const QString& path) {
@@ -371,6 +401,10 @@ void MainWindow::saveEncryptPicture() {
 }
 void MainWindow::clearAll() {
     run([this] { m_form.clearAll(); });
+}
+
+void MainWindow::setSealing(bool on) {
+    m_form.sealing = on;
 }
 
 void MainWindow::exitProgram() {

@@ -53,6 +53,7 @@ class MainWindow : public QMainWindow {
     void exitProgram();
     void showHelp();
     void showAbout();
+    void setSealing(bool on);
 
   protected:
     void closeEvent(QCloseEvent* event) override;  // ends the program
@@ -63,15 +64,32 @@ class MainWindow : public QMainWindow {
     void buildMenus();
     void orderFocus();
 
-    // Decodes a picture on another thread while the window waits, busy but drawn.
-    Result<PictureRef> decodeAside(const std::function<Result<PictureRef>()>& decode);
+    // Runs slow work (a decode, a key derivation) on another thread while the
+    // window waits, busy but drawn.
+    void runAside(const std::function<void()>& work);
     // Runs a model handler between copying the boxes in and showing the result.
     void run(const std::function<void()>& handler);
     void pullBoxes();
     void showModel();
 
+    // The boxes the model speaks through. Before one comes up the window shows what
+    // the handler has done so far, so that a box emptied by a wrong password is
+    // empty while the message says why.
+    class ShownFirst : public MessageBoxes {
+      public:
+        ShownFirst(MainWindow& window, MessageBoxes& boxes) : m_window(window), m_boxes(boxes) {}
+        void showMessage(const std::string& prompt, int code,
+                         const std::optional<std::string>& title) override;
+        bool confirm(const std::string& prompt, const std::string& title) override;
+
+      private:
+        MainWindow& m_window;
+        MessageBoxes& m_boxes;
+    };
+
     WindowHost& m_host;
     MessageBoxes& m_boxes;
+    ShownFirst m_formBoxes;      // before the form, which keeps them
     QtPictureDecoder m_decoder;  // before the form, which keeps it
     WindowModel m_form;
     PictureRef m_shownEncrypt, m_shownDecrypt;  // what the previews show now
@@ -93,6 +111,7 @@ class MainWindow : public QMainWindow {
     QPushButton* m_offscreenDecrypt = nullptr;
     QPushButton* m_offscreenSave = nullptr;
     QPushButton* m_offscreenOpen = nullptr;
+    QAction* m_sealAction = nullptr;
 };
 
 }  // namespace vm::ui

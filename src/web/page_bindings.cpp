@@ -55,6 +55,10 @@ Tab tabOf(int tab) {
     return tab == 1 ? Tab::Decrypt : Tab::Encrypt;
 }
 
+vm::Sealing sealing(int seal) {
+    return seal == 1 ? vm::Sealing::On : vm::Sealing::Off;
+}
+
 // Nothing the form does should throw this far; if it does, the command stops with
 // the window's sentence and the page goes on.
 template <class Handler>
@@ -151,19 +155,30 @@ EMSCRIPTEN_KEEPALIVE char32_t* vm_text_in(int which, std::size_t length) {
     return text.data();
 }
 
-// 0 ready, 1 refused, 2 ask (see the box).
-EMSCRIPTEN_KEEPALIVE int vm_check_hide() {
-    return guarded([] { return static_cast<int>(form().checkHide(textIn(0), textIn(1))); });
+// 0 ready, 1 refused, 2 ask (see the box); seal 1 for a sealed hide.
+EMSCRIPTEN_KEEPALIVE int vm_check_hide(int seal) {
+    return guarded(
+        [&] { return static_cast<int>(form().checkHide(textIn(0), textIn(1), sealing(seal))); });
 }
 
 // 1 when vm_saved() holds the new bitmap, 0 refused (see the box).
-EMSCRIPTEN_KEEPALIVE int vm_hide(const char* name) {
-    return guarded([&] { return form().hide(textIn(0), textIn(1), name) ? 1 : 0; });
+EMSCRIPTEN_KEEPALIVE int vm_hide(const char* name, int seal) {
+    return guarded([&] { return form().hide(textIn(0), textIn(1), name, sealing(seal)) ? 1 : 0; });
 }
 
-// 1 done (see vm_revealed), 0 refused (see the box); the password is box 0.
+// 1 done (see vm_revealed), 0 refused (see the box), 2 done and a sealed message
+// stays closed (see vm_revealed and the box); the password is box 0.
 EMSCRIPTEN_KEEPALIVE int vm_reveal() {
-    return guarded([] { return form().reveal(textIn(0)) ? 1 : 0; });
+    return guarded([] {
+        switch (form().reveal(textIn(0))) {
+            case vm::web::WebForm::Reveal::Done:
+                return 1;
+            case vm::web::WebForm::Reveal::Told:
+                return 2;
+            default:
+                return 0;
+        }
+    });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* vm_revealed() {

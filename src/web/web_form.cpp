@@ -1,6 +1,7 @@
 #include "web/web_form.h"
 
 #include "engine/hide_reveal.h"
+#include "engine/sealed_payload.h"
 #include "flows/hide_checks.h"
 #include "flows/hide_flow.h"
 #include "flows/open_flow.h"
@@ -45,9 +46,15 @@ void WebForm::openPlanes(Tab tab, std::int32_t width, std::int32_t height, Bytes
             std::make_shared<YCbCrPlanesPicture>(width, height, std::move(planes), halving), turn));
 }
 
-WebForm::Check WebForm::checkHide(std::u32string_view password, std::u32string_view message) {
-    HideFlow flow(m_encrypt, m_area, m_generator);
-    if (const Result<void> checked = flow.check(password, message); !checked) {
+WebForm::Check WebForm::checkHide(std::u32string_view password, std::u32string_view message,
+                                  Sealing sealing) {
+    HideFlow flow(m_encrypt, m_area, m_generator, sealing);
+    // A sealed hide's check derives the key; here only what refuses it is asked, and
+    // the hide itself derives it once.
+    Result<void> checked =
+        sealing == Sealing::On ? checkPictures(m_encrypt, m_area) : flow.check(password, message);
+    if (checked && sealing == Sealing::On) checked = checkSealedHide(password, message, m_area);
+    if (!checked) {
         refuse(checked.error());
         return Check::Refused;
     }
@@ -58,10 +65,10 @@ WebForm::Check WebForm::checkHide(std::u32string_view password, std::u32string_v
 }
 
 bool WebForm::hide(std::u32string_view password, std::u32string_view message,
-                   const std::string& name) {
+                   const std::string& name, Sealing sealing) {
     // The texts come in again, so they are checked again; the page asked its
     // question after checkHide.
-    HideFlow flow(m_encrypt, m_area, m_generator);
+    HideFlow flow(m_encrypt, m_area, m_generator, sealing);
     Result<void> written = flow.check(password, message);
     if (written) written = flow.write();
     if (!written) {
@@ -78,19 +85,27 @@ bool WebForm::hide(std::u32string_view password, std::u32string_view message,
     return true;
 }
 
-bool WebForm::reveal(std::u32string_view password) {
+WebForm::Reveal WebForm::reveal(std::u32string_view password) {
     if (!m_area.loaded) {
         m_box = {kLoadFirst, kAppTitle, false};
-        return false;
+        return Reveal::Refused;
     }
-    const Result<std::int32_t> seed = seedFor(password);
-    if (!seed) {
+    if (const Result<std::int32_t> seed = seedFor(password); !seed) {
         refuse(seed.error());
-        return false;
+        return Reveal::Refused;
     }
-    const Revealed revealed = revealPayload(*seed, m_decrypt, m_area, m_generator);
-    m_revealed = revealed.found ? revealed.message : std::u32string();
-    return true;
+    const PasswordReading reading = revealWithPassword(password, m_decrypt, m_area, m_generator);
+    const MessageReading& shown =
+        reading.sealed.state == Reading::SealedOpened ? reading.sealed : reading.own;
+    const bool readable = shown.state == Reading::Plain || shown.state == Reading::SealedOpened;
+    m_revealed = readable ? shown.text : std::u32string();
+    for (const MessageReading* closed : {&reading.own, &reading.sealed}) {
+        if (!closed->sentence.empty()) {
+            refuse(closed->sentence);
+            return Reveal::Told;
+        }
+    }
+    return Reveal::Done;
 }
 
 void WebForm::clear() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/random_source.h"
+#include "flows/hide_flow.h"
 #include "imaging/canvas.h"
 #include "imaging/working_area.h"
 #include "web/memory_pictures.h"
@@ -47,14 +48,19 @@ class WebForm {
     // Encrypt in two calls, so that the page can ask in between. The first runs the
     // hide's check and question: what stands in the way (Refused, with box()), a
     // question to put (Ask, with box()), or nothing.
+    // Sealing, it derives no key: only the hide does.
     enum class Check { Ready, Refused, Ask };
-    Check checkHide(std::u32string_view password, std::u32string_view message);
+    Check checkHide(std::u32string_view password, std::u32string_view message, Sealing sealing);
     // The rest: checks again (the texts come in again), hides, commits, writes the
     // bitmap for `name` and reads it back. False with box() when it is refused or
     // does not read back.
-    bool hide(std::u32string_view password, std::u32string_view message, const std::string& name);
-    // Decrypt: the message read back, or empty; false with box() when refused.
-    bool reveal(std::u32string_view password);
+    bool hide(std::u32string_view password, std::u32string_view message, const std::string& name,
+              Sealing sealing);
+    // Decrypt, as the window's: the sealed message the password opens, else the plain
+    // one at its own slots, else empty. Refused: Refused with box(). A sealed message
+    // that stays closed: Told, with box() saying why, beside what was read.
+    enum class Reveal { Done, Refused, Told };
+    Reveal reveal(std::u32string_view password);
     void clear();
 
     const Box& box() const { return m_box; }

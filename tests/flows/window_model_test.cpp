@@ -146,14 +146,43 @@ TEST_F(WindowModelFlow, HideRefusesWhatWouldLoseTheMessageBeforeAskingForAFile) 
     form.message = U"ok";
     form.encryptPassword = std::u32string(32767, U'p');
     hide(dir.file("never.bmp"));
+    // Sealed: any characters, but at most 216 bytes of them, and never the empty password.
+    form.sealing = true;
+    form.encryptPassword = U"pw";
+    form.message = std::u32string(109, U'ж');  // 218 bytes
+    hide(dir.file("never.bmp"));
+    form.encryptPassword.clear();
+    form.message = U"ok";
+    hide(dir.file("never.bmp"));
     EXPECT_TRUE(std::none_of(ui.dialogs.begin(), ui.dialogs.end(), [](auto& d) { return d.save; }));
-    ASSERT_EQ(ui.boxes.size(), 4u);
+    ASSERT_EQ(ui.boxes.size(), 6u);
+    EXPECT_NE(ui.boxes[4].prompt.find("at most 216 bytes"), std::string::npos);
     for (const auto& box : ui.boxes) {
         EXPECT_EQ(box.code, vbCritical);
         EXPECT_EQ(box.title, "Veilmark - Error");
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("never.bmp")));
     EXPECT_EQ(form.encryptCanvas.changedPoints(), 0u);
+}
+
+// A sealed message lies apart from the plain ones: a password shows its own plain
+// message and says that the sealed one stays closed.
+TEST_F(WindowModelFlow, APlainMessageIsShownBesideASealedOneThatStaysClosed) {
+    openEncrypt(cover(320, 240, "cover.bmp"));
+    form.sealing = true;
+    form.encryptPassword = U"sealed words";
+    form.message = U"under seal";
+    const std::string sealed = hide(dir.file("sealed.bmp"));
+    openEncrypt(sealed);
+    form.sealing = false;
+    form.encryptPassword = U"plain words";
+    form.message = U"in plain sight";
+    openDecrypt(hide(dir.file("both.bmp")));
+    form.decryptPassword = U"plain words";
+    form.revealMessage();
+    EXPECT_EQ(form.revealedMessage, U"in plain sight");
+    ASSERT_EQ(ui.boxes.size(), 3u);  // saved twice, then why the sealed one stays closed
+    EXPECT_EQ(ui.boxes[2].title, "Veilmark - Error");
 }
 
 TEST_F(WindowModelFlow, TooSmallAPictureIsRefused) {

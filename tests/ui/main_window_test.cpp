@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
@@ -432,6 +433,58 @@ class MainWindowTest : public QObject {
         QCOMPARE(s.user.dialogs.back().request.filter, std::string(kSaveOnlyBitmapFilter));
         QVERIFY(std::filesystem::exists(out.file("plain.bmp")));
         QVERIFY(s.user.boxes.empty());  // it says nothing
+    }
+
+    // Alt+F opens File and P turns sealing on, then off; off at start, heard as a check item.
+    void sealingTurnsOnAndOffFromTheKeyboard() {
+        Session s;
+        QAction* seal = action(s, "sealAction");
+        QVERIFY(!seal->isChecked() && !s.window.form().sealing);
+        for (const bool on : {true, false}) {
+            QTest::keyClick(&s.window, Qt::Key_F, Qt::AltModifier);
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu && menu->objectName() == QStringLiteral("fileMenu"));
+            QTest::keyClick(menu, Qt::Key_P);
+            QCOMPARE(s.window.form().sealing, on);
+            QAccessibleInterface* item = QAccessible::queryAccessibleInterface(menu)->child(
+                int(menu->actions().indexOf(seal)));
+            QCOMPARE(item->text(QAccessible::Name), QStringLiteral("Seal Message With Password"));
+            QVERIFY(item->state().checkable && bool(item->state().checked) == on);
+        }
+    }
+
+    // Sealing on, Encrypt seals any characters; Decrypt opens them only with their
+    // password, and otherwise empties the box and says why.
+    void aSealedMessageOpensOnlyWithItsPassword_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("its password") << "tulip mountain" << true;
+        QTest::newRow("another password") << "tulip mountains" << false;
+    }
+    void aSealedMessageOpensOnlyWithItsPassword() {
+        QFETCH(QString, password);
+        QFETCH(bool, opens);
+        const QString text = QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442 \U0001F44B");
+        Session s;
+        TempDir out;
+        action(s, "sealAction")->trigger();
+        s.user.answer(m_picture.toStdString());
+        s.click("openOnEncryptButton");
+        s.type("encryptPassword", "tulip mountain");
+        child<MessageTextEdit>(&s.window, "message")->setBoxText(text);
+        s.user.answer(out.file("sealed.bmp"));
+        s.click("hideButton");
+        s.selectTab(1);
+        s.user.answer(out.file("sealed.bmp"));
+        s.click("openOnDecryptButton");
+        s.type("revealedMessage", "left from before");
+        s.type("decryptPassword", password);
+        s.click("revealButton");
+        QCOMPARE(s.text("revealedMessage"), opens ? text : QString());
+        QCOMPARE(s.user.boxes.size(), opens ? 1u : 2u);  // saved, then why it stays closed
+        if (!opens)
+            QCOMPARE(s.user.boxes[1].prompt, std::string("A sealed message is hidden here, and "
+                                                         "this password does not open it."));
     }
 
     void ctrlOOpensOnTheTabShownAndCtrlQQuits_data() {

@@ -134,7 +134,7 @@ class SecondaryWindowsTest : public QObject {
         QVERIFY(help->windowFlags() & Qt::WindowMinimizeButtonHint);
         QVERIFY(!(help->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(about->size(), QSize(123, 79));
-        QCOMPARE(help->size(), QSize(312, 494));
+        QCOMPARE(help->size(), QSize(312, 629));  // with the note under the four sections
         QCOMPARE(about->minimumSize(), about->maximumSize());
         QCOMPARE(help->minimumSize(), help->maximumSize());
         // Both stay open beside the main window; closing one leaves the others.
@@ -151,13 +151,15 @@ class SecondaryWindowsTest : public QObject {
             const QFont font = child<QLabel>(help, name)->font();
             QVERIFY2(font.bold() && font.underline() && font.pointSize() == 12, name);
         }
-        for (const char* name : {"generalText", "encryptText", "decryptText", "notesText"}) {
+        for (const char* name :
+             {"generalText", "encryptText", "decryptText", "notesText", "safetyNote"}) {
             auto* body = child<QLabel>(help, name);
             QVERIFY2(body->wordWrap(), name);
             QCOMPARE(body->width(), 297);
             QVERIFY2(body->heightForWidth(body->width()) <= body->height(), name);
         }
         QVERIFY(child<QLabel>(help, "notesText")->text().contains("is guarenteed to work"));
+        QVERIFY(child<QLabel>(help, "safetyNote")->text().contains("concealed, not protected"));
     }
 
     void exitEndsEverythingAtOnceWithoutAsking() {

@@ -287,12 +287,38 @@ class PageTest(unittest.TestCase):
         self.fill('decrypt-page', 'tulips')
         self.assertEqual(self.decrypt(), '', 'a wrong password shows nothing')
 
+    def test_a_message_sealed_in_the_page_opens_in_veilmark_cli_and_the_reverse(self):
+        text, cover_path = 'Привет 👋 — ключ', self.file('cover.bmp', bmp24(64, 48, cover))
+        # The page seals: veilmark-cli opens it with its password only, and scan never shows it.
+        self.open_on('encrypt-page', cover_path)
+        self.fill('encrypt-page', 'tulip mountain', text)
+        self.browser.click('#seal')
+        sealed = self.file('page-sealed.bmp', self.encrypt('cover-vm.bmp'))
+        shown = self.cli('reveal', '-p', 'tulip mountain', sealed)
+        self.assertEqual((shown.returncode, shown.stdout.decode()), (0, text))
+        self.assertNotIn(text.encode(), self.cli('scan', sealed).stdout)
+        # veilmark-cli seals: the page opens it, and a wrong password empties the box and says why.
+        made = self.cli('hide', '-f', '--seal', '-p', 'tulip mountain', '-m', text, cover_path, sealed)
+        self.assertEqual(made.returncode, 0, made.stderr)
+        self.browser.click('#decrypt-tab')
+        with open(sealed, 'rb') as f:
+            self.drop_on('decrypt-page', 'cli-sealed.bmp', f.read())
+        self.fill('decrypt-page', 'tulip mountain')
+        self.assertEqual(self.decrypt(), text)
+        self.fill('decrypt-page', 's')  # tulip mountains
+        self.browser.click('#decrypt-page .action')
+        self.assertEqual(self.box(), 'Veilmark - Error: A sealed message is hidden here, and this '
+                         'password does not open it.')
+        self.assertEqual(self.browser.js('return document.querySelector("#revealed-message").value'), '')
+
     def test_controls_are_named_as_in_the_window(self):
         for page, action in (('encrypt-page', 'Encrypt'), ('decrypt-page', 'Decrypt')):
             self.browser.click(f'#{page[:7]}-tab')  # a hidden page's controls have no name
             for css, name in ((f'#{page[:7]}-tab', action), (f'#{page} input[type="file"]', 'Open Image'),
                               (f'#{page} .password', 'Password'), (f'#{page} .message', 'Message'),
-                              (f'#{page} .action', action)):
+                              (f'#{page} .action', action)) + (
+                    (('#seal', 'Seal the message with the password: only that password opens it, '
+                                'and any change to it is detected'),) if action == 'Encrypt' else ()):
                 with self.subTest(css):
                     self.assertEqual(self.browser.do('GET', f'/element/{self.browser.find(css)}/computedlabel'), name)
 

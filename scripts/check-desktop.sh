@@ -499,7 +499,7 @@ else
 fi
 
 echo "== $(date +%T) 7. X11: a sealed message, turned on from the File menu by keyboard"
-# ---- 7. X11: sealing on by Alt+F, P; hide, then Decrypt with the right and a wrong password
+# ---- 7. X11: sealing on by F10, P; hide, then Decrypt with the right and a wrong password
 start_x 1024x768
 start_openbox
 scale=1
@@ -507,7 +507,7 @@ QT_QPA_PLATFORM=xcb start_app
 if main=$(window Veilmark); then
   activate "$main"
   sealed="$work/sealed.bmp"
-  k alt+f
+  k F10
   sleep 0.3
   shot sealed-menu
   k p

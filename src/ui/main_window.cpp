@@ -229,9 +229,9 @@ void MainWindow::buildMenus() {
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, handler);
     };
-    // File and its Seal command carry access keys (Alt+F, then P) so that sealing can
-    // be turned on from the keyboard; none of them is taken by the off-screen buttons.
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    // The menus' captions carry no access keys; F10 opens File from the keyboard, as
+    // on other desktops, and the Seal command's own key (P) works once it is open.
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("fileMenu"));
     file->setToolTipsVisible(true);
     addItem(file, QStringLiteral("clearAction"), QStringLiteral("Clear"), &MainWindow::clearAll);
@@ -259,6 +259,9 @@ void MainWindow::buildMenus() {
             [this] { m_tabs->currentIndex() == 0 ? openOnEncrypt() : openOnDecrypt(); });
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     connect(quit, &QShortcut::activated, this, &MainWindow::exitProgram);
+    auto* menus = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menus, &QShortcut::activated, this,
+            [this, file] { menuBar()->setActiveAction(file->menuAction()); });
 }
 
 void MainWindow::orderFocus() {

@@ -1,6 +1,7 @@
 #include "ui/qt_file_dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -35,20 +36,30 @@ std::string QtFileDialogs::showSave(const FileDialogRequest& request) {
     return show(request, true);
 }
 
-// Where the next dialog opens: never in /proc, /sys or /dev, where listing a folder
-// can read a device (or wait on one, as /proc/kmsg does).
+namespace {
+// /proc, /sys and /dev, where listing a folder can read a device (or wait on one, as
+// /proc/kmsg does).
+bool systemFolder(const QString& folder) {
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    for (const char* system : {"/proc", "/sys", "/dev"}) {
+        const QString root = QString::fromLatin1(system);
+        if (real == root || real.startsWith(root + u'/')) return true;
+    }
+    return false;
+}
+}  // namespace
+
+// Where the next dialog opens: the folder of the last file saved or opened, never a
+// system folder. It is always named: an unnamed one would be the toolkit's own last
+// folder, which a refused save in /proc has already set.
 QString QtFileDialogs::startFolder() {
     if (!m_savedFile.isEmpty()) {
         const QFileInfo saved(m_savedFile);
         if (saved.exists() && saved.lastModified() >= m_savedSince) m_folder = saved.absolutePath();
         m_savedFile.clear();
     }
-    const QString real = QFileInfo(m_folder).canonicalFilePath();
-    for (const char* system : {"/proc", "/sys", "/dev"}) {
-        const QString root = QString::fromLatin1(system);
-        if (real == root || real.startsWith(root + u'/')) return {};
-    }
-    return m_folder;
+    if (!m_folder.isEmpty() && !systemFolder(m_folder)) return m_folder;
+    return systemFolder(QDir::currentPath()) ? QDir::homePath() : QDir::currentPath();
 }
 
 std::string QtFileDialogs::show(const FileDialogRequest& request, bool save) {

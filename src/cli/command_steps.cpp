@@ -25,6 +25,15 @@ void applyArea(const Arguments& arguments, WorkingArea& area) {
     area.height = arguments.area->height;
 }
 
+Result<void> openToRead(const Arguments& arguments, Console& console, Canvas& canvas,
+                        WorkingArea& area) {
+    if (Result<void> streams = checkPictureStreams(arguments, console); !streams) return streams;
+    if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
+        return opened;
+    applyArea(arguments, area);
+    return {};
+}
+
 Result<void> checkPictureStreams(const Arguments& arguments, const Console& console) {
     if (arguments.input == kStandardStream && console.inputIsTerminal)
         return stopped(kUsage,

@@ -21,6 +21,11 @@ Result<void> openInto(const std::string& path, Console& console, Canvas& canvas,
 // --area: read as if the picture had that size.
 void applyArea(const Arguments& arguments, WorkingArea& area);
 
+// What reveal and scan do first: refuse a terminal as INPUT, open it, and apply
+// --area.
+Result<void> openToRead(const Arguments& arguments, Console& console, Canvas& canvas,
+                        WorkingArea& area);
+
 // "-" as a picture: standard input or output, which must not be a terminal (a
 // picture is not typed, and a bitmap would garble the screen).
 Result<void> checkPictureStreams(const Arguments& arguments, const Console& console);

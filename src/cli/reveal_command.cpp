@@ -37,18 +37,15 @@ Failure closedSeal(const MessageReading& found, const std::string& where) {
 }  // namespace
 
 int reveal(const Arguments& arguments, Console& console) {
-    if (Result<void> streams = checkPictureStreams(arguments, console); !streams)
-        return report(console, streams.why());
     // The picture first: a file that is missing or no picture costs no typed password.
     Canvas canvas;
     WorkingArea area;
-    if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
+    if (Result<void> opened = openToRead(arguments, console, canvas, area); !opened)
         return report(console, opened.why());
     const Result<std::u32string> password = obtainPassword(arguments, console, false);
     if (!password) return report(console, password.why());
     const Result<std::int32_t> seed = seedFor(*password);
     if (!seed) return report(console, kRefused, seed.error());
-    applyArea(arguments, area);
 
     // The password's own slots and the sealed ones; a key is derived only where a
     // sealed message is.

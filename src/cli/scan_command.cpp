@@ -10,13 +10,10 @@
 namespace vm::cli {
 
 int scan(const Arguments& arguments, Console& console) {
-    if (Result<void> streams = checkPictureStreams(arguments, console); !streams)
-        return report(console, streams.why());
     Canvas canvas;
     WorkingArea area;
-    if (Result<void> opened = openInto(arguments.input, console, canvas, area); !opened)
+    if (Result<void> opened = openToRead(arguments, console, canvas, area); !opened)
         return report(console, opened.why());
-    applyArea(arguments, area);
     if (const BitmapFilePicture* file = canvas.picture()->bitmapFile()) file->readScattered();
 
     std::vector<std::u32string> messages = scanMessages(canvas, area);

@@ -2,6 +2,8 @@
 // Runs veilmark-cli's commands in this process, with the streams, environment and
 // terminal of the test, and the core's own picture files.
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <map>
 #include <optional>
@@ -69,6 +71,27 @@ struct CliHarness {
 // Whether the text is exactly one line that starts with the program's name.
 inline bool oneErrorLine(const std::string& err) {
     return err.rfind("veilmark-cli: ", 0) == 0 && err.find('\n') == err.size() - 1;
+}
+
+// One run of a table: the words, and the status, standard output and part of the one
+// error line ("" for none) it must give.
+struct RunRow {
+    const char* name;
+    std::vector<std::string> words;
+    int status;
+    std::string out;
+    const char* err;
+};
+
+inline void expectRun(const CliRun& r, const RunRow& row) {
+    EXPECT_EQ(r.status, row.status) << row.name << ": " << r.err;
+    EXPECT_EQ(r.out, row.out) << row.name;
+    if (*row.err == 0) {
+        EXPECT_EQ(r.err, "") << row.name;
+    } else {
+        EXPECT_TRUE(oneErrorLine(r.err)) << row.name << ": " << r.err;
+        EXPECT_NE(r.err.find(row.err), std::string::npos) << row.name << ": " << r.err;
+    }
 }
 
 }  // namespace vm::test

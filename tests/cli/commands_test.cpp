@@ -269,14 +269,7 @@ TEST_F(CliCommands, SealedMessagesOpenOnlyWithTheirPassword) {
         ASSERT_TRUE(hidePayload({*seedFor(U""), framePayload(field)}, canvas, area, generator));
         ASSERT_TRUE(savePicture(*canvas.image(), newer));
     }
-    struct Row {
-        const char* name;
-        std::vector<std::string> words;
-        int status;
-        std::string out;
-        const char* err;  // part of the one error line; "" for none
-    };
-    const Row rows[] = {
+    const RunRow rows[] = {
         {"its password opens it", {"reveal", "-p", "tulip mountain", sealed}, cli::kDone, text, ""},
         {"another password does not",
          {"reveal", "-p", "tulip mountaim", sealed},
@@ -297,17 +290,7 @@ TEST_F(CliCommands, SealedMessagesOpenOnlyWithTheirPassword) {
         {"scan shows the plain one only", {"scan", both}, cli::kDone, "plain", "sealed message"},
         {"a newer format", {"reveal", "-p", "pw", newer}, cli::kNothingFound, "", "newer version"},
     };
-    for (const Row& row : rows) {
-        const CliRun r = cli.run(row.words);
-        EXPECT_EQ(r.status, row.status) << row.name << ": " << r.err;
-        EXPECT_EQ(r.out, row.out) << row.name;
-        if (*row.err == 0) {
-            EXPECT_EQ(r.err, "") << row.name;
-        } else {
-            EXPECT_TRUE(oneErrorLine(r.err)) << row.name << ": " << r.err;
-            EXPECT_NE(r.err.find(row.err), std::string::npos) << row.name << ": " << r.err;
-        }
-    }
+    for (const RunRow& row : rows) expectRun(cli.run(row.words), row);
 }
 
 TEST_F(CliCommands, FileProblemsExitThreeAndKeepWhatWasThere) {
@@ -393,14 +376,7 @@ TEST_F(CliCommands, ScanFindsEveryMessageWithoutItsPassword) {
     const std::string both =
         firstState < secondState ? first + '\0' + other + '\0' : other + '\0' + first + '\0';
 
-    struct Row {
-        const char* name;
-        std::vector<std::string> words;
-        int status;
-        std::string out;
-        const char* err;  // part of the one error line; "" for none
-    };
-    const Row rows[] = {
+    const RunRow rows[] = {
         {"one message, printed as reveal prints it", {"scan", one}, cli::kDone, first, ""},
         {"a clean picture",
          {"scan", cover("GIF", 200, 150)},
@@ -425,17 +401,7 @@ TEST_F(CliCommands, ScanFindsEveryMessageWithoutItsPassword) {
          "",
          "missing.bmp"},
     };
-    for (const Row& row : rows) {
-        const CliRun r = cli.run(row.words);
-        EXPECT_EQ(r.status, row.status) << row.name << ": " << r.err;
-        EXPECT_EQ(r.out, row.out) << row.name;
-        if (*row.err == 0) {
-            EXPECT_EQ(r.err, "") << row.name;
-        } else {
-            EXPECT_TRUE(oneErrorLine(r.err)) << row.name << ": " << r.err;
-            EXPECT_NE(r.err.find(row.err), std::string::npos) << row.name << ": " << r.err;
-        }
-    }
+    for (const RunRow& row : rows) expectRun(cli.run(row.words), row);
 }
 
 TEST_F(CliCommands, HelpVersionAndUsageErrors) {

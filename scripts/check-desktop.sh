@@ -507,15 +507,19 @@ echo "== $(date +%T) 7. X11: a sealed message, turned on from the File menu by k
 start_x 1024x768
 start_openbox
 scale=1
+# Started in $work, whose name the save dialog then needs no typing of.
+cd "$work"
 QT_QPA_PLATFORM=xcb start_app
+cd - >/dev/null
 if main=$(window Veilmark); then
   activate "$main"
   sealed="$work/sealed.bmp"
   k F10
-  sleep 0.3
+  sleep 1  # the menu shows before P reaches it, and has gone before the journey's keys
   shot sealed-menu
   k p
-  hide_keys "tulip mountain" "Meet at noon." "$sealed"
+  sleep 1
+  hide_keys "tulip mountain" "Meet at noon." "sealed.bmp"
   sleep 2  # the key derivation, then the save
   shot sealed-saved
   k Return

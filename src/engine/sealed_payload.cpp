@@ -62,4 +62,16 @@ PasswordReading revealWithPassword(std::u32string_view password, const Canvas& c
     return reading;
 }
 
+ShownReading shownReading(const PasswordReading& reading) {
+    const MessageReading& shown =
+        reading.sealed.state == Reading::SealedOpened ? reading.sealed : reading.own;
+    ShownReading result;
+    if (shown.state == Reading::Plain || shown.state == Reading::SealedOpened)
+        result.text = shown.text;
+    for (const MessageReading* closed : {&reading.own, &reading.sealed})
+        if (!closed->sentence.empty() && result.closedSentence.empty())
+            result.closedSentence = closed->sentence;
+    return result;
+}
+
 }  // namespace vm

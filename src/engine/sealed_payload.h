@@ -61,6 +61,15 @@ struct PasswordReading {
 
 // Reads the password's own slots and the sealed slots of the canvas. A password
 // the code page cannot carry reads nothing at its own slots.
+// What a box shows for a reading: the sealed message when the password opens it,
+// else what the password's own slots hold (empty for nothing); and why a sealed
+// message stays closed, when one does (said also beside a plain message shown).
+struct ShownReading {
+    std::u32string text;
+    std::string closedSentence;
+};
+ShownReading shownReading(const PasswordReading& reading);
+
 PasswordReading revealWithPassword(std::u32string_view password, const Canvas& canvas,
                                    const WorkingArea& area, RandomSource& generator);
 

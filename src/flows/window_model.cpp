@@ -88,19 +88,13 @@ void WindowModel::revealMessage() {
     runSlow([this, &reading] {
         reading = revealWithPassword(decryptPassword, decryptCanvas, area, generator);
     });
-    // The sealed message when this password opens it, else what its own slots hold;
-    // a wrong password empties the box, as it always has.
-    const MessageReading& shown =
-        reading.sealed.state == Reading::SealedOpened ? reading.sealed : reading.own;
-    const bool readable = shown.state == Reading::Plain || shown.state == Reading::SealedOpened;
-    revealedMessage = readable ? shown.text : std::u32string();
-    // A sealed message that stays closed is said, also beside a plain one shown: the
-    // user would otherwise take the emptied box for "nothing here".
-    for (const MessageReading* closed : {&reading.own, &reading.sealed}) {
-        if (!closed->sentence.empty()) {
-            refuse(closed->sentence);
-            return;
-        }
+    // A wrong password empties the box, as it always has; a sealed message that stays
+    // closed is said, or the user would take the emptied box for "nothing here".
+    ShownReading shown = shownReading(reading);
+    revealedMessage = std::move(shown.text);
+    if (!shown.closedSentence.empty()) {
+        refuse(shown.closedSentence);
+        return;
     }
 }
 

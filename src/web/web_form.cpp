@@ -95,15 +95,11 @@ WebForm::Reveal WebForm::reveal(std::u32string_view password) {
         return Reveal::Refused;
     }
     const PasswordReading reading = revealWithPassword(password, m_decrypt, m_area, m_generator);
-    const MessageReading& shown =
-        reading.sealed.state == Reading::SealedOpened ? reading.sealed : reading.own;
-    const bool readable = shown.state == Reading::Plain || shown.state == Reading::SealedOpened;
-    m_revealed = readable ? shown.text : std::u32string();
-    for (const MessageReading* closed : {&reading.own, &reading.sealed}) {
-        if (!closed->sentence.empty()) {
-            refuse(closed->sentence);
-            return Reveal::Told;
-        }
+    ShownReading shown = shownReading(reading);
+    m_revealed = std::move(shown.text);
+    if (!shown.closedSentence.empty()) {
+        refuse(shown.closedSentence);
+        return Reveal::Told;
     }
     return Reveal::Done;
 }

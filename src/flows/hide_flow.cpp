@@ -65,8 +65,8 @@ WrittenPictureCheck HideFlow::readBack(const std::string& target) const {
     };
 }
 
-Result<void> HideFlow::save(const std::string& path) const {
-    return savePicture(*m_canvas.picture(), path, readBack(path));
+Result<void> HideFlow::save(const std::string& path, const ReplacementFaults& faults) const {
+    return savePicture(*m_canvas.picture(), path, readBack(path), faults);
 }
 
 Result<std::vector<std::uint8_t>> HideFlow::saveToMemory(const std::string& name) const {

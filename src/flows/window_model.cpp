@@ -67,7 +67,7 @@ void WindowModel::hideMessage() {
         refuse(written.error());
         return;
     }
-    if (const Result<void> saved = flow.save(path); !saved) {
+    if (const Result<void> saved = flow.save(path, m_saveFaults); !saved) {
         refuse(saved.error());
         return;
     }
@@ -105,7 +105,8 @@ void WindowModel::saveEncryptPicture() {
     }
     const std::string path = m_dialogs.showSave({kSaveTitle, kSaveOnlyBitmapFilter, kDefaultExt});
     if (path.empty()) return;
-    if (const Result<void> saved = savePicture(*encryptCanvas.picture(), path); !saved)
+    if (const Result<void> saved = savePicture(*encryptCanvas.picture(), path, {}, m_saveFaults);
+        !saved)
         refuse(saved.error());
 }
 

@@ -15,6 +15,7 @@
 #include "imaging/canvas.h"
 #include "imaging/picture_reader.h"
 #include "imaging/working_area.h"
+#include "platform/file_replacement.h"
 
 namespace vm {
 
@@ -41,6 +42,8 @@ class WindowModel {
 
     // How decoding and key derivation run (see SlowRunner); in place by default.
     void setSlowRunner(SlowRunner run) { m_runSlow = std::move(run); }
+    // Faults the saves meet, for a test of what the user is told then.
+    void setSaveFaults(ReplacementFaults faults) { m_saveFaults = std::move(faults); }
 
     // A picture dropped on a tab opens as Open Image would.
     bool dropOnEncrypt(const std::string& path);
@@ -69,6 +72,7 @@ class WindowModel {
     FileDialogs& m_dialogs;
     PictureDecoder& m_decoder;
     SlowRunner m_runSlow;
+    ReplacementFaults m_saveFaults;
 };
 
 // CR LF <-> the single line break a text widget shows.

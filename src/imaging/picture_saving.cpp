@@ -156,9 +156,9 @@ Result<std::vector<std::uint8_t>> savePictureToMemory(const Picture& picture,
 }
 
 Result<void> savePicture(const Picture& picture, const std::string& path,
-                         const WrittenPictureCheck& check) {
+                         const WrittenPictureCheck& check, const ReplacementFaults& faults) {
     if (Result<std::uint64_t> size = bitmapFileSize(picture); !size) return size.why();
-    FileReplacement file(path);
+    FileReplacement file(path, faults);
     if (Result<void> opened = file.open(); !opened) return opened;
     // A picture read in place from the very file that is rewritten in place keeps
     // reading it afterwards, so the file may change only where the picture did.

@@ -12,6 +12,7 @@
 
 #include "imaging/bitmap_writer.h"
 #include "imaging/picture.h"
+#include "platform/file_replacement.h"
 #include "platform/result.h"
 
 namespace vm {
@@ -21,9 +22,10 @@ namespace vm {
 using WrittenPictureCheck = std::function<Result<void>(const PictureRef& written)>;
 
 // Writes the picture to path as a bitmap, or says what went wrong; an existing file
-// of that name then stays byte for byte as it was.
+// of that name then stays byte for byte as it was. `faults` are a test's.
 Result<void> savePicture(const Picture& picture, const std::string& path,
-                         const WrittenPictureCheck& check = {});
+                         const WrittenPictureCheck& check = {},
+                         const ReplacementFaults& faults = {});
 
 // The same bitmap as bytes in memory, read back and checked the same way. `name`
 // says where the bytes go, for the sentence of a failure.

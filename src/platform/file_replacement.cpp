@@ -22,10 +22,6 @@
 namespace vm {
 
 namespace {
-std::optional<int> g_writeFault;
-bool g_namedStaging = false;
-void (*g_whileCommitting)() = nullptr;
-
 std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -109,19 +105,8 @@ std::uint64_t freeBytes(int fd) {
 }
 }  // namespace
 
-void FileReplacement::injectWriteFault(std::optional<int> errnoValue) {
-    g_writeFault = errnoValue;
-}
-
-void FileReplacement::stageInNamedFiles(bool named) {
-    g_namedStaging = named;
-}
-
-void FileReplacement::whileCommitting(void (*step)()) {
-    g_whileCommitting = step;
-}
-
-FileReplacement::FileReplacement(std::string target) : m_target(std::move(target)) {}
+FileReplacement::FileReplacement(std::string target, ReplacementFaults faults)
+    : m_target(std::move(target)), m_faults(std::move(faults)) {}
 
 FileReplacement::~FileReplacement() {
     discard();
@@ -265,7 +250,7 @@ Result<void> FileReplacement::createStaging() {
     // As with files: a folder marked read-only is respected even by root.
     if (::fstat(m_folderFd.get(), &folder) == 0 && (folder.st_mode & 0222) == 0) err = EACCES;
     const mode_t mode = m_existed ? 0600 : 0666;  // the old file's bits are set below
-    if (err == 0 && !g_namedStaging && canStageInProc()) {
+    if (err == 0 && !m_faults.namedStaging && canStageInProc()) {
         m_fd.reset(::openat(m_folderFd.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
         err = m_fd ? 0 : errno;
     }
@@ -337,7 +322,7 @@ Result<void> FileReplacement::openForRewrite() {
 
 Result<void> FileReplacement::write(const void* data, std::size_t size) {
     if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
-    if (g_writeFault) return fail("write", *g_writeFault);
+    if (m_faults.writeErrno) return fail("write", *m_faults.writeErrno);
     if (Result<void> written = writeAll(m_fd.get(), data, size); !written)
         return fail("write", errnoOf(written.why()));
     return {};
@@ -345,7 +330,7 @@ Result<void> FileReplacement::write(const void* data, std::size_t size) {
 
 Result<void> FileReplacement::copyFrom(int fd, std::uint64_t offset, std::uint64_t length) {
     if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
-    if (g_writeFault) return fail("write", *g_writeFault);
+    if (m_faults.writeErrno) return fail("write", *m_faults.writeErrno);
     if (Result<void> copied = copyAll(fd, offset, m_fd.get(), length); !copied) {
         const int err = errnoOf(copied.why());
         return err == ENODATA ? fail("read the picture for", ENODATA) : fail("write", err);
@@ -355,7 +340,7 @@ Result<void> FileReplacement::copyFrom(int fd, std::uint64_t offset, std::uint64
 
 Result<void> FileReplacement::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
     if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
-    if (g_writeFault) return fail("write", *g_writeFault);
+    if (m_faults.writeErrno) return fail("write", *m_faults.writeErrno);
     if (Result<void> written = writeAllAt(m_fd.get(), data, size, offset); !written)
         return fail("write", errnoOf(written.why()));
     return {};
@@ -408,7 +393,7 @@ Result<void> FileReplacement::commitByRename() {
     // between would otherwise leave an empty file, or none, where "saved" was said.
     if (::fsync(m_fd.get()) != 0) return fail("write", errno);
     EndingSignalsHeld held;
-    if (g_whileCommitting) g_whileCommitting();
+    if (m_faults.whileCommitting) m_faults.whileCommitting();
     const int folder = m_folderFd.get();
     if (!m_stagedName.empty()) {
         if (::renameat(folder, m_stagedName.c_str(), folder, m_name.c_str()) != 0)
@@ -466,7 +451,7 @@ Result<void> FileReplacement::flushedAndNoted() {
 
 Result<void> FileReplacement::commitInPlace() {
     EndingSignalsHeld held;
-    if (g_whileCommitting) g_whileCommitting();
+    if (m_faults.whileCommitting) m_faults.whileCommitting();
     const int target = m_targetFd.get();
     // One rewrite at a time: another save of this file waits for this one, also one
     // that reached it by another name where each name is an inode of its own (FUSE).

@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,11 +35,22 @@
 
 namespace vm {
 
+// What a test changes in how a replacement runs, to reach the paths that ordinary
+// disks seldom take; a program passes none.
+struct ReplacementFaults {
+    // Every write fails with this errno.
+    std::optional<int> writeErrno;
+    // Stage in a named hidden file, as on file systems without unnamed files.
+    bool namedStaging = false;
+    // Run by commit() once it holds the ending signals, before anything changes.
+    std::function<void()> whileCommitting;
+};
+
 class FileReplacement {
   public:
     enum class Method { NewFile, Rename, InPlace };
 
-    explicit FileReplacement(std::string target);
+    explicit FileReplacement(std::string target, ReplacementFaults faults = {});
     ~FileReplacement();  // without a commit, nothing of the new contents is left
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
@@ -63,13 +75,6 @@ class FileReplacement {
     // Whether commit() will rewrite in place the very file that fd reads.
     bool rewritesInPlace(int fd) const;
 
-    // Test seams. The next writes fail with this errno (nothing: back to normal).
-    static void injectWriteFault(std::optional<int> errnoValue);
-    // Stage in a named hidden file, as on file systems without unnamed files.
-    static void stageInNamedFiles(bool named);
-    // Called by commit() once it holds the ending signals, before anything changes.
-    static void whileCommitting(void (*step)());
-
   private:
     Failure fail(const std::string& what, int err);
     Failure refuse(const std::string& sentence);
@@ -88,6 +93,7 @@ class FileReplacement {
     void discard();
 
     std::string m_target;  // as the caller gave it, for messages
+    ReplacementFaults m_faults;
     std::string m_folder;  // of the file that gets the contents, links resolved
     std::string m_name;
     UniqueFd m_folderFd;

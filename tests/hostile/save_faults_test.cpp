@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "flows/window_model.h"
 #include "imaging/picture_saving.h"
 #include "platform/file_replacement.h"
+#include "support/replacement_faults.h"
 #include "support/scripted_platform.h"
 #include "support/test_pictures.h"
 
@@ -39,7 +41,8 @@ struct Fault {
     const char* name;
     // Prepares the fault in the folder and returns the path the user saves to.
     std::function<std::string(const fs::path& folder)> arrange;
-    const char* words;  // in the message
+    const char* words;                             // in the message
+    std::optional<int> writeErrno = std::nullopt;  // a fault the saving meets
 };
 void PrintTo(const Fault& row, std::ostream* out) {
     *out << row.name;
@@ -96,16 +99,13 @@ const Fault kFaults[] = {
     {"DiskFullInjected",
      [](const fs::path& d) {
          writeFile((d / "out.bmp").string(), kPrecious);
-         FileReplacement::injectWriteFault(ENOSPC);
          return (d / "out.bmp").string();
      },
-     "the disk is full"},
+     "the disk is full", ENOSPC},
 };
 
 class SaveFlow : public ::testing::Test {
   protected:
-    void TearDown() override { FileReplacement::injectWriteFault(std::nullopt); }
-
     // Opens a cover of 90 kB on the Encrypt tab; returns the picture as opened.
     PictureRef openCover() {
         const std::string cover = dir.file("cover.bmp");
@@ -132,7 +132,7 @@ class SaveFlow : public ::testing::Test {
         EXPECT_EQ(ui.boxes[0].prompt.find("Image saved to"), std::string::npos);
         EXPECT_NE(ui.boxes[0].prompt.find(path), std::string::npos) << ui.boxes[0].prompt;
         EXPECT_NE(ui.boxes[0].prompt.find(words), std::string::npos) << ui.boxes[0].prompt;
-        FileReplacement::injectWriteFault(std::nullopt);
+        form.setSaveFaults({});
         EXPECT_EQ(snapshot(watched), before) << "a file changed or a temporary file was left";
         // The canvas keeps the committed picture with the message in it.
         EXPECT_NE(form.encryptCanvas.picture(), opened);
@@ -162,6 +162,7 @@ TEST_P(SaveFault, IsReportedAndLosesNothing) {
     fs::create_directory(folder);
     const std::string path = GetParam().arrange(folder);
     const auto before = snapshot(folder);
+    form.setSaveFaults(test::writesFailWith(GetParam().writeErrno));
     hideTo(path);
     expectReportedAndRecoverable(path, GetParam().words, before, folder, opened);
 }

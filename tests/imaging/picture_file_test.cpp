@@ -12,6 +12,7 @@
 #include "imaging/layered_picture.h"
 #include "imaging/picture_saving.h"
 #include "platform/file_replacement.h"
+#include "support/replacement_faults.h"
 #include "support/test_pictures.h"
 
 namespace vm {
@@ -105,9 +106,8 @@ TEST(PictureFile, ABitmapOpenedInPlaceSavesWithItsWrittenPointsByteForByte) {
 
         // A fault while copying, or a source cut short, keeps the old target.
         writeFile(dir.file("target.bmp"), "kept");
-        FileReplacement::injectWriteFault(ENOSPC);
-        EXPECT_FALSE(savePicture(layered, dir.file("target.bmp")));
-        FileReplacement::injectWriteFault(std::nullopt);
+        EXPECT_FALSE(
+            savePicture(layered, dir.file("target.bmp"), {}, test::writesFailWith(ENOSPC)));
         std::filesystem::resize_file(source, 60);
         EXPECT_FALSE(savePicture(layered, dir.file("target.bmp")));
         EXPECT_EQ(readFile(dir.file("target.bmp")), "kept");

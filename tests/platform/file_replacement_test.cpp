@@ -21,6 +21,7 @@
 
 #include "platform/ending_signals.h"
 #include "platform/file_replacement.h"
+#include "support/replacement_faults.h"
 #include "support/test_pictures.h"
 
 namespace vm {
@@ -39,8 +40,9 @@ std::size_t entries(const fs::path& dir) {
 
 // Writes the bytes, reads them back from the staged file before committing, as
 // the savers do; false with *error set on failure.
-bool save(const std::string& path, const std::string& bytes, std::string* error = nullptr) {
-    FileReplacement file(path);
+bool save(const std::string& path, const std::string& bytes, std::string* error = nullptr,
+          const ReplacementFaults& faults = {}) {
+    FileReplacement file(path, faults);
     Result<void> step = file.open();
     if (step) step = file.write(bytes.data(), bytes.size());
     if (step && readFile(file.stagedPath()) != bytes) {
@@ -121,10 +123,7 @@ const Target kTargets[] = {
      "link", "real", "does not let you follow", 0644, 1, false, true},
 };
 
-class TargetKinds : public ::testing::TestWithParam<Target> {
-  protected:
-    void TearDown() override { FileReplacement::stageInNamedFiles(false); }
-};
+class TargetKinds : public ::testing::TestWithParam<Target> {};
 
 TEST_P(TargetKinds, KeepWhatTheUserHas) {
     const Target& row = GetParam();
@@ -138,14 +137,13 @@ TEST_P(TargetKinds, KeepWhatTheUserHas) {
     const struct stat before = statOf(holder);
     const bool throughLink = fs::is_symlink(path);
     const std::size_t count = entries(folder);
-    FileReplacement::stageInNamedFiles(row.named);
     const auto sameOutput = [&] {
         return commandOutput("cd '" + folder.string() + "' && (" + row.same + ") 2>&1");
     };
     const std::string sameBefore = sameOutput();
 
     std::string error;
-    const bool saved = save(path, "new contents", &error);
+    const bool saved = save(path, "new contents", &error, test::namedStaging(row.named));
 
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
     EXPECT_EQ(entries(folder), count + (row.refusal || before.st_nlink ? 0 : 1))
@@ -203,7 +201,6 @@ TEST(FileReplacement, ReplacesOnlyOnceCommitted) {
 class FileReplacementFaults : public ::testing::Test {
   protected:
     void SetUp() override { writeFile(target, "precious"); }
-    void TearDown() override { FileReplacement::injectWriteFault(std::nullopt); }
     void expectIntact() {
         EXPECT_EQ(readFile(target), "precious");
         EXPECT_EQ(entries(dir.path()), 1u) << "a temporary file was left behind";
@@ -213,9 +210,8 @@ class FileReplacementFaults : public ::testing::Test {
 };
 
 TEST_F(FileReplacementFaults, DiskFullDuringWrite) {
-    FileReplacement::injectWriteFault(ENOSPC);
     std::string error;
-    EXPECT_FALSE(save(target, "new contents", &error));
+    EXPECT_FALSE(save(target, "new contents", &error, test::writesFailWith(ENOSPC)));
     EXPECT_NE(error.find("the disk is full"), std::string::npos) << error;
     EXPECT_NE(error.find(target), std::string::npos);
     expectIntact();
@@ -237,14 +233,12 @@ TEST_F(FileReplacementFaults, TargetIsAFolderOrInAMissingFolder) {
 
 TEST_F(FileReplacementFaults, AbandonedWriteLeavesNothing) {
     for (bool named : {false, true}) {
-        FileReplacement::stageInNamedFiles(named);
         {
-            FileReplacement file(target);
+            FileReplacement file(target, test::namedStaging(named));
             ASSERT_TRUE(file.open());
             ASSERT_TRUE(file.write("partial", 7));
             ASSERT_FALSE(file.stagedPath().empty());
         }  // never committed
-        FileReplacement::stageInNamedFiles(false);
         expectIntact();
     }
 }
@@ -297,10 +291,9 @@ TEST_P(KilledMidSave, LeavesOldOrNewAndNothingElse) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             installEndingSignalPolicy();
-            FileReplacement::stageInNamedFiles(row.named);
             for (int n = 0;; ++n) {
                 const std::string& bytes = n % 2 ? second : first;
-                FileReplacement file(target);
+                FileReplacement file(target, test::namedStaging(row.named));
                 if (!(file.open() && file.write(bytes.data(), bytes.size()) && file.stagedFd() &&
                       file.commit()))
                     ::_exit(3);
@@ -373,13 +366,11 @@ TEST_P(SignalDuringCommit, WaitsForTheCommit) {
         if (row.finishing) finishOnceCommitted();
         // A thread started later must not take the signal and end the process early.
         std::thread([] { std::this_thread::sleep_for(std::chrono::seconds(10)); }).detach();
-        FileReplacement file(target);
+        ReplacementFaults faults;
+        if (row.duringCommit) faults.whileCommitting = terminateThisProcess;
+        FileReplacement file(target, faults);
         if (!(file.open() && file.write("new", 3))) ::_exit(3);
-        if (row.duringCommit) {
-            FileReplacement::whileCommitting(terminateThisProcess);
-        } else {
-            terminateThisProcess();
-        }
+        if (!row.duringCommit) terminateThisProcess();
         if (!file.commit()) ::_exit(3);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         ::_exit(0);

@@ -178,25 +178,11 @@ QWidget* MainWindow::buildPage(bool encrypt) {
         count->setToolTip(lengthToolTip(message->length(), kLimit));
     });
 
-    if (encrypt) {
-        m_encryptPreview = preview;
-        m_encryptPassword = password;
-        m_message = message;
-        m_messageCount = count;
-        m_openOnEncryptButton = open;
-        m_hideButton = action;
-        connect(open, &QPushButton::clicked, this, &MainWindow::openOnEncrypt);
-        connect(action, &QPushButton::clicked, this, &MainWindow::hideMessage);
-    } else {
-        m_decryptPreview = preview;
-        m_decryptPassword = password;
-        m_revealedMessage = message;
-        m_revealedMessageCount = count;
-        m_openOnDecryptButton = open;
-        m_revealButton = action;
-        connect(open, &QPushButton::clicked, this, &MainWindow::openOnDecrypt);
-        connect(action, &QPushButton::clicked, this, &MainWindow::revealMessage);
-    }
+    (encrypt ? m_encrypt : m_decrypt) = {preview, password, message, open, action};
+    connect(open, &QPushButton::clicked, this,
+            encrypt ? &MainWindow::openOnEncrypt : &MainWindow::openOnDecrypt);
+    connect(action, &QPushButton::clicked, this,
+            encrypt ? &MainWindow::hideMessage : &MainWindow::revealMessage);
     const Tab tab = encrypt ? Tab::Encrypt : Tab::Decrypt;
     new PictureDrop(page, [this, tab](const QString& path) { openDropped(tab, path); });
     return page;
@@ -267,28 +253,19 @@ void MainWindow::buildMenus() {
 void MainWindow::orderFocus() {
     // Labels and frames take no focus; the controls of the page
     // not shown are skipped while it is hidden.
-    QWidget* const order[] = {m_offscreenEncrypt,
-                              m_offscreenDecrypt,
-                              m_offscreenSave,
-                              m_offscreenOpen,
-                              m_tabs,
-                              m_encryptPassword,
-                              m_message,
-                              m_openOnEncryptButton,
-                              m_hideButton,
-                              m_openOnDecryptButton,
-                              m_revealedMessage,
-                              m_decryptPassword,
-                              m_revealButton};
+    QWidget* const order[] = {
+        m_offscreenEncrypt, m_offscreenDecrypt, m_offscreenSave, m_offscreenOpen,  m_tabs,
+        m_encrypt.password, m_encrypt.message,  m_encrypt.open,  m_encrypt.action, m_decrypt.open,
+        m_decrypt.message,  m_decrypt.password, m_decrypt.action};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
 void MainWindow::pullBoxes() {
-    m_form.encryptPassword = m_encryptPassword->text().toStdU32String();
-    m_form.message = toCrLf(m_message->boxText().toStdU32String());
-    m_form.revealedMessage = toCrLf(m_revealedMessage->boxText().toStdU32String());
-    m_form.decryptPassword = m_decryptPassword->text().toStdU32String();
+    m_form.encryptPassword = m_encrypt.password->text().toStdU32String();
+    m_form.message = toCrLf(m_encrypt.message->boxText().toStdU32String());
+    m_form.revealedMessage = toCrLf(m_decrypt.message->boxText().toStdU32String());
+    m_form.decryptPassword = m_decrypt.password->text().toStdU32String();
 }
 
 void MainWindow::showModel() {
@@ -296,17 +273,17 @@ void MainWindow::showModel() {
         const QString shown = QString::fromStdU32String(text);
         if (box->text() != shown) box->setText(shown);
     };
-    setLine(m_encryptPassword, m_form.encryptPassword);
-    m_message->setBoxText(QString::fromStdU32String(fromCrLf(m_form.message)));
-    m_revealedMessage->setBoxText(QString::fromStdU32String(fromCrLf(m_form.revealedMessage)));
-    setLine(m_decryptPassword, m_form.decryptPassword);
+    setLine(m_encrypt.password, m_form.encryptPassword);
+    m_encrypt.message->setBoxText(QString::fromStdU32String(fromCrLf(m_form.message)));
+    m_decrypt.message->setBoxText(QString::fromStdU32String(fromCrLf(m_form.revealedMessage)));
+    setLine(m_decrypt.password, m_form.decryptPassword);
     if (m_shownEncrypt != m_form.encryptPreview) {
         m_shownEncrypt = m_form.encryptPreview;
-        m_encryptPreview->setImage(toQImage(m_shownEncrypt));
+        m_encrypt.preview->setImage(toQImage(m_shownEncrypt));
     }
     if (m_shownDecrypt != m_form.decryptPreview) {
         m_shownDecrypt = m_form.decryptPreview;
-        m_decryptPreview->setImage(toQImage(m_shownDecrypt));
+        m_decrypt.preview->setImage(toQImage(m_shownDecrypt));
     }
 }
 

@@ -95,18 +95,15 @@ class MainWindow : public QMainWindow {
     PictureRef m_shownEncrypt, m_shownDecrypt;  // what the previews show now
 
     QTabWidget* m_tabs = nullptr;
-    PreviewBox* m_encryptPreview = nullptr;
-    PreviewBox* m_decryptPreview = nullptr;
-    QLineEdit* m_encryptPassword = nullptr;
-    MessageTextEdit* m_message = nullptr;
-    MessageTextEdit* m_revealedMessage = nullptr;
-    QLineEdit* m_decryptPassword = nullptr;
-    QLabel* m_messageCount = nullptr;
-    QLabel* m_revealedMessageCount = nullptr;
-    QPushButton* m_openOnEncryptButton = nullptr;
-    QPushButton* m_hideButton = nullptr;
-    QPushButton* m_revealButton = nullptr;
-    QPushButton* m_openOnDecryptButton = nullptr;
+    // What the window reads, fills and orders for the keyboard on each tab.
+    struct TabWidgets {
+        PreviewBox* preview = nullptr;
+        QLineEdit* password = nullptr;
+        MessageTextEdit* message = nullptr;  // the message to hide, or the one revealed
+        QPushButton* open = nullptr;
+        QPushButton* action = nullptr;  // Encrypt or Decrypt
+    };
+    TabWidgets m_encrypt, m_decrypt;
     QPushButton* m_offscreenEncrypt = nullptr;
     QPushButton* m_offscreenDecrypt = nullptr;
     QPushButton* m_offscreenSave = nullptr;

@@ -5,10 +5,8 @@
 #include "cli/command_steps.h"
 #include "cli/output_failure.h"
 #include "cli/text_inputs.h"
-#include "engine/hide_reveal.h"
 #include "engine/random_source.h"
-#include "engine/sealed_payload.h"
-#include "imaging/bitmap_file_picture.h"
+#include "flows/reveal_flow.h"
 #include "platform/utf8.h"
 
 #include <optional>
@@ -44,15 +42,12 @@ int reveal(const Arguments& arguments, Console& console) {
         return report(console, opened.why());
     const Result<std::u32string> password = obtainPassword(arguments, console, false);
     if (!password) return report(console, password.why());
-    const Result<std::int32_t> seed = seedFor(*password);
-    if (!seed) return report(console, kRefused, seed.error());
-
-    // The password's own slots and the sealed ones; a key is derived only where a
-    // sealed message is.
     RandomSource generator;
-    const PasswordReading reading = revealWithPassword(*password, canvas, area, generator);
-    if (Result<void> whole = checkReadWhole(*canvas.picture()); !whole)
-        return report(console, kFileError, whole.error());
+    RevealFlow flow(canvas, area, generator);
+    if (Result<void> checked = flow.check(*password); !checked)
+        return report(console, kRefused, checked.error());
+    if (Result<void> read = flow.read(); !read) return report(console, kFileError, read.error());
+    const PasswordReading& reading = flow.reading();
     const std::string where = fileName(arguments.input);
     std::vector<std::string> shown;
     std::optional<Failure> closed;  // a sealed message this password does not open

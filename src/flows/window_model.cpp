@@ -1,9 +1,8 @@
 #include "flows/window_model.h"
 
-#include "engine/hide_reveal.h"
-#include "engine/sealed_payload.h"
 #include "flows/hide_flow.h"
 #include "flows/open_flow.h"
+#include "flows/reveal_flow.h"
 #include "flows/save_flow.h"
 #include "imaging/picture_saving.h"
 
@@ -75,27 +74,25 @@ void WindowModel::hideMessage() {
 }
 
 void WindowModel::revealMessage() {
-    if (!area.loaded) {
-        m_boxes.showMessage(kLoadFirst, vbOKOnly);
+    RevealFlow flow(decryptCanvas, area, generator);
+    if (const Result<void> checked = flow.check(decryptPassword); !checked) {
+        if (checked.kind() == RevealProblem::NoPicture)
+            m_boxes.showMessage(checked.error(), vbOKOnly);
+        else
+            refuse(checked.error());
         return;
     }
-    const Result<std::int32_t> seed = seedFor(decryptPassword);
-    if (!seed) {
-        refuse(seed.error());
+    std::optional<Result<void>> read;
+    runSlow([&flow, &read] { read.emplace(flow.read()); });
+    if (!*read) {
+        refuse(read->error());
         return;
     }
-    PasswordReading reading;
-    runSlow([this, &reading] {
-        reading = revealWithPassword(decryptPassword, decryptCanvas, area, generator);
-    });
     // A wrong password empties the box, as it always has; a sealed message that stays
     // closed is said, or the user would take the emptied box for "nothing here".
-    ShownReading shown = shownReading(reading);
+    ShownReading shown = flow.shown();
     revealedMessage = std::move(shown.text);
-    if (!shown.closedSentence.empty()) {
-        refuse(shown.closedSentence);
-        return;
-    }
+    if (!shown.closedSentence.empty()) refuse(shown.closedSentence);
 }
 
 void WindowModel::saveEncryptPicture() {

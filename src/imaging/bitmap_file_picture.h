@@ -3,7 +3,8 @@
 // and rows are read from the file when asked for (from memory for a pipe), so
 // reading a message from a large bitmap touches a few thousand points instead of
 // decoding the whole picture. A file cut short meanwhile reads as black where it is
-// missing; checkReadWhole then says so, and the caller refuses what was read.
+// missing (a point's colour is asked too often to carry a failure each time);
+// checkReadWhole then says so, and the flows refuse what was read.
 
 #include <memory>
 #include <string>

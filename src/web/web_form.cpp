@@ -1,10 +1,10 @@
 #include "web/web_form.h"
 
-#include "engine/hide_reveal.h"
 #include "engine/sealed_payload.h"
 #include "flows/hide_checks.h"
 #include "flows/hide_flow.h"
 #include "flows/open_flow.h"
+#include "flows/reveal_flow.h"
 #include "platform/compatibility_names.h"
 #include "platform/user_messages.h"
 
@@ -86,22 +86,21 @@ bool WebForm::hide(std::u32string_view password, std::u32string_view message,
 }
 
 WebForm::Reveal WebForm::reveal(std::u32string_view password) {
-    if (!m_area.loaded) {
-        m_box = {kLoadFirst, kAppTitle, false};
+    RevealFlow flow(m_decrypt, m_area, m_generator);
+    Result<void> read = flow.check(password);
+    if (read) read = flow.read();
+    if (!read) {
+        if (read.kind() == RevealProblem::NoPicture)
+            m_box = {read.error(), kAppTitle, false};
+        else
+            refuse(read.error());
         return Reveal::Refused;
     }
-    if (const Result<std::int32_t> seed = seedFor(password); !seed) {
-        refuse(seed.error());
-        return Reveal::Refused;
-    }
-    const PasswordReading reading = revealWithPassword(password, m_decrypt, m_area, m_generator);
-    ShownReading shown = shownReading(reading);
+    ShownReading shown = flow.shown();
     m_revealed = std::move(shown.text);
-    if (!shown.closedSentence.empty()) {
-        refuse(shown.closedSentence);
-        return Reveal::Told;
-    }
-    return Reveal::Done;
+    if (shown.closedSentence.empty()) return Reveal::Done;
+    refuse(std::move(shown.closedSentence));
+    return Reveal::Told;
 }
 
 void WebForm::clear() {

@@ -10,6 +10,8 @@
 #include <QImage>
 
 #include "cli/lazy_decoder.h"
+#include "flows/open_flow.h"
+#include "flows/reveal_flow.h"
 #include "imaging/bitmap_file_picture.h"
 #include "imaging/layered_picture.h"
 #include "imaging/picture_saving.h"
@@ -88,6 +90,14 @@ TEST(CliPictureFiles, ABitmapCutShortWhileReadIsRefusedNotASignal) {
         EXPECT_EQ(whole.error(), "The file " + bmp +
                                      " changed while it was read (something cut it short); try "
                                      "again when nothing else is writing it.");
+        // A reveal over it refuses what it read rather than show it.
+        Canvas canvas;
+        WorkingArea area;
+        OpenFlow(canvas, area).place(bitmap);
+        RandomSource generator;
+        RevealFlow reveal(canvas, area, generator);
+        ASSERT_TRUE(reveal.check(U"pw"));
+        EXPECT_EQ(reveal.read().error(), whole.error());
     }
 }
 

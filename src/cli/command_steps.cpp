@@ -1,6 +1,10 @@
 #include "cli/command_steps.h"
 
+#include <cerrno>
 #include <ostream>
+
+#include "cli/exit_status.h"
+#include "cli/output_failure.h"
 
 #include "flows/open_flow.h"
 #include "imaging/picture_reader.h"
@@ -45,14 +49,16 @@ Result<void> checkPictureStreams(const Arguments& arguments, const Console& cons
     return {};
 }
 
-bool writeMessage(Console& console, const Arguments& arguments, std::string bytes) {
+Result<void> writeMessage(Console& console, const Arguments& arguments, std::string bytes,
+                          const std::string& what) {
     if (console.outputIsTerminal && !arguments.raw) {
         bytes = visibleText(bytes, true);
         if (!bytes.empty() && bytes.back() != '\n') bytes += '\n';
     }
     console.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     console.out.flush();
-    return static_cast<bool>(console.out);
+    if (!console.out) return stopped(kFileError, outputFailure(what, errno));
+    return {};
 }
 
 }  // namespace vm::cli

@@ -33,7 +33,8 @@ Result<void> checkPictureStreams(const Arguments& arguments, const Console& cons
 // Writes a message (or several, each ended by a NUL byte) as it may be shown on
 // standard output: the exact bytes, but on a terminal without --raw its control
 // characters as escapes, and ended by a line break so that the shell's prompt
-// starts a line of its own. Whether it was written.
-bool writeMessage(Console& console, const Arguments& arguments, std::string bytes);
+// starts a line of its own. A failure names `what` was not written.
+Result<void> writeMessage(Console& console, const Arguments& arguments, std::string bytes,
+                          const std::string& what);
 
 }  // namespace vm::cli

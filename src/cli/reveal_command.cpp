@@ -1,9 +1,6 @@
 #include "cli/reveal_command.h"
 
-#include <cerrno>
-
 #include "cli/command_steps.h"
-#include "cli/output_failure.h"
 #include "cli/text_inputs.h"
 #include "engine/random_source.h"
 #include "flows/reveal_flow.h"
@@ -68,8 +65,9 @@ int reveal(const Arguments& arguments, Console& console) {
     // as scan writes several.
     std::string bytes = shown.front();
     if (shown.size() > 1) bytes = shown[0] + '\0' + shown[1] + '\0';
-    if (!writeMessage(console, arguments, std::move(bytes)))
-        return report(console, kFileError, outputFailure("the message", errno));
+    if (Result<void> written = writeMessage(console, arguments, std::move(bytes), "the message");
+        !written)
+        return report(console, written.why());
     if (shown.size() > 1)
         say(console, "a plain and a sealed message found in " + where +
                          " under this password, each followed by a NUL byte");

@@ -1,7 +1,6 @@
 #include "cli/scan_command.h"
 
 #include "cli/command_steps.h"
-#include "cli/output_failure.h"
 #include "engine/message_scan.h"
 #include "engine/sealed_payload.h"
 #include "imaging/bitmap_file_picture.h"
@@ -37,9 +36,10 @@ int scan(const Arguments& arguments, Console& console) {
         bytes += toUtf8(message);
         if (messages.size() > 1) bytes += '\0';
     }
-    if (!writeMessage(console, arguments, std::move(bytes)))
-        return report(console, kFileError,
-                      outputFailure(messages.size() > 1 ? "the messages" : "the message", errno));
+    if (Result<void> written = writeMessage(console, arguments, std::move(bytes),
+                                            messages.size() > 1 ? "the messages" : "the message");
+        !written)
+        return report(console, written.why());
     if (messages.size() > 1)
         say(console, std::to_string(messages.size()) + " different messages found in " +
                          fileName(arguments.input) + ", each followed by a NUL byte");

@@ -19,14 +19,13 @@ void WindowModel::runSlow(const std::function<void()>& work) {
         work();
 }
 
-bool WindowModel::openFile(const std::string& path, Canvas& canvas, PictureRef& preview) {
+void WindowModel::openFile(const std::string& path, Canvas& canvas, PictureRef& preview) {
     std::optional<Result<PictureRef>> read;
     runSlow([this, &path, &read] {
         read.emplace(OpenFlow::read(path, m_decoder, OpenFlow::Reading::Whole));
     });
     const Result<void> opened = OpenFlow(canvas, area, &preview).open(std::move(*read));
     if (!opened) refuse(opened.error());
-    return static_cast<bool>(opened);
 }
 
 void WindowModel::openWithDialog(Canvas& canvas, PictureRef& preview) {
@@ -41,11 +40,11 @@ void WindowModel::openOnDecrypt() {
     openWithDialog(decryptCanvas, decryptPreview);
 }
 
-bool WindowModel::dropOnEncrypt(const std::string& path) {
-    return openFile(path, encryptCanvas, encryptPreview);
+void WindowModel::dropOnEncrypt(const std::string& path) {
+    openFile(path, encryptCanvas, encryptPreview);
 }
-bool WindowModel::dropOnDecrypt(const std::string& path) {
-    return openFile(path, decryptCanvas, decryptPreview);
+void WindowModel::dropOnDecrypt(const std::string& path) {
+    openFile(path, decryptCanvas, decryptPreview);
 }
 
 void WindowModel::hideMessage() {

@@ -46,8 +46,8 @@ class WindowModel {
     void setSaveFaults(ReplacementFaults faults) { m_saveFaults = std::move(faults); }
 
     // A picture dropped on a tab opens as Open Image would.
-    bool dropOnEncrypt(const std::string& path);
-    bool dropOnDecrypt(const std::string& path);
+    void dropOnEncrypt(const std::string& path);
+    void dropOnDecrypt(const std::string& path);
 
     // The four text boxes; a line break is CR LF, two characters.
     std::u32string encryptPassword, message;
@@ -64,7 +64,7 @@ class WindowModel {
   private:
     // Asks for a picture for this tab and opens it; opens a file chosen otherwise.
     void openWithDialog(Canvas& canvas, PictureRef& preview);
-    bool openFile(const std::string& path, Canvas& canvas, PictureRef& preview);
+    void openFile(const std::string& path, Canvas& canvas, PictureRef& preview);
     void refuse(const std::string& why);
     void runSlow(const std::function<void()>& work);
 

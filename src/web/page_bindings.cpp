@@ -163,7 +163,12 @@ EMSCRIPTEN_KEEPALIVE int vm_check_hide(int seal) {
 
 // 1 when vm_saved() holds the new bitmap, 0 refused (see the box).
 EMSCRIPTEN_KEEPALIVE int vm_hide(const char* name, int seal) {
-    return guarded([&] { return form().hide(textIn(0), textIn(1), name, sealing(seal)) ? 1 : 0; });
+    return guarded([&] {
+        return form().hide(textIn(0), textIn(1), name, sealing(seal)) ==
+                       vm::web::WebForm::Hide::Done
+                   ? 1
+                   : 0;
+    });
 }
 
 // 1 done (see vm_revealed), 0 refused (see the box), 2 done and a sealed message

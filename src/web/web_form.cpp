@@ -64,8 +64,8 @@ WebForm::Check WebForm::checkHide(std::u32string_view password, std::u32string_v
     return Check::Ask;
 }
 
-bool WebForm::hide(std::u32string_view password, std::u32string_view message,
-                   const std::string& name, Sealing sealing) {
+WebForm::Hide WebForm::hide(std::u32string_view password, std::u32string_view message,
+                            const std::string& name, Sealing sealing) {
     // The texts come in again, so they are checked again; the page asked its
     // question after checkHide.
     HideFlow flow(m_encrypt, m_area, m_generator, sealing);
@@ -73,16 +73,16 @@ bool WebForm::hide(std::u32string_view password, std::u32string_view message,
     if (written) written = flow.write();
     if (!written) {
         refuse(written.error());
-        return false;
+        return Hide::Refused;
     }
     releaseSaved();
     Result<std::vector<std::uint8_t>> saved = flow.saveToMemory(name);
     if (!saved) {
         refuse(saved.error());
-        return false;
+        return Hide::Refused;
     }
     m_saved = saved.take();
-    return true;
+    return Hide::Done;
 }
 
 WebForm::Reveal WebForm::reveal(std::u32string_view password) {

@@ -52,9 +52,10 @@ class WebForm {
     enum class Check { Ready, Refused, Ask };
     Check checkHide(std::u32string_view password, std::u32string_view message, Sealing sealing);
     // The rest: checks again (the texts come in again), hides, commits, writes the
-    // bitmap for `name` and reads it back. False with box() when it is refused or
-    // does not read back.
-    bool hide(std::u32string_view password, std::u32string_view message, const std::string& name,
+    // bitmap for `name` and reads it back: Done with saved(), or Refused with box()
+    // when it is refused or does not read back.
+    enum class Hide { Done, Refused };
+    Hide hide(std::u32string_view password, std::u32string_view message, const std::string& name,
               Sealing sealing);
     // Decrypt, as the window's: the sealed message the password opens, else the plain
     // one at its own slots, else empty. Refused: Refused with box(). A sealed message

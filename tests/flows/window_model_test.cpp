@@ -249,12 +249,14 @@ TEST_F(WindowModelFlow, ClearEmptiesBothTabsButKeepsTheArea) {
 }
 
 TEST_F(WindowModelFlow, DroppedFilesOpenLikeOpenImage) {
-    EXPECT_TRUE(form.dropOnDecrypt(cover(70, 60, "dropped.bmp")));
+    form.dropOnDecrypt(cover(70, 60, "dropped.bmp"));
     EXPECT_EQ(form.area.width, 70);
     EXPECT_NE(form.decryptPreview, nullptr);
-    EXPECT_FALSE(form.dropOnEncrypt(dir.file("missing.gif")));
+    EXPECT_TRUE(ui.boxes.empty());
+    form.dropOnEncrypt(dir.file("missing.gif"));
     EXPECT_EQ(form.encryptCanvas.picture(), nullptr);
-    EXPECT_EQ(ui.boxes.size(), 1u);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].code, vbCritical);
 }
 
 TEST(LineBreaks, BoxesHoldCrLfAndShowOneBreak) {

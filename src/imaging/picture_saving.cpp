@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "imaging/bitmap_header.h"
 #include "platform/file_io.h"
@@ -21,23 +22,34 @@ class WrittenBitmap : public Picture {
     using ReadAt = std::function<Result<void>(std::uint64_t offset, void* out, std::size_t size)>;
 
     // The bitmap written for name, or why it does not read back as one.
-    static Result<PictureRef> open(ReadAt read, const std::string& name) {
+    static Result<std::shared_ptr<const WrittenBitmap>> open(ReadAt read, const std::string& name) {
         std::uint8_t bytes[kBitmapHeadersSize];
         if (!read(0, bytes, sizeof bytes)) return failure(unreadableSave(name));
         const Result<BitmapHeader> header = parseBitmapHeader(bytes, sizeof bytes);
         if (!header || !header->plain24() || header->width > INT32_MAX ||
             header->height > INT32_MAX)
             return failure(unreadableSave(name));
-        return PictureRef(new WrittenBitmap(std::move(read), *header));
+        return std::shared_ptr<const WrittenBitmap>(new WrittenBitmap(std::move(read), *header));
     }
 
+    // A point that cannot be read is black, and the failure is kept for readWhole().
     Colour colourAt(std::int32_t x, std::int32_t y) const override {
         std::uint8_t bgr[3] = {};
-        if (!m_read(rowOffset(y) + static_cast<std::uint64_t>(x) * 3, bgr, sizeof bgr)) return -1;
+        if (Result<void> read =
+                m_read(rowOffset(y) + static_cast<std::uint64_t>(x) * 3, bgr, sizeof bgr);
+            !read) {
+            if (!m_failed) m_failed = read.why();
+            return 0;
+        }
         return makeColour(bgr[2], bgr[1], bgr[0]);
     }
     Result<void> readRowBgr(std::int32_t y, std::uint8_t* out) const override {
         return m_read(rowOffset(y), out, static_cast<std::size_t>(width()) * 3);
+    }
+    // Whether every point asked for was read.
+    Result<void> readWhole() const {
+        if (m_failed) return *m_failed;
+        return {};
     }
 
   private:
@@ -54,14 +66,19 @@ class WrittenBitmap : public Picture {
 
     ReadAt m_read;
     BitmapHeader m_header;
+    mutable std::optional<Failure> m_failed;
 };
 
 Result<void> checkWritten(WrittenBitmap::ReadAt read, const std::string& name,
                           const WrittenPictureCheck& check) {
     if (!check) return {};
-    const Result<PictureRef> written = WrittenBitmap::open(std::move(read), name);
+    const Result<std::shared_ptr<const WrittenBitmap>> written =
+        WrittenBitmap::open(std::move(read), name);
     if (!written) return written.why();
-    return check(*written);
+    if (Result<void> checked = check(*written); !checked) return checked;
+    // A point that could not be read was checked as black: the check proves nothing.
+    if (!(*written)->readWhole()) return failure(unreadableSave(name));
+    return {};
 }
 
 class MemorySink : public BitmapSink {

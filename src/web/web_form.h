@@ -1,10 +1,11 @@
 #pragma once
 // The page's state and handlers: the two canvases, the working area and the
-// generator, as the window's model holds them, opening and hiding through the same
-// OpenFlow and HideFlow, so with the same checks and sentences. The page copies its boxes' text in
-// (a line break already as CR LF), shows the box() a handler leaves, and offers saved() as a
-// download. Opening a picture takes bytes the page read, or points its browser decoded; saving
-// makes the bitmap in memory and reads the message back from it before it is offered.
+// generator, as the window's model holds them, opening, hiding and revealing through
+// the same OpenFlow, HideFlow and RevealFlow, so with the same checks and sentences.
+// The page copies its boxes' text in (a line break already as CR LF), shows the box()
+// a handler leaves, and offers saved() as a download. Opening a picture takes bytes
+// the page read, or points its browser decoded; saving makes the bitmap in memory
+// and reads the message back from it before it is offered.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,6 @@
 #include "cli/command_steps.h"
 
-#include <cerrno>
-#include <ostream>
-
-#include "cli/exit_status.h"
-#include "cli/output_failure.h"
+#include "cli/standard_output.h"
 
 #include "flows/open_flow.h"
 #include "imaging/picture_reader.h"
@@ -55,10 +51,7 @@ Result<void> writeMessage(Console& console, const Arguments& arguments, std::str
         bytes = visibleText(bytes, true);
         if (!bytes.empty() && bytes.back() != '\n') bytes += '\n';
     }
-    console.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    console.out.flush();
-    if (!console.out) return stopped(kFileError, outputFailure(what, errno));
-    return {};
+    return writeOutput(console, bytes, what);
 }
 
 }  // namespace vm::cli

@@ -1,14 +1,13 @@
 #include "cli/commands.h"
 
-#include <cerrno>
 #include <new>
 #include <ostream>
 
 #include "cli/help_text.h"
 #include "cli/hide_command.h"
-#include "cli/output_failure.h"
 #include "cli/reveal_command.h"
 #include "cli/scan_command.h"
+#include "cli/standard_output.h"
 
 namespace vm::cli {
 
@@ -25,14 +24,12 @@ int runCommand(const Arguments& arguments, Console& console) {
         switch (arguments.command) {
             case Command::Help:
             case Command::Version:
-                console.out << (arguments.command == Command::Help ? helpText(arguments.helpTopic)
-                                                                   : versionText());
-                console.out.flush();
-                if (!console.out)
-                    return report(console, kFileError,
-                                  outputFailure(arguments.command == Command::Help ? "the help"
-                                                                                   : "the version",
-                                                errno));
+                if (Result<void> written =
+                        arguments.command == Command::Help
+                            ? writeOutput(console, helpText(arguments.helpTopic), "the help")
+                            : writeOutput(console, versionText(), "the version");
+                    !written)
+                    return report(console, written.why());
                 return kDone;
             case Command::Hide:
                 return hide(arguments, console);

@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/exit_status.h"
 #include "imaging/picture_reader.h"
@@ -18,7 +19,8 @@ inline constexpr const char* kProgram = "veilmark-cli";
 
 struct Console {
     std::istream& in;
-    std::ostream& out;
+    // Writes the bytes whole to standard output, or why not (the errno as the kind).
+    std::function<Result<void>(std::string_view bytes)> writeOut;
     std::ostream& err;
     // The value of an environment variable; nothing when it is not set.
     std::function<std::optional<std::string>(const char* name)> environment;

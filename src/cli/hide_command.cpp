@@ -1,11 +1,10 @@
 #include "cli/hide_command.h"
 
 #include <sys/stat.h>
-#include <cerrno>
 #include <ostream>
 
 #include "cli/command_steps.h"
-#include "cli/output_failure.h"
+#include "cli/standard_output.h"
 #include "cli/text_inputs.h"
 #include "engine/random_source.h"
 #include "flows/hide_flow.h"
@@ -38,10 +37,9 @@ Result<void> checkReplacing(const Arguments& arguments, Console& console) {
 int writeBitmapToOutput(const HideFlow& flow, Console& console) {
     const Result<std::vector<std::uint8_t>> bitmap = flow.saveToMemory("standard output");
     if (!bitmap) return report(console, kFileError, bitmap.error());
-    console.out.write(reinterpret_cast<const char*>(bitmap->data()),
-                      static_cast<std::streamsize>(bitmap->size()));
-    console.out.flush();
-    if (!console.out) return report(console, kFileError, outputFailure("the bitmap", errno));
+    const std::string_view bytes(reinterpret_cast<const char*>(bitmap->data()), bitmap->size());
+    if (Result<void> written = writeOutput(console, bytes, "the bitmap"); !written)
+        return report(console, written.why());
     return kDone;
 }
 

@@ -14,6 +14,7 @@
 #include "cli/lazy_decoder.h"
 #include "cli/terminal.h"
 #include "platform/ending_signals.h"
+#include "platform/file_io.h"
 #include "platform/unique_fd.h"
 
 namespace {
@@ -40,7 +41,9 @@ int main(int argc, char** argv) {
     const vm::UniqueFd terminal(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
     vm::cli::Console console{
         std::cin,
-        std::cout,
+        [](std::string_view bytes) {
+            return vm::writeAll(STDOUT_FILENO, bytes.data(), bytes.size());
+        },
         std::cerr,
         [](const char* name) -> std::optional<std::string> {
             const char* value = std::getenv(name);

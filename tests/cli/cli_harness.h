@@ -34,10 +34,14 @@ struct CliHarness {
 
     CliRun run(const std::vector<std::string>& words) {
         std::istringstream in(input);
-        std::ostringstream out, err;
+        std::ostringstream err;
+        std::string out;
         cli::Console console{
             in,
-            out,
+            [&out](std::string_view bytes) -> Result<void> {
+                out.append(bytes);
+                return {};
+            },
             err,
             [this](const char* name) -> std::optional<std::string> {
                 auto it = environment.find(name);
@@ -54,7 +58,7 @@ struct CliHarness {
         };
         CliRun result;
         result.status = cli::runProgram(words, console);
-        result.out = out.str();
+        result.out = out;
         result.err = err.str();
         return result;
     }

@@ -33,9 +33,9 @@ struct Console {
     bool inputIsTerminal = false;
     bool outputIsTerminal = false;
     bool errorIsTerminal = false;
-    // Asks for a line without echo on the controlling terminal; nothing when none
-    // could be read.
-    std::function<std::optional<std::string>(const std::string& prompt)> askHidden;
+    // Asks for a line without echo on the controlling terminal; a failure of a
+    // TerminalProblem kind when none could be read.
+    std::function<Result<std::string>(const std::string& prompt)> askHidden;
     // Asks on standard error and reads the answer, one line, from standard input.
     std::function<std::optional<std::string>(const std::string& prompt)> askLine;
     // Reads what is not a plain bitmap (which is read in place).

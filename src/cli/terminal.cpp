@@ -8,6 +8,7 @@
 
 #include "platform/ending_signals.h"
 #include "platform/file_io.h"
+#include "platform/user_messages.h"
 
 namespace vm::cli {
 
@@ -84,24 +85,30 @@ class EchoOff {
     bool m_active = false;
 };
 
+Failure unusable(int err) {
+    return failure("could not ask on the terminal: " +
+                       (err == ENOTTY ? std::string("it is not a terminal") : errnoWording(err)),
+                   TerminalProblem::Unusable);
+}
+
 }  // namespace
 
-std::optional<std::string> readHiddenLine(int ttyFd, int promptFd, const std::string& prompt) {
+Result<std::string> readHiddenLine(int ttyFd, int promptFd, const std::string& prompt) {
     termios saved{};
-    if (!::isatty(ttyFd) || ::tcgetattr(ttyFd, &saved) != 0) return std::nullopt;
+    if (!::isatty(ttyFd) || ::tcgetattr(ttyFd, &saved) != 0) return unusable(errno);
     // A prompt that cannot be shown is no reason to stop: the line is still read.
     (void)writeAll(promptFd, prompt.data(), prompt.size());
     EchoOff quiet(ttyFd, saved);
-    if (!quiet.active()) return std::nullopt;
+    if (!quiet.active()) return unusable(errno);
 
     std::string line;
     for (;;) {
         char c = 0;
         const ssize_t n = ::read(ttyFd, &c, 1);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
+        if (n < 0) return unusable(errno);
         if (n == 0) {
-            if (line.empty()) return std::nullopt;
+            if (line.empty()) return failure("nothing was typed", TerminalProblem::NothingTyped);
             break;
         }
         if (c == '\n') break;

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <istream>
 
+#include "cli/terminal.h"
 #include "platform/file_io.h"
 #include "platform/unique_fd.h"
 #include "platform/user_messages.h"
@@ -81,14 +82,19 @@ Result<std::u32string> obtainPassword(const Arguments& arguments, Console& conso
                        std::string("no password given: use -p PASSWORD, --password-file FILE or "
                                    "the environment variable ") +
                            kPasswordVariable + " (there is no terminal to ask on)");
-    std::optional<std::string> typed = console.askHidden("Password: ");
-    if (!typed) return stopped(kUsage, "no password was typed");
+    Result<std::string> typed = console.askHidden("Password: ");
+    // Ctrl-D is the user's answer; a terminal that fails (hung up, say) is a file error.
+    if (!typed && typed.kind() == TerminalProblem::NothingTyped)
+        return stopped(kUsage, "no password was typed");
+    if (!typed) return stopped(kFileError, typed.error());
     if (confirm) {
-        std::optional<std::string> again = console.askHidden("Password again: ");
+        const Result<std::string> again = console.askHidden("Password again: ");
+        if (!again && again.kind() != TerminalProblem::NothingTyped)
+            return stopped(kFileError, again.error());
         if (!again || *again != *typed)
             return stopped(kUsage, "the two passwords typed differ; nothing was hidden");
     }
-    return decoded(std::move(*typed), "password");
+    return decoded(typed.take(), "password");
 }
 
 Result<std::u32string> obtainMessage(const Arguments& arguments, Console& console) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/terminal.h"
 #include "imaging/qt_picture_decoder.h"
 
 namespace vm::test {
@@ -52,7 +53,11 @@ struct CliHarness {
             inputIsTerminal,
             outputIsTerminal,
             errorIsTerminal,
-            [this](const std::string& prompt) { return answer(prompt); },
+            [this](const std::string& prompt) -> Result<std::string> {
+                std::optional<std::string> line = answer(prompt);
+                if (!line) return failure("nothing was typed", cli::TerminalProblem::NothingTyped);
+                return std::move(*line);
+            },
             [this](const std::string& prompt) { return answer(prompt); },
             decoder,
         };

@@ -53,7 +53,14 @@ class Pty {
 
 // Reads a line on another thread and types the keys once the prompt is up and
 // echo is off. A reader that never returns is a failure, not a hang.
-std::optional<std::string> answer(const Pty& pty, const std::string& keys) {
+std::string said(const Result<std::string>& line) {
+    if (line) return *line;
+    if (line.kind() == TerminalProblem::NothingTyped) return "<nothing typed>";
+    return "<unusable: " + line.error() + ">";
+}
+
+// What the reader gave, as said(): the line, or why there is none.
+std::string answer(const Pty& pty, const std::string& keys) {
     auto reading = std::async(std::launch::async,
                               [&] { return readHiddenLine(pty.slave, pty.slave, "Password: "); });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -66,7 +73,7 @@ std::optional<std::string> answer(const Pty& pty, const std::string& keys) {
         ADD_FAILURE() << "the line typed was not read";
         pty.type("\n");
     }
-    return reading.get();
+    return said(reading.get());
 }
 
 TEST(CliTerminal, TypedPasswordIsNotShownAndEchoComesBack) {
@@ -79,8 +86,8 @@ TEST(CliTerminal, TypedPasswordIsNotShownAndEchoComesBack) {
     EXPECT_NE(shown.find("Password: "), std::string::npos);
     EXPECT_EQ(shown.find("hunter"), std::string::npos) << shown;
 
-    EXPECT_EQ(answer(pty, "\n"), "");              // Enter alone: the empty password
-    EXPECT_EQ(answer(pty, "\x04"), std::nullopt);  // Ctrl-D: none
+    EXPECT_EQ(answer(pty, "\n"), "");                   // Enter alone: the empty password
+    EXPECT_EQ(answer(pty, "\x04"), "<nothing typed>");  // Ctrl-D: none
     // Ctrl-Z is the terminal's (it suspends, where there is a job to suspend, and
     // drops the line typed so far), never a byte of the password.
     EXPECT_EQ(answer(pty,
@@ -94,7 +101,8 @@ TEST(CliTerminal, NoTerminalNoQuestion) {
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     ASSERT_EQ(::write(fds[1], "x\n", 2), 2);
-    EXPECT_EQ(readHiddenLine(fds[0], fds[1], "Password: "), std::nullopt);
+    EXPECT_EQ(said(readHiddenLine(fds[0], fds[1], "Password: ")),
+              "<unusable: could not ask on the terminal: it is not a terminal>");
     char c = 0;
     EXPECT_EQ(::read(fds[0], &c, 1), 1);  // the input was left unread
     EXPECT_EQ(c, 'x');

@@ -44,8 +44,11 @@ Result<void> HideFlow::write() {
     if (Result<void> hidden = hidePayload(checkedPlan(), m_canvas, m_area, m_generator); !hidden)
         return hidden;
     // A bitmap read in place that changed meanwhile would be saved with rows it
-    // never had.
-    if (Result<void> whole = checkReadWhole(*m_canvas.picture()); !whole) return whole;
+    // never had: the written points are forgotten, and the canvas is as it was.
+    if (Result<void> whole = checkReadWhole(*m_canvas.picture()); !whole) {
+        m_canvas.setPicture(m_canvas.picture());
+        return whole;
+    }
     // The written points become a light layer over the picture as opened, which the
     // writer streams out row by row.
     m_canvas.setPicture(m_canvas.image());

@@ -10,6 +10,7 @@
 #include <QImage>
 
 #include "cli/lazy_decoder.h"
+#include "flows/hide_flow.h"
 #include "flows/open_flow.h"
 #include "flows/reveal_flow.h"
 #include "imaging/bitmap_file_picture.h"
@@ -98,6 +99,12 @@ TEST(CliPictureFiles, ABitmapCutShortWhileReadIsRefusedNotASignal) {
         RevealFlow reveal(canvas, area, generator);
         ASSERT_TRUE(reveal.check(U"pw"));
         EXPECT_EQ(reveal.read().error(), whole.error());
+        // A hide over it refuses too, and leaves the canvas as it was.
+        HideFlow hide(canvas, area, generator);
+        ASSERT_TRUE(hide.check(U"pw", U"hi"));
+        EXPECT_EQ(hide.write().error(), whole.error());
+        EXPECT_EQ(canvas.changedPoints(), 0u);
+        EXPECT_EQ(canvas.picture(), bitmap);
     }
 }
 

@@ -59,7 +59,8 @@ class HideFlow {
     // 3. Hides the planned payload and makes the written points the canvas's picture.
     Result<void> write();
     // 4. Writes the picture to the path as a bitmap, read back before it replaces an
-    //    existing file, which otherwise stays as it was. `faults` are a test's.
+    //    existing file, which otherwise stays as it was (see savePicture). `faults`
+    //    are a test's.
     Result<void> save(const std::string& path, const ReplacementFaults& faults = {}) const;
     //    The same bitmap as bytes; `name` says where they go, for a failure's sentence.
     Result<std::vector<std::uint8_t>> saveToMemory(const std::string& name) const;

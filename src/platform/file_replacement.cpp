@@ -98,9 +98,9 @@ bool copiesOnWrite(int fd) {
     return type == kBtrfs || type == kZfs;
 }
 
-std::uint64_t freeBytes(int fd) {
+std::optional<std::uint64_t> freeBytes(int fd) {
     struct statfs fs {};
-    if (::fstatfs(fd, &fs) != 0) return 0;
+    if (::fstatfs(fd, &fs) != 0) return std::nullopt;
     return static_cast<std::uint64_t>(fs.f_bavail) * static_cast<std::uint64_t>(fs.f_bsize);
 }
 }  // namespace
@@ -165,7 +165,10 @@ Result<void> FileReplacement::resolveTarget() {
             ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0666));
         if (!made) return fail("write", errno);
         path = realPathOf(made.get());
-        if (path.empty()) return fail("write", ENOENT);
+        if (path.empty())
+            return refuse("Could not write " + m_target +
+                          ": it is a symbolic link, and where it leads cannot be told here (an "
+                          "empty file may have been made there).");
         m_createdName = nameOf(path);
     } else if (errno != ENOENT) {
         return fail("write", errno);
@@ -359,12 +362,6 @@ Result<int> FileReplacement::stagedFd() const {
     return m_fd.get();
 }
 
-std::string FileReplacement::stagedPath() const {
-    if (m_failed || !m_fd) return {};
-    if (!m_stagedName.empty()) return m_folder + "/" + m_stagedName;
-    return procPath(m_fd.get());
-}
-
 Result<void> FileReplacement::commit() {
     if (m_failed || !m_fd) return failure("Could not write " + m_target + ".");
     struct stat st {};
@@ -477,7 +474,12 @@ Result<void> FileReplacement::commitInPlace() {
     // Where room cannot be promised, a copy of the old contents is kept to put back.
     UniqueFd backup;
     if (!promised) {
-        if (freeBytes(target) < m_size)
+        const std::optional<std::uint64_t> room = freeBytes(target);
+        if (!room)
+            return refuse("Could not write " + m_target +
+                          ": the free room on its disk cannot be told, so it cannot be rewritten "
+                          "in place safely. Nothing was changed. Save to another name.");
+        if (*room < m_size)
             return refuse("Could not write " + m_target +
                           ": the disk has too little free room to rewrite it in place safely (it "
                           "needs " +

@@ -1,5 +1,5 @@
 #pragma once
-// Gives a file new contents without ever losing the old ones to a failure.
+// Gives a file new contents without losing the old ones to a failure.
 //
 // The new contents are written complete into an unnamed file first (or, where the
 // file system has none, a hidden one beside the target), where the caller can
@@ -16,6 +16,8 @@
 //    reserved, holes included, and the staged contents copied over the old ones.
 //    Where the file system cannot promise that room (no reservation, or copy on
 //    write), a copy of the old contents is kept and put back if the copy fails.
+//    With the room promised, only an error of the disk itself (EIO) in the middle
+//    of such a rewrite can leave the file damaged, and the failure then says so.
 //    A file mounted over its name (EBUSY on rename) is rewritten in place too.
 // Symbolic links are resolved by the kernel, as it would for any write by this
 // user: a link it refuses to follow (protected_symlinks) is refused here too, and
@@ -64,8 +66,6 @@ class FileReplacement {
     Result<void> writeAt(std::uint64_t offset, const void* data, std::size_t size);
     // The staged contents, open for reading; a failure after a failure.
     Result<int> stagedFd() const;
-    // A name under which the staged contents read back; the empty text after a failure.
-    std::string stagedPath() const;
     Result<void> commit();
     // Gives up: the target stays as it was.
     void abandon();

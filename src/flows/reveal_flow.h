@@ -2,8 +2,8 @@
 // The reveal, the one way the window, the page and veilmark-cli run it: steps the
 // front end calls in this order (the window runs the second off its thread).
 //   1. check()   refuses, before anything is read: no picture opened yet (said in a
-//                plain box, of kind RevealProblem::NoPicture), or a password the
-//                code page cannot carry;
+//                plain box, of kind RevealProblem::NoPicture), or a password that has
+//                no seed (too long, or a character the code page cannot carry);
 //   2. read()    reads the password's own slots and the sealed slots, deriving a key
 //                only where a sealed message is (about 0.1 s here). A picture read
 //                in place from a file that changed meanwhile reads black where the

@@ -8,8 +8,9 @@
 namespace vm {
 
 Result<std::shared_ptr<BitmapFilePicture>> BitmapFilePicture::open(PictureInputRef input) {
-    const std::vector<std::uint8_t> head = input->head(kBitmapHeadersMaxSize);
-    const Result<BitmapHeader> header = parseBitmapHeader(head.data(), head.size());
+    const Result<std::vector<std::uint8_t>> head = input->head(kBitmapHeadersMaxSize);
+    if (!head) return head.why();
+    const Result<BitmapHeader> header = parseBitmapHeader(head->data(), head->size());
     if (!header) return header.why();
     const PictureRefusals refuse{input->path()};
     if (!header->plain24()) return refuse.unsupported("not an uncompressed 24-bit bitmap");

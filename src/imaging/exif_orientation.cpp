@@ -90,7 +90,10 @@ int pngOrientation(const PictureInput& input) {
 }  // namespace
 
 int exifOrientation(const PictureInput& input) {
-    const std::vector<std::uint8_t> head = input.head(8);
+    // A start that cannot be read holds no orientation; the reading itself says why.
+    const Result<std::vector<std::uint8_t>> read = input.head(8);
+    if (!read) return 1;
+    const std::vector<std::uint8_t>& head = *read;
     if (head.size() >= 3 && head[0] == 0xff && head[1] == 0xd8 && head[2] == 0xff)
         return jpegOrientation(input);
     if (head.size() == 8 && std::memcmp(head.data(), "\x89PNG\r\n\x1a\n", 8) == 0)

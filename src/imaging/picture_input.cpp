@@ -155,9 +155,9 @@ Result<void> PictureInput::readAt(std::uint64_t offset, void* out, std::size_t s
     return got ? changedWhileRead() : cannotRead(m_path, errnoOf(got.why()));
 }
 
-std::vector<std::uint8_t> PictureInput::head(std::size_t n) const {
+Result<std::vector<std::uint8_t>> PictureInput::head(std::size_t n) const {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(n, m_size)));
-    if (!readAt(0, bytes.data(), bytes.size())) bytes.clear();
+    if (Result<void> read = readAt(0, bytes.data(), bytes.size()); !read) return read.why();
     return bytes;
 }
 

@@ -54,8 +54,8 @@ class PictureInput {
 
     // Reads size bytes at offset, or says why not: the file ends first, or cannot be read.
     Result<void> readAt(std::uint64_t offset, void* out, std::size_t size) const;
-    // Up to n bytes from the start.
-    std::vector<std::uint8_t> head(std::size_t n) const;
+    // Up to n bytes from the start (fewer in a shorter file), or why they cannot be read.
+    Result<std::vector<std::uint8_t>> head(std::size_t n) const;
     // The whole file, mapped or in memory; nullptr when it cannot be mapped. For
     // readers that need it all at once, or read so much of it, scattered, that a
     // system call for each read would cost more than the mapping's page faults.

@@ -152,7 +152,17 @@ Result<Route> routeBitmap(const PictureInputRef& input, const BitmapHeader& h, s
         return refuse.tooLarge(h.width, h.height);
     if (h.runLength()) {
         const std::uint8_t* bytes = input->contents();
-        if (!bytes) return refuse.damaged();
+        std::vector<std::uint8_t> copy;  // the file, where it cannot be mapped
+        if (!bytes) {
+            try {
+                copy.resize(static_cast<std::size_t>(input->size()));
+            } catch (const std::bad_alloc&) {
+                return refuse.noMemory();
+            }
+            if (Result<void> read = input->readAt(0, copy.data(), copy.size()); !read)
+                return read.why();
+            bytes = copy.data();
+        }
         Result<std::vector<std::uint8_t>> expanded =
             expandRunLengthBitmap(h, bytes, static_cast<std::size_t>(input->size()), limit / 4);
         if (!input->intact()) return input->changedWhileRead();
@@ -183,12 +193,13 @@ Result<Route> routeBitmap(const PictureInputRef& input, const BitmapHeader& h, s
 // Checks what the file claims before a decoder sees it, and picks the route.
 Result<Route> guardAndRoute(const PictureInputRef& input, std::uint64_t limit,
                             const PictureRefusals& refuse) {
-    const std::vector<std::uint8_t> head = input->head(kBitmapHeadersMaxSize);
-    const Result<BitmapHeader> bitmap = parseBitmapHeader(head.data(), head.size());
+    const Result<std::vector<std::uint8_t>> head = input->head(kBitmapHeadersMaxSize);
+    if (!head) return head.why();
+    const Result<BitmapHeader> bitmap = parseBitmapHeader(head->data(), head->size());
     if (bitmap) return routeBitmap(input, *bitmap, limit, refuse);
     if (bitmap.kind() == kDamagedBitmap) return refuse.damaged();
     if (bitmap.kind() == kUnsupportedBitmap) return refuse.unsupported(bitmap.error());
-    if (const auto claim = claimedSize(head);
+    if (const auto claim = claimedSize(*head);
         claim && decodingNeed(claim->width, claim->height, claim->format) > limit)
         return refuse.tooLarge(claim->width, claim->height);
     return Route{{}, nullptr, jpegCoefficientBytes(*input)};

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/result.h"
 #include "platform/visible_text.h"
 
 namespace vm::ui {
@@ -79,9 +80,9 @@ ProgramOptions usage(std::string error) {
 }
 
 // The words as the parser takes them, with the program's name first. A joined
-// --decrypt=PICTURE becomes the flag and the picture; a misspelt option of our
-// own gives its word back through `wrong`.
-QStringList parserWords(const std::vector<std::string_view>& args, QString& wrong) {
+// --decrypt=PICTURE becomes the flag and the picture; a misspelt option of our own
+// (--Help, --decrypt-ed) is refused, with its word.
+Result<QStringList> parserWords(const std::vector<std::string_view>& args) {
     QStringList words{QStringLiteral("veilmark")};
     bool options = true;
     for (std::string_view arg : args) {
@@ -95,8 +96,8 @@ QStringList parserWords(const std::vector<std::string_view>& args, QString& wron
             } else {
                 for (const OwnOption& own : kOwnOptions)
                     if (optionName(word) == QLatin1String(own.name) &&
-                        word.section(u'=', 0, 0) != QLatin1String(own.spelling) && wrong.isEmpty())
-                        wrong = word;
+                        word.section(u'=', 0, 0) != QLatin1String(own.spelling))
+                        return failure("unknown option " + word.toStdString());
             }
         }
         words << word;
@@ -131,22 +132,22 @@ int print(std::FILE* stream, std::string_view text) {
 }  // namespace
 
 ProgramOptions parseProgramOptions(const std::vector<std::string_view>& args) {
-    QString wrong;
-    const QStringList words = parserWords(args, wrong);
+    const Result<QStringList> read = parserWords(args);
+    if (!read) return usage(read.error());
+    const QStringList& words = *read;
     QCommandLineParser parser;
     addOptions(parser);
     const bool parsed = parser.parse(words);
     ProgramOptions options;
     // --help and --version answer whatever else the line holds, as they always have.
-    if (parser.isSet(QStringLiteral("help")) && wrong.isEmpty()) {
+    if (parser.isSet(QStringLiteral("help"))) {
         options.action = ProgramOptions::Action::Help;
         return options;
     }
-    if (parser.isSet(QStringLiteral("version")) && wrong.isEmpty()) {
+    if (parser.isSet(QStringLiteral("version"))) {
         options.action = ProgramOptions::Action::Version;
         return options;
     }
-    if (!wrong.isEmpty()) return usage("unknown option " + wrong.toStdString());
     if (!parsed) return usage(parserError(parser, words));
     const QStringList pictures = parser.positionalArguments();
     if (pictures.size() > 1)

@@ -11,11 +11,11 @@
 
 namespace vm::cli {
 
-std::string programFolder() {
+std::optional<std::string> programFolder() {
     char self[PATH_MAX + 1];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self);
     // A full buffer may be a cut path; anything not absolute is no location at all.
-    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof self || self[0] != '/') return {};
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof self || self[0] != '/') return std::nullopt;
     std::string folder(self, static_cast<std::size_t>(n));
     folder.erase(folder.find_last_of('/') + 1);
     return folder;

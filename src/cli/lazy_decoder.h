@@ -6,6 +6,7 @@
 // the program's own real path names: never from a path relative to wherever the
 // program was started, and not at all when that path cannot be found.
 
+#include <optional>
 #include <string>
 
 #include "imaging/picture_reader.h"
@@ -28,9 +29,9 @@ class LazyDecoder : public PictureDecoder {
     PictureDecoder* m_module = nullptr;  // lives as long as the process: never unloaded
 };
 
-// The folder of the program's real path, ending in '/'; empty when it cannot be
+// The folder of the program's real path, ending in '/'; nothing when it cannot be
 // read (no /proc, or a path longer than the system reports).
-std::string programFolder();
+std::optional<std::string> programFolder();
 
 // The decoder module's exported functions: the decoders, and the version of
 // Veilmark the module belongs to, which must be the program's own.

@@ -21,11 +21,11 @@ namespace {
 // The decoder module: beside the program in a build folder, in the library folder
 // once installed; nothing when the program's own folder cannot be found.
 std::string pictureModule() {
-    const std::string folder = vm::cli::programFolder();
-    if (folder.empty()) return {};
-    const std::string beside = folder + VEILMARK_PICTURE_MODULE;
+    const std::optional<std::string> folder = vm::cli::programFolder();
+    if (!folder) return {};
+    const std::string beside = *folder + VEILMARK_PICTURE_MODULE;
     if (::access(beside.c_str(), F_OK) == 0) return beside;
-    return folder + VEILMARK_INSTALLED_MODULE;
+    return *folder + VEILMARK_INSTALLED_MODULE;
 }
 }  // namespace
 

@@ -4,7 +4,8 @@
 // reads on another thread meanwhile), then placed: the tab's canvas takes it, its
 // preview shows it, and the working area becomes its size with the
 // picture-opened flag up. A picture that cannot be read changes nothing; the
-// failure, which names the file, comes back to be said.
+// failure, which names the file (or says why veilmark-cli's decoders could not be
+// loaded), comes back to be said.
 
 #include <string>
 

@@ -22,21 +22,26 @@ namespace vm::ui {
 
 namespace {
 
-// Answers the save dialog with a fixed file and keeps message boxes off the screen.
+// Answers the save dialog with a fixed file and keeps message boxes off the screen;
+// an error one is printed and remembered, so that the run fails.
 class Unattended : public MessageBoxes, public FileDialogs {
   public:
     explicit Unattended(std::string savePath) : m_savePath(std::move(savePath)) {}
     void showMessage(const std::string& prompt, int code,
                      const std::optional<std::string>&) override {
-        if (code == vbCritical)
-            std::fprintf(stderr, "veilmark: %s\n", visibleText(prompt, false).c_str());
+        if (code != vbCritical) return;
+        std::fprintf(stderr, "veilmark: %s\n", visibleText(prompt, false).c_str());
+        m_failed = true;
     }
     bool confirm(const std::string&, const std::string&) override { return true; }
     std::string showOpen(const FileDialogRequest&) override { return {}; }
     std::string showSave(const FileDialogRequest&) override { return m_savePath; }
 
+    bool failed() const { return m_failed; }
+
   private:
     std::string m_savePath;
+    bool m_failed = false;
 };
 
 void settle(int ms = 150) {
@@ -91,7 +96,7 @@ int takeScreenshots(const QString& dirPath, const QString& picture) {
     ok = save(host.window(WindowId::About), dir, QStringLiteral("about.png")) && ok;
     host.show(WindowId::Help);
     ok = save(host.window(WindowId::Help), dir, QStringLiteral("help.png")) && ok;
-    return ok ? 0 : 1;
+    return ok && !platform.failed() ? 0 : 1;
 }
 
 }  // namespace vm::ui

@@ -7,7 +7,7 @@
 
 namespace vm {
 
-void setWorkingArea(const Canvas& canvas, WorkingArea& area) {
+WorkingArea areaFor(const Canvas& canvas) {
     const PictureRef& picture = canvas.picture();
     std::int32_t width = picture->himetricWidth();
     std::int32_t height = picture->himetricHeight();
@@ -17,13 +17,12 @@ void setWorkingArea(const Canvas& canvas, WorkingArea& area) {
     const auto scaleHeight = static_cast<double>(canvas.height());
     if (scaleWidth < static_cast<double>(width)) width = roundToInt32(scaleWidth);
     if (scaleHeight < static_cast<double>(height)) height = roundToInt32(scaleHeight);
-    area.width = width;
-    area.height = height;
+    return {width, height, false};
 }
 
 void placeOpenedPicture(PictureRef picture, Canvas& canvas, WorkingArea& area) {
     canvas.setPicture(std::move(picture));
-    setWorkingArea(canvas, area);
+    area = areaFor(canvas);
     area.loaded = true;
 }
 

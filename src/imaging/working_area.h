@@ -24,9 +24,10 @@ struct WorkingArea {
     }
 };
 
-// The working area for a canvas that has just been given its picture: the smaller of
-// the picture's HIMETRIC size and the canvas's drawing area, which is its size in points.
-void setWorkingArea(const Canvas& canvas, WorkingArea& area);
+// The size of the working area for a canvas that has just been given its picture
+// (the flag down): the smaller of the picture's HIMETRIC size and the canvas's drawing
+// area, which is its size in points.
+WorkingArea areaFor(const Canvas& canvas);
 
 // Gives the canvas a picture just opened: the working area follows it and the flag
 // goes up.

@@ -85,8 +85,7 @@ TEST_F(CliCommands, RoundTripsThroughEveryCoverFormat) {
         const Result<PictureRef> reopened = test::loadPicture(out);
         ASSERT_TRUE(reopened) << reopened.error();
         written.setPicture(*reopened);
-        WorkingArea area;
-        setWorkingArea(written, area);
+        const WorkingArea area = areaFor(written);
         RandomSource generator;
         const Revealed revealed = revealPayload(*seedFor(U"s3cret"), written, area, generator);
         EXPECT_TRUE(revealed.found) << format;

@@ -152,12 +152,11 @@ TEST(WorkingArea, IsThePicturesExactSizeHoweverTall) {
     for (std::int32_t tall : {16777217, 81164612, 81164613, 81200001, 2147483647}) {
         Canvas canvas;
         canvas.setPicture(std::make_shared<SizeOnly>(1, tall));
-        WorkingArea area;
-        setWorkingArea(canvas, area);
+        WorkingArea area = areaFor(canvas);
         EXPECT_EQ(area.width, 1);
         EXPECT_EQ(area.height, tall);
         canvas.setPicture(std::make_shared<SizeOnly>(tall, 3));
-        setWorkingArea(canvas, area);
+        area = areaFor(canvas);
         EXPECT_EQ(area.width, tall);
         EXPECT_EQ(area.height, 3);
     }

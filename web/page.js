@@ -144,6 +144,14 @@
   }
 
   // ---- Message boxes: modal, as the window's are.
+  // The browser gives the focus back as a dialog closes; its close event comes a
+  // moment later, and input goes first, so a key pressed in between may already have
+  // moved the focus on (Escape, then an arrow into a menu). Only where the focus is
+  // still nowhere, or in the closed dialog, does `to` take it.
+  function focusAfterClose(to) {
+    const now = document.activeElement;
+    if (to?.isConnected && (!now || now === document.body || now.closest('dialog'))) to.focus();
+  }
   function showBox({ text, title, critical = false, ask = false }) {
     box.querySelector('.caption').textContent = title;
     box.querySelector('#message-box-text').textContent = text;
@@ -155,7 +163,7 @@
     box.querySelector('[value="ok"]').focus();
     return new Promise((resolve) => {
       box.addEventListener('close', () => {
-        if (before && before !== document.body && before.isConnected) before.focus();
+        if (before !== document.body) focusAfterClose(before);
         resolve(box.returnValue === 'ok');
       }, { once: true });
     });
@@ -698,7 +706,7 @@
   // Help and About as modal dialogs; on closing, the focus goes back to the menu.
   function showDialog(id, title) {
     const dialog = document.getElementById(id);
-    dialog.addEventListener('close', () => title.focus(), { once: true });
+    dialog.addEventListener('close', () => focusAfterClose(title), { once: true });
     dialog.showModal();
     dialog.querySelector('.close').focus();
   }

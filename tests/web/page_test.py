@@ -437,7 +437,9 @@ class PageTest(unittest.TestCase):
             (['\ue015'], 'Clear', 'File'), (['\ue00c'], 'File', ''),
             (['\ue014', '\ue015', '\ue015'], 'About', 'Help'), (['\ue015'], 'Contents', 'Help'),
             (['\ue007'], 'Close', 'help'), (['\ue00c'], 'Help', ''),
-            (['\ue013'], 'About', 'Help'), (['\ue007'], 'Close', 'about'), (['\ue00c'], 'Help', '')]
+            (['\ue013'], 'About', 'Help'), (['\ue007'], 'Close', 'about'), (['\ue00c'], 'Help', ''),
+            # A key right after Escape is not undone by the dialog's late close event.
+            (['\ue013', '\ue007', '\ue00c', '\ue013'], 'About', 'Help'), (['\ue00c'], 'Help', '')]
         for keys, focus, shown in steps:
             with self.subTest(keys=keys):
                 self.press(*keys)

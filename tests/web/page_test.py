@@ -231,13 +231,15 @@ class PageTest(unittest.TestCase):
         self.browser.click('#encrypt-page .action')
         self.browser.wait('return document.getElementById("message-box").open || !document.body.classList.contains("busy")')
         for _ in range(600):
-            if os.path.exists(target):
+            if os.path.exists(target):  # the browser may still be writing it
                 with open(target, 'rb') as f:
-                    return f.read()
+                    made = f.read()
+                if len(made) >= 6 and struct.unpack_from('<I', made, 2)[0] == len(made):
+                    return made
             if self.browser.js('return document.getElementById("message-box").open'):
                 self.fail('Encrypt showed: ' + self.box())
             time.sleep(0.05)
-        self.fail('no download of ' + name)
+        self.fail('no complete download of ' + name)
 
     def decrypt(self):
         self.browser.click('#decrypt-tab')

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QMoveEvent>
 
 namespace vm::ui {
 
@@ -49,10 +50,34 @@ void nameParts(QMessageBox& box, const QString& iconText) {
         buttons->setAccessibleName(QStringLiteral("Buttons"));
 }
 
+// Moves the box with its owner while it is open. A box asked for at start-up is
+// centred on where the toolkit thinks the window is, and a window manager may only
+// then say where it really put the window: the box follows it there.
+class FollowOwner : public QObject {
+  public:
+    FollowOwner(QWidget* owner, QMessageBox& box) : QObject(&box), m_owner(owner), m_box(box) {
+        if (owner) owner->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_owner && event->type() == QEvent::Move && m_box.isVisible()) {
+            const auto* moved = static_cast<QMoveEvent*>(event);
+            m_box.move(m_box.pos() + moved->pos() - moved->oldPos());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    QWidget* m_owner;
+    QMessageBox& m_box;
+};
+
 int showBox(QWidget* owner, const std::string& prompt, QMessageBox::Icon icon,
             const std::string& title, QMessageBox::StandardButtons buttons,
             QMessageBox::StandardButton byDefault) {
     QMessageBox box(owner ? owner : QApplication::activeWindow());
+    new FollowOwner(box.parentWidget(), box);
     box.setWindowTitle(QString::fromStdString(title));
     // Prompts carry file names; nothing in them is markup.
     box.setTextFormat(Qt::PlainText);

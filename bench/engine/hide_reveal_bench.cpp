@@ -2,27 +2,16 @@
 // slots) on a 24-megapixel canvas held in memory.
 #include <benchmark/benchmark.h>
 
-#include <QImage>
-
 #include <cstdlib>
-#include <random>
 
 #include "engine/hide_reveal.h"
-#include "imaging/decoded_picture.h"
+#include "random_photo.h"
 
 namespace vm {
 namespace {
 
 PictureRef photo() {
-    static const PictureRef picture = [] {
-        QImage image(6000, 4000, QImage::Format_RGB32);
-        std::mt19937 rng(1);
-        for (int y = 0; y < image.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x) row[x] = 0xFF000000u | (rng() & 0xFFFFFFu);
-        }
-        return std::make_shared<DecodedPicture>(std::move(image));
-    }();
+    static const PictureRef picture = randomPhoto(6000, 4000, 1);
     return picture;
 }
 

@@ -6,16 +6,13 @@
 #include <benchmark/benchmark.h>
 #include <sodium.h>
 
-#include <QImage>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <ctime>
-#include <random>
 
 #include "engine/sealed_payload.h"
-#include "imaging/decoded_picture.h"
+#include "random_photo.h"
 
 namespace vm {
 namespace {
@@ -28,15 +25,7 @@ double threadSeconds() {
 }
 
 PictureRef photo() {
-    static const PictureRef picture = [] {
-        QImage image(3000, 2000, QImage::Format_RGB32);
-        std::mt19937 rng(2);
-        for (int y = 0; y < image.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x) row[x] = 0xFF000000u | (rng() & 0xFFFFFFu);
-        }
-        return std::make_shared<DecodedPicture>(std::move(image));
-    }();
+    static const PictureRef picture = randomPhoto(3000, 2000, 2);
     return picture;
 }
 

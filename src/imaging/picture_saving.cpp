@@ -32,13 +32,11 @@ class WrittenBitmap : public Picture {
         return std::shared_ptr<const WrittenBitmap>(new WrittenBitmap(std::move(read), *header));
     }
 
-    // A point that cannot be read is black, and the failure is kept for readWhole().
+    // A point that cannot be read is black, and noted for everyPointRead().
     Colour colourAt(std::int32_t x, std::int32_t y) const override {
         std::uint8_t bgr[3] = {};
-        if (Result<void> read =
-                m_read(rowOffset(y) + static_cast<std::uint64_t>(x) * 3, bgr, sizeof bgr);
-            !read) {
-            if (!m_failed) m_failed = read.why();
+        if (!m_read(rowOffset(y) + static_cast<std::uint64_t>(x) * 3, bgr, sizeof bgr)) {
+            m_pointUnread = true;
             return 0;
         }
         return makeColour(bgr[2], bgr[1], bgr[0]);
@@ -47,10 +45,7 @@ class WrittenBitmap : public Picture {
         return m_read(rowOffset(y), out, static_cast<std::size_t>(width()) * 3);
     }
     // Whether every point asked for was read.
-    Result<void> readWhole() const {
-        if (m_failed) return *m_failed;
-        return {};
-    }
+    bool everyPointRead() const { return !m_pointUnread; }
 
   private:
     WrittenBitmap(ReadAt read, const BitmapHeader& header)
@@ -66,7 +61,7 @@ class WrittenBitmap : public Picture {
 
     ReadAt m_read;
     BitmapHeader m_header;
-    mutable std::optional<Failure> m_failed;
+    mutable bool m_pointUnread = false;
 };
 
 Result<void> checkWritten(WrittenBitmap::ReadAt read, const std::string& name,
@@ -77,7 +72,7 @@ Result<void> checkWritten(WrittenBitmap::ReadAt read, const std::string& name,
     if (!written) return written.why();
     if (Result<void> checked = check(*written); !checked) return checked;
     // A point that could not be read was checked as black: the check proves nothing.
-    if (!(*written)->readWhole()) return failure(unreadableSave(name));
+    if (!(*written)->everyPointRead()) return failure(unreadableSave(name));
     return {};
 }
 
